@@ -1,0 +1,17 @@
+#include "crt_random.h"
+
+namespace crt {
+namespace {
+uint32_t g_state = 1;
+}
+
+void srand(uint32_t seed) { g_state = seed; }
+
+int rand()
+{
+    g_state = g_state * 214013u + 2531011u;
+    return int((g_state >> 16) & 0x7FFF);
+}
+
+uint32_t state() { return g_state; }
+} // namespace crt

@@ -1,0 +1,60 @@
+#pragma once
+// The picture operations both programs need, over QImage. A ToolkitBitmap is
+// the one picture object they pass around: it is created empty, gets pixels by
+// load, create, copy or scan, and loses them by release (the object stays
+// usable). Pixels are always held as 32-bit RGB; bitsPerPixel tells what the
+// picture was loaded as (24, or the file's own depth when asked for).
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+
+class QPainter;
+
+struct ToolkitBitmap {
+    QImage image;
+    int bitsPerPixel = 0;
+
+    int width() const { return image.width(); }
+    int height() const { return image.height(); }
+    bool isNull() const { return image.isNull(); }
+};
+
+namespace imaging {
+
+// Save formats, by the numbers the callers pass.
+constexpr int kFormatBmp = 6;
+constexpr int kFormatJpeg = 10;
+// The combine that makes a guide picture: blends the source into the destination.
+constexpr int kCombineFade = 0x900;
+// Largest picture we agree to decode, in pixels; a file claiming more is refused.
+constexpr qint64 kMaxPixels = 64ll * 1024 * 1024;
+
+// bitsPerPixel 24 converts to 24-bit colour; 0 keeps and reports the file's own depth.
+bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel);
+bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel);
+// quality 1..100 for JPEG (0 means the default of 75); BMP ignores it.
+bool save(const QString& path, const ToolkitBitmap& bmp, int format, int bitsPerPixel, int quality);
+bool create(ToolkitBitmap& bmp, int width, int height, int bitsPerPixel = 24);
+// colour has red in the low byte, then green, then blue.
+void fill(ToolkitBitmap& bmp, uint32_t colour);
+bool copy(ToolkitBitmap& destination, const ToolkitBitmap& source);
+bool resize(ToolkitBitmap& bmp, int width, int height);
+// Clockwise by 90, 180 or 270 degrees; 90 and 270 swap width and height.
+bool turn(ToolkitBitmap& bmp, int degrees);
+void combine(ToolkitBitmap& destination, const ToolkitBitmap& source, int flags);
+uint32_t getPixel(const ToolkitBitmap& bmp, int row, int column);
+void setPixel(ToolkitBitmap& bmp, int row, int column, uint32_t colour);
+// Paints the source rectangle of the bitmap into the destination rectangle
+// (scaled when the sizes differ), limited to the clip rectangle.
+void paint(QPainter& painter, const ToolkitBitmap& bmp, const QRect& source,
+           const QRect& destination, const QRect& clip);
+void release(ToolkitBitmap& bmp);
+
+inline uint32_t colourRef(int r, int g, int b) { return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16); }
+inline QRgb toQRgb(uint32_t c) { return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+inline uint32_t fromQRgb(QRgb c) { return colourRef(qRed(c), qGreen(c), qBlue(c)); }
+
+} // namespace imaging

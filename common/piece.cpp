@@ -1,0 +1,169 @@
+#include "piece.h"
+
+#include "archive.h"
+
+#include <QPainter>
+
+#include <cstring>
+
+PieceRecord CPiece::record() const
+{
+    PieceRecord r;
+    r.lrDiameter = lrDiameter;
+    r.tbDiameter = tbDiameter;
+    r.topKind = topKind;
+    r.bottomKind = bottomKind;
+    r.leftKind = leftKind;
+    r.rightKind = rightKind;
+    r.topDx = topDx;
+    r.topDy = topDy;
+    r.bottomDx = bottomDx;
+    r.bottomDy = bottomDy;
+    r.leftDx = leftDx;
+    r.leftDy = leftDy;
+    r.rightDx = rightDx;
+    r.rightDy = rightDy;
+    return r;
+}
+
+void CPiece::setRecord(const PieceRecord& r)
+{
+    lrDiameter = r.lrDiameter;
+    tbDiameter = r.tbDiameter;
+    topKind = r.topKind;
+    bottomKind = r.bottomKind;
+    leftKind = r.leftKind;
+    rightKind = r.rightKind;
+    topDx = r.topDx;
+    topDy = r.topDy;
+    bottomDx = r.bottomDx;
+    bottomDy = r.bottomDy;
+    leftDx = r.leftDx;
+    leftDy = r.leftDy;
+    rightDx = r.rightDx;
+    rightDy = r.rightDy;
+}
+
+namespace {
+// The record's fields in file order, for reading and writing alike.
+template <typename Record, typename F>
+void forEachField(Record& r, F&& f)
+{
+    for (auto* v : {&r.lrDiameter, &r.tbDiameter, &r.topKind, &r.bottomKind, &r.leftKind,
+                    &r.rightKind, &r.topDx, &r.topDy, &r.bottomDx, &r.bottomDy, &r.leftDx,
+                    &r.leftDy, &r.rightDx, &r.rightDy})
+        f(*v);
+}
+} // namespace
+
+void CPiece::serialize(ArchiveWriter& ar) const
+{
+    PieceRecord r = record();
+    forEachField(r, [&](int32_t& v) { ar.writeInt32(v); });
+}
+
+void CPiece::serialize(ArchiveReader& ar)
+{
+    PieceRecord r;
+    forEachField(r, [&](int32_t& v) { v = ar.readInt32(); });
+    setRecord(r);
+}
+
+void CPiece::buildOutline(int cellSize, int column_, int row_)
+{
+    column = column_;
+    row = row_;
+    if (rotation < 0 || rotation > 3)
+        return;
+    outline_ = piece_geometry::outline(*this, cellSize, rotation);
+    frame_ = QRegion();
+}
+
+void CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
+{
+    const QRect b = bounds();
+    image_ = QImage(std::max(b.width(), 1), std::max(b.height(), 1), QImage::Format_ARGB32_Premultiplied);
+    image_.fill(Qt::transparent);
+    if (rotation < 0 || rotation > 3 || b.isEmpty())
+        return;
+
+    const ToolkitBitmap* src = pictures.byRotation[rotation];
+    QPoint corner;
+    switch (rotation) {
+    case 0: corner = {a * column, a * row}; break;
+    case 1: corner = {a * (rows - 1 - row), a * column}; break;
+    case 2: corner = {a * (columns - 1 - column), a * (rows - 1 - row)}; break;
+    default: corner = {a * row, a * (columns - 1 - column)}; break;
+    }
+
+    // Opaque inside the outline (black where the picture does not reach),
+    // transparent elsewhere, so drawing is one alpha blit.
+    const QImage* pic = (src && !src->isNull()) ? &src->image : nullptr;
+    for (const QRect& r : outline_) {
+        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+            auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(yy - b.top())) + (r.left() - b.left());
+            const int n = r.width();
+            std::fill(dst, dst + n, 0xFF000000u);
+            const int sy = yy + corner.y();
+            if (!pic || sy < 0 || sy >= pic->height())
+                continue;
+            const int sx0 = std::max(r.left() + corner.x(), 0);
+            const int sx1 = std::min(r.left() + corner.x() + n, pic->width());
+            if (sx1 <= sx0)
+                continue;
+            const auto* s = reinterpret_cast<const QRgb*>(pic->constScanLine(sy));
+            std::memcpy(dst + (sx0 - r.left() - corner.x()), s + sx0, size_t(sx1 - sx0) * sizeof(QRgb));
+        }
+    }
+}
+
+void CPiece::turn(const TurnedPictures& pictures, int cellSize, int columns, int rows)
+{
+    rotation = (rotation + 1) % 4;
+    buildOutline(cellSize, column, row);
+    buildImage(pictures, cellSize, columns, rows);
+}
+
+QColor CPiece::frameColour(int level)
+{
+    const int red = ((level + 255) % 256 + 256) % 256;
+    const int rest = ((level + 128) % 256 + 256) % 256;
+    return QColor(red, rest, rest);
+}
+
+void CPiece::draw(QPainter& painter, int px, int py) const
+{
+    const QRect b = bounds();
+    if (!image_.isNull() && !b.isEmpty())
+        painter.drawImage(px + b.left(), py + b.top(), image_);
+    drawOutline(painter, px, py);
+}
+
+void CPiece::drawOutline(QPainter& painter, int px, int py) const
+{
+    if (hintLevel == 0 && !selected)
+        return;
+    if (frame_.isEmpty() && !outline_.isEmpty()) {
+        // The border pixels: those of the outline with a neighbour outside it.
+        const QRegion inner = outline_.intersected(outline_.translated(1, 0))
+                                  .intersected(outline_.translated(-1, 0))
+                                  .intersected(outline_.translated(0, 1))
+                                  .intersected(outline_.translated(0, -1));
+        frame_ = outline_.subtracted(inner);
+    }
+    const QColor c = frameColour(hintLevel);
+    for (const QRect& r : frame_)
+        painter.fillRect(r.translated(px, py), c);
+}
+
+void CPiece::fillOutline(QPainter& painter, int px, int py, const QColor& colour) const
+{
+    for (const QRect& r : outline_)
+        painter.fillRect(r.translated(px, py), colour);
+}
+
+bool CPiece::intersects(int px, int py, const QRect& rect) const
+{
+    const QRect local = rect.translated(-px, -py);
+    return bounds().intersects(local) && outline_.intersects(local);
+}

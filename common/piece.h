@@ -1,0 +1,118 @@
+#pragma once
+// One puzzle piece: four edges (flat, knob or hole) with their circle offsets,
+// its home cell, how it is turned, where it lies, its outline and its image.
+// A piece never copies itself; it moves between container lists by pointer.
+
+#include "imaging.h"
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+
+#include <cstdint>
+#include <span>
+
+class QPainter;
+class ArchiveReader;
+class ArchiveWriter;
+
+// The piece's fields as the puzzle file stores them, in file order.
+struct PieceRecord {
+    int32_t lrDiameter = 10;
+    int32_t tbDiameter = 12;
+    int32_t topKind = 0, bottomKind = 0, leftKind = 0, rightKind = 0;
+    int32_t topDx = 0, topDy = 0;
+    int32_t bottomDx = 0, bottomDy = 0;
+    int32_t leftDx = 0, leftDy = 0;
+    int32_t rightDx = 0, rightDy = 0;
+
+    static constexpr int kFields = 14;
+    bool operator==(const PieceRecord&) const = default;
+};
+
+// The picture and its three clockwise turns, indexed by rotation.
+struct TurnedPictures {
+    const ToolkitBitmap* byRotation[4] = {nullptr, nullptr, nullptr, nullptr};
+};
+
+class CPiece {
+public:
+    enum Kind : int32_t { Hole = -1, Flat = 0, Knob = 1 };
+
+    CPiece() = default;
+    CPiece(const CPiece&) = delete;
+    CPiece& operator=(const CPiece&) = delete;
+
+    int32_t topKind = 0;
+    int32_t rightKind = 0;
+    int32_t bottomKind = 0;
+    int32_t leftKind = 0;
+    int32_t tbDiameter = 12;
+    int32_t lrDiameter = 10;
+    int32_t topDx = 0, topDy = 0;
+    int32_t bottomDx = 0, bottomDy = 0;
+    int32_t leftDx = 0, leftDy = 0;
+    int32_t rightDx = 0, rightDy = 0;
+    int32_t carried = 0;
+    int32_t hintLevel = 0;
+    int32_t selected = 0;
+    int32_t fixed = 0;
+    int32_t column = 0;
+    int32_t row = 0;
+    int32_t rotation = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+
+    const QRegion& outline() const { return outline_; }
+    // The outline's bounding box in cell coordinates (knobs reach outside the cell).
+    QRect bounds() const { return outline_.boundingRect(); }
+    // The picture under the bounding box, already turned; transparent outside the outline.
+    const QImage& image() const { return image_; }
+
+    PieceRecord record() const;
+    void setRecord(const PieceRecord& r);
+    void serialize(ArchiveWriter& ar) const;
+    void serialize(ArchiveReader& ar);
+
+    // Stores the home cell and rebuilds the outline for the current rotation;
+    // a rotation outside 0..3 leaves the outline as it was.
+    void buildOutline(int cellSize, int column, int row);
+    // Cuts the image out of the picture turned as this piece is. Call after
+    // every outline rebuild.
+    void buildImage(const TurnedPictures& pictures, int cellSize, int columns, int rows);
+    // One quarter turn clockwise, with outline and image rebuilt.
+    void turn(const TurnedPictures& pictures, int cellSize, int columns, int rows);
+
+    // The piece with its cell origin at (x, y), framed when hinted or selected.
+    void draw(QPainter& painter, int x, int y) const;
+    // Only the frame of draw(); nothing when neither hinted nor selected.
+    void drawOutline(QPainter& painter, int x, int y) const;
+    void fillOutline(QPainter& painter, int x, int y, const QColor& colour) const;
+    bool intersects(int x, int y, const QRect& rect) const;
+    // The colour of the hint or selection frame for a hint level.
+    static QColor frameColour(int hintLevel);
+
+private:
+    QRegion outline_;
+    QImage image_;
+    mutable QRegion frame_; // the outline's border pixels, made on first need
+};
+
+// Chooses the edges of the piece at (column, row) of a columns x rows puzzle
+// when a new puzzle is cut. `made` holds the pieces made so far in row-major
+// order; the piece above and the one to the left may be changed to keep their
+// shared edges matching.
+void ChooseEdges(CPiece& piece, int columns, int rows, int column, int row,
+                 std::span<CPiece* const> made, int cellSize);
+
+namespace piece_geometry {
+// The pixels of the ellipse inscribed in the box, a box excluding its right and
+// bottom lines. Exact under quarter turns and integer shifts, so neighbouring
+// pieces stay complementary at every rotation.
+QRegion ellipse(const QRect& box);
+// A box given as (left, top, right, bottom) turned a quarter turn clockwise
+// about the cell square [0, a) x [0, a).
+QRect turnBox(const QRect& box, int a);
+// The outline for the given edges and rotation, without touching a piece.
+QRegion outline(const CPiece& p, int cellSize, int rotation);
+} // namespace piece_geometry

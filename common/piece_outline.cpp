@@ -1,0 +1,114 @@
+// Outline geometry: the cell square with a thin lens and a circle per edge.
+// What one piece gains at an edge its neighbour loses, because both build the
+// same lens and circle from the same box.
+
+#include "piece.h"
+
+#include <QHash>
+
+#include <cmath>
+#include <vector>
+
+namespace piece_geometry {
+namespace {
+
+// Largest k with k*k*h*h <= m.
+int64_t maxOffset(int64_t m, int64_t h)
+{
+    int64_t k = int64_t(std::sqrt(double(m)) / double(h));
+    while (k > 0 && k * k * h * h > m)
+        --k;
+    while ((k + 1) * (k + 1) * h * h <= m)
+        ++k;
+    return k;
+}
+
+QRegion ellipseAtOrigin(int w, int h)
+{
+    std::vector<QRect> rows;
+    rows.reserve(size_t(h));
+    const int64_t W = w, H = h;
+    for (int j = 0; j < h; ++j) {
+        // Pixel centres in doubled units, relative to the box centre.
+        const int64_t dy2 = 2 * j + 1 - H;
+        const int64_t m = W * W * (H * H - dy2 * dy2);
+        int64_t k = maxOffset(m, H);
+        if ((k + W + 1) % 2 != 0)
+            --k; // dx2 = 2i + 1 - w has the parity of w + 1
+        if (k < 0)
+            continue;
+        const int left = int((W - 1 - k) / 2);
+        const int right = int((W - 1 + k) / 2);
+        rows.emplace_back(left, j, right - left + 1, 1);
+    }
+    QRegion r;
+    if (!rows.empty())
+        r.setRects(rows.data(), int(rows.size()));
+    return r;
+}
+
+} // namespace
+
+QRegion ellipse(const QRect& box)
+{
+    if (box.width() <= 0 || box.height() <= 0)
+        return QRegion();
+    // Pieces reuse a handful of sizes; keep their ellipses.
+    static QHash<quint64, QRegion> cache;
+    const quint64 key = (quint64(uint32_t(box.width())) << 32) | uint32_t(box.height());
+    auto it = cache.constFind(key);
+    if (it == cache.constEnd()) {
+        if (cache.size() > 512)
+            cache.clear();
+        it = cache.insert(key, ellipseAtOrigin(box.width(), box.height()));
+    }
+    return it->translated(box.left(), box.top());
+}
+
+QRect turnBox(const QRect& box, int a)
+{
+    const int x0 = box.left(), y0 = box.top();
+    const int x1 = x0 + box.width(), y1 = y0 + box.height();
+    return QRect(a - y1, x0, y1 - y0, x1 - x0);
+}
+
+QRegion outline(const CPiece& p, int a, int rotation)
+{
+    const int v = a / 16;
+    // Boxes as (left, top, width, height); the width and height exclude the
+    // right and bottom lines, as the platform's boxes do.
+    auto box = [](int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); };
+    struct Edge {
+        int kind;
+        QRect lens;
+        QRect circle;
+    };
+    const int dl = p.lrDiameter, dt = p.tbDiameter;
+    const Edge edges[4] = {
+        {p.leftKind, box(-v, 0, v, a),
+         QRect(p.leftDx - dl / 2, (a - dl) / 2 + p.leftDy, dl, dl)},
+        {p.rightKind, box(a - v, 0, a + v, a),
+         QRect(p.rightDx + a - dl / 2, (a - dl) / 2 + p.rightDy, dl, dl)},
+        {p.topKind, box(0, -v, a, v),
+         QRect((a - dt) / 2 + p.topDx, p.topDy - dt / 2, dt, dt)},
+        {p.bottomKind, box(0, a - v, a, a + v),
+         QRect((a - dt) / 2 + p.bottomDx, a + p.bottomDy - dt / 2, dt, dt)},
+    };
+    QRegion r(0, 0, a, a);
+    for (const Edge& e : edges) {
+        if (e.kind == 0)
+            continue;
+        QRect lens = e.lens, circle = e.circle;
+        for (int t = 0; t < rotation; ++t) {
+            lens = turnBox(lens, a);
+            circle = turnBox(circle, a);
+        }
+        if (e.kind == 1)
+            r = r.subtracted(ellipse(lens)).united(ellipse(circle));
+        else
+            r = r.united(ellipse(lens)).subtracted(ellipse(circle));
+    }
+    return r;
+}
+
+} // namespace piece_geometry

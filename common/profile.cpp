@@ -1,0 +1,231 @@
+#include "profile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <optional>
+#include <vector>
+
+namespace profile {
+namespace {
+
+// Profile files are small; anything this large is not one of ours.
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+
+
+std::vector<QString> readLines(const QString& path)
+{
+    std::vector<QString> lines;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxProfileBytes)
+        return lines;
+    const QString all = QString::fromUtf8(f.readAll());
+    const QStringList parts = all.split(QLatin1Char('\n'));
+    lines.reserve(parts.size());
+    for (QString l : parts) {
+        if (l.endsWith(QLatin1Char('\r')))
+            l.chop(1);
+        lines.push_back(l);
+    }
+    // A file ending in a newline leaves one empty piece after it.
+    if (!lines.empty() && lines.back().isEmpty())
+        lines.pop_back();
+    return lines;
+}
+
+bool writeLines(const QString& path, const std::vector<QString>& lines)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray out;
+    for (const QString& l : lines) {
+        out += l.toUtf8();
+        out += "\r\n";
+    }
+    f.write(out);
+    return f.commit();
+}
+
+// The section name when the line is a header "[name]", else nothing.
+std::optional<QString> sectionOf(const QString& line)
+{
+    const QString t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const int close = t.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return t.mid(1).trimmed();
+    return t.mid(1, close - 1).trimmed();
+}
+
+bool isComment(const QString& line)
+{
+    const QString t = line.trimmed();
+    return t.isEmpty() || t.startsWith(QLatin1Char(';'));
+}
+
+QString keyOf(const QString& line)
+{
+    const int eq = line.indexOf(QLatin1Char('='));
+    return (eq < 0 ? line : line.left(eq)).trimmed();
+}
+
+QString valueOf(const QString& line)
+{
+    const int eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return QString();
+    QString v = line.mid(eq + 1).trimmed();
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\''))
+        && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+bool same(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Lines [begin, end) of the first section with that name, begin being the header.
+struct Range {
+    int begin = -1;
+    int end = -1;
+};
+
+Range findSection(const std::vector<QString>& lines, const QString& section)
+{
+    Range r;
+    for (int i = 0; i < int(lines.size()); ++i) {
+        const auto s = sectionOf(lines[i]);
+        if (!s)
+            continue;
+        if (r.begin >= 0) {
+            r.end = i;
+            return r;
+        }
+        if (same(*s, section))
+            r.begin = i;
+    }
+    if (r.begin >= 0)
+        r.end = int(lines.size());
+    return r;
+}
+
+int findKey(const std::vector<QString>& lines, Range r, const QString& key)
+{
+    for (int i = r.begin + 1; i < r.end; ++i)
+        if (!isComment(lines[i]) && same(keyOf(lines[i]), key))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+QString readString(const QString& file, const QString& section, const QString& key,
+                   const QString& def, int bufferSize)
+{
+    const auto lines = readLines(file);
+    const Range r = findSection(lines, section);
+    QString v = def;
+    if (r.begin >= 0) {
+        const int k = findKey(lines, r, key);
+        if (k >= 0)
+            v = valueOf(lines[k]);
+    }
+    if (bufferSize > 0 && v.size() > bufferSize - 1)
+        v.truncate(bufferSize - 1);
+    return v;
+}
+
+int readInt(const QString& file, const QString& section, const QString& key, int def)
+{
+    const QString v = readString(file, section, key, QString());
+    if (v.isEmpty())
+        return def;
+    int i = 0;
+    bool negative = false;
+    if (v[0] == QLatin1Char('-') || v[0] == QLatin1Char('+')) {
+        negative = v[0] == QLatin1Char('-');
+        ++i;
+    }
+    qint64 n = 0;
+    for (; i < v.size() && v[i].isDigit() && v[i].unicode() < 128; ++i) {
+        n = n * 10 + (v[i].unicode() - '0');
+        if (n > 0xFFFFFFFFLL)
+            n = 0xFFFFFFFFLL;
+    }
+    // Like the C runtime, an overflowing value wraps into 32 bits.
+    return int(quint32(negative ? -n : n));
+}
+
+bool writeString(const QString& file, const QString& section, const QString& key,
+                 const QString& value)
+{
+    auto lines = readLines(file);
+    const QString entry = key + QLatin1Char('=') + value;
+    const Range r = findSection(lines, section);
+    if (r.begin < 0) {
+        lines.push_back(QLatin1Char('[') + section + QLatin1Char(']'));
+        lines.push_back(entry);
+        return writeLines(file, lines);
+    }
+    const int k = findKey(lines, r, key);
+    if (k >= 0) {
+        // Keep the key's own spelling, as the file had it.
+        lines[k] = keyOf(lines[k]) + QLatin1Char('=') + value;
+    } else {
+        // After the section's last entry, before any blank lines that close it.
+        int at = r.end;
+        while (at > r.begin + 1 && lines[at - 1].trimmed().isEmpty())
+            --at;
+        lines.insert(lines.begin() + at, entry);
+    }
+    return writeLines(file, lines);
+}
+
+bool deleteKey(const QString& file, const QString& section, const QString& key)
+{
+    auto lines = readLines(file);
+    const Range r = findSection(lines, section);
+    if (r.begin < 0)
+        return true;
+    const int k = findKey(lines, r, key);
+    if (k < 0)
+        return true;
+    lines.erase(lines.begin() + k);
+    return writeLines(file, lines);
+}
+
+bool deleteSection(const QString& file, const QString& section)
+{
+    auto lines = readLines(file);
+    const Range r = findSection(lines, section);
+    if (r.begin < 0)
+        return true;
+    lines.erase(lines.begin() + r.begin, lines.begin() + r.end);
+    return writeLines(file, lines);
+}
+
+QStringList sections(const QString& file)
+{
+    QStringList out;
+    for (const QString& l : readLines(file))
+        if (const auto s = sectionOf(l))
+            out << *s;
+    return out;
+}
+
+QStringList keys(const QString& file, const QString& section)
+{
+    QStringList out;
+    const auto lines = readLines(file);
+    const Range r = findSection(lines, section);
+    for (int i = r.begin + 1; r.begin >= 0 && i < r.end; ++i)
+        if (!isComment(lines[i]))
+            out << keyOf(lines[i]);
+    return out;
+}
+
+} // namespace profile

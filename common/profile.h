@@ -1,0 +1,31 @@
+#pragma once
+// Private-profile (.ini) files with the semantics Windows programs expect:
+// section and key names match without regard to case, values are trimmed and
+// may be quoted, a write replaces one key and keeps the rest of the file, and
+// lines are written with CR LF.
+
+#include <QString>
+#include <QStringList>
+
+namespace profile {
+
+// The value of [section] key, or def when the key is missing. bufferSize
+// mimics the caller's buffer: at most bufferSize - 1 characters come back
+// (0 means no limit).
+QString readString(const QString& file, const QString& section, const QString& key,
+                   const QString& def = QString(), int bufferSize = 0);
+
+// The leading decimal integer of the value (optional sign); def when the key
+// is missing or empty, 0 when the value does not start with a number.
+int readInt(const QString& file, const QString& section, const QString& key, int def);
+
+// Writes one key, creating the file and the section when needed.
+bool writeString(const QString& file, const QString& section, const QString& key,
+                 const QString& value);
+bool deleteKey(const QString& file, const QString& section, const QString& key);
+bool deleteSection(const QString& file, const QString& section);
+
+QStringList sections(const QString& file);
+QStringList keys(const QString& file, const QString& section);
+
+} // namespace profile

@@ -1,0 +1,144 @@
+#include "puzzle_file.h"
+
+#include "archive.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace puzzle_file {
+namespace {
+
+const QByteArray kClassName = QByteArrayLiteral("CPiece");
+constexpr uint16_t kSchema = 0;
+// Bytes of one later object in the list: its tag and 14 words.
+constexpr size_t kMinObjectBytes = 2 + PieceRecord::kFields * 4;
+constexpr qint64 kMaxFileBytes = 512ll * 1024 * 1024;
+
+void fail(QString* why, const char* text)
+{
+    if (why)
+        *why = QString::fromLatin1(text);
+}
+
+PieceRecord readRecord(ArchiveReader& ar)
+{
+    CPiece p;
+    p.serialize(ar);
+    return p.record();
+}
+
+} // namespace
+
+bool recordInRange(const PieceRecord& r, int a)
+{
+    auto kind = [](int32_t k) { return k >= -1 && k <= 1; };
+    auto offset = [a](int32_t d) { return d >= -a && d <= a; };
+    return kind(r.topKind) && kind(r.bottomKind) && kind(r.leftKind) && kind(r.rightKind)
+        && r.lrDiameter >= 0 && r.lrDiameter <= a && r.tbDiameter >= 0 && r.tbDiameter <= a
+        && offset(r.topDx) && offset(r.topDy) && offset(r.bottomDx) && offset(r.bottomDy)
+        && offset(r.leftDx) && offset(r.leftDy) && offset(r.rightDx) && offset(r.rightDy);
+}
+
+ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
+{
+    ArchiveReader ar(bytes);
+    try {
+        if (ar.readByte() != 'P' || ar.readByte() != 'U') {
+            fail(why, "not a puzzle file");
+            return ReadResult::NotAPuzzle;
+        }
+    } catch (const ArchiveError&) {
+        fail(why, "not a puzzle file");
+        return ReadResult::NotAPuzzle;
+    }
+
+    PuzzleFileData d;
+    try {
+        d.columns = ar.readInt32();
+        d.rows = ar.readInt32();
+        d.cellSize = ar.readInt32();
+        if (d.columns < 1 || d.rows < 1 || d.cellSize < 1 || d.cellSize > kMaxCellSize
+            || qint64(d.columns) * d.cellSize > kMaxSide || qint64(d.rows) * d.cellSize > kMaxSide) {
+            fail(why, "grid out of range");
+            return ReadResult::Corrupt;
+        }
+        d.picture = ar.readBlock(ar.readUInt32());
+        d.guide = ar.readBlock(ar.readUInt32());
+        d.rotationAllowed = ar.readInt32() != 0 ? 1 : 0;
+
+        const uint32_t count = ar.readCount();
+        if (qint64(count) != qint64(d.columns) * d.rows) {
+            fail(why, "piece count does not match the grid");
+            return ReadResult::Corrupt;
+        }
+        if (count > 0 && (count - 1) * kMinObjectBytes + 10 > ar.remaining()) {
+            fail(why, "piece list longer than the file");
+            return ReadResult::Corrupt;
+        }
+        d.pieces.reserve(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            ar.readObjectTag(i == 0, kSchema, kClassName);
+            d.pieces.push_back(readRecord(ar));
+            if (!recordInRange(d.pieces.back(), d.cellSize)) {
+                fail(why, "piece record out of range");
+                return ReadResult::Corrupt;
+            }
+        }
+    } catch (const ArchiveError& e) {
+        fail(why, e.what());
+        return ReadResult::Corrupt;
+    }
+    out = std::move(d);
+    return ReadResult::Ok;
+}
+
+ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(why, "cannot open the file");
+        return ReadResult::Corrupt;
+    }
+    if (f.size() > kMaxFileBytes) {
+        fail(why, "file too large");
+        return ReadResult::Corrupt;
+    }
+    return read(f.readAll(), out, why);
+}
+
+bool write(QIODevice* device, const PuzzleFileData& d)
+{
+    ArchiveWriter ar(device);
+    ar.writeByte('P');
+    ar.writeByte('U');
+    ar.writeInt32(d.columns);
+    ar.writeInt32(d.rows);
+    ar.writeInt32(d.cellSize);
+    ar.writeUInt32(uint32_t(d.picture.size()));
+    ar.writeBlock(d.picture);
+    ar.writeUInt32(uint32_t(d.guide.size()));
+    ar.writeBlock(d.guide);
+    ar.writeInt32(d.rotationAllowed);
+    ar.writeCount(uint32_t(d.pieces.size()));
+    bool first = true;
+    for (const PieceRecord& r : d.pieces) {
+        ar.writeObjectTag(first, kSchema, kClassName);
+        first = false;
+        CPiece p;
+        p.setRecord(r);
+        p.serialize(ar);
+    }
+    return ar.flush();
+}
+
+bool writeFile(const QString& path, const PuzzleFileData& d)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    if (!write(&f, d))
+        return false;
+    return f.commit();
+}
+
+} // namespace puzzle_file

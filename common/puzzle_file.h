@@ -1,0 +1,49 @@
+#pragma once
+// The puzzle file (".puz"): magic "PU", the grid, two embedded picture files,
+// the rotation flag and the piece list in the archive's object encoding.
+// The front end writes it, the player reads it.
+
+#include "piece.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+class QIODevice;
+
+struct PuzzleFileData {
+    int32_t columns = 0;
+    int32_t rows = 0;
+    int32_t cellSize = 1;
+    QByteArray picture;  // a complete image file (JPEG from the front end)
+    QByteArray guide;    // the plain picture, as an image file
+    int32_t rotationAllowed = 1;
+    std::vector<PieceRecord> pieces; // row-major: index i is (i % columns, i / columns)
+};
+
+namespace puzzle_file {
+
+enum class ReadResult {
+    Ok,
+    NotAPuzzle, // the first two bytes are not "PU": nothing else was read
+    Corrupt,    // short, inconsistent or out-of-range content
+};
+
+// Limits a file must keep to be read; a real puzzle stays far below them.
+constexpr int32_t kMaxCellSize = 2048;
+constexpr int32_t kMaxSide = 16384; // columns x cell size, rows x cell size
+
+ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why = nullptr);
+// Reads a whole file, refusing one too large to be a puzzle.
+ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why = nullptr);
+
+bool write(QIODevice* device, const PuzzleFileData& data);
+// Writes beside the target and renames into place, so a failed write keeps the old file.
+bool writeFile(const QString& path, const PuzzleFileData& data);
+
+// True when a record's values could have come from the edge chooser's ranges
+// (kinds -1..1, diameters and offsets within the cell), so outlines stay small.
+bool recordInRange(const PieceRecord& r, int cellSize);
+
+} // namespace puzzle_file

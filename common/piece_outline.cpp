@@ -29,7 +29,8 @@ QRegion ellipseAtOrigin(int w, int h)
     rows.reserve(size_t(h));
     const int64_t W = w, H = h;
     for (int j = 0; j < h; ++j) {
-        // Pixel centres in doubled units, relative to the box centre.
+        // Pixel centres in doubled units, relative to the box centre, so the
+        // test is exact and the same for a box and its quarter turn.
         const int64_t dy2 = 2 * j + 1 - H;
         const int64_t m = W * W * (H * H - dy2 * dy2);
         int64_t k = maxOffset(m, H);
@@ -95,6 +96,7 @@ QRegion outline(const CPiece& p, int a, int rotation)
          QRect((a - dt) / 2 + p.bottomDx, a + p.bottomDy - dt / 2, dt, dt)},
     };
     QRegion r(0, 0, a, a);
+    QRegion holes;
     for (const Edge& e : edges) {
         if (e.kind == 0)
             continue;
@@ -103,12 +105,23 @@ QRegion outline(const CPiece& p, int a, int rotation)
             lens = turnBox(lens, a);
             circle = turnBox(circle, a);
         }
-        if (e.kind == 1)
-            r = r.subtracted(ellipse(lens)).united(ellipse(circle));
-        else
-            r = r.united(ellipse(lens)).subtracted(ellipse(circle));
+        // The lens stops v short of both corners of its edge: there the lenses
+        // of two edges cross, and two pieces at a corner would both claim the
+        // pixels where they do.
+        const QRect lensClip = lens.width() > lens.height() ? lens.adjusted(v, 0, -v, 0)
+                                                            : lens.adjusted(0, v, 0, -v);
+        const QRegion lensRegion = ellipse(lens).intersected(lensClip);
+        if (e.kind == 1) {
+            r = r.subtracted(lensRegion).united(ellipse(circle));
+        } else {
+            r = r.united(lensRegion);
+            holes += ellipse(circle);
+        }
     }
-    return r;
+    // Holes are cut last. Where a knob's circle and a hole's circle of the
+    // same piece overlap inside it, the neighbour's knob fills that part of
+    // the hole, so the piece must not keep it through its own knob.
+    return r.subtracted(holes);
 }
 
 } // namespace piece_geometry

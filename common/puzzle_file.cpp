@@ -48,8 +48,9 @@ ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
             return ReadResult::NotAPuzzle;
         }
     } catch (const ArchiveError&) {
-        fail(why, "not a puzzle file");
-        return ReadResult::NotAPuzzle;
+        // Too short to hold even the magic: the archive ends early.
+        fail(why, "unexpected end of file");
+        return ReadResult::Corrupt;
     }
 
     PuzzleFileData d;

@@ -1,0 +1,12 @@
+#pragma once
+// The player's process-wide game options and flags. The application owns the
+// one instance; the document, view, trays and strip read and change it.
+
+#include <cstdint>
+
+struct PlayerState {
+    int32_t backgroundOption = 0; // the faded guide picture is shown on the board
+    int32_t soundOption = 1;
+    int32_t rotationAllowed = 1;  // set by every puzzle load
+    int32_t modified = 0;         // the game changed since it was last saved
+};

@@ -1,0 +1,143 @@
+#include "tile_mender_app.h"
+
+#include "command_ids.h"
+#include "crt_random.h"
+#include "main_frame.h"
+#include "message_box.h"
+#include "paths.h"
+#include "splash_window.h"
+#include "system_metrics.h"
+#include "tick_clock.h"
+#include "tile_mender_doc.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <ctime>
+
+namespace {
+CTileMenderApp* g_app = nullptr;
+
+int screenDpiY()
+{
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? int(s->logicalDotsPerInchY() + 0.5) : 96;
+}
+
+QString recentProfilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/TileMender.ini");
+}
+} // namespace
+
+CTileMenderApp* theApp() { return g_app; }
+
+QFont CTileMenderApp::makeFont(int points, int dpi)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setFixedPitch(false);
+    // Points to pixels rounded to nearest, as the platform's multiply-divide does.
+    f.setPixelSize((points * dpi + 36) / 72);
+    f.setWeight(QFont::Weight(650));
+    return f;
+}
+
+CTileMenderApp::CTileMenderApp()
+    : captionHeight(metrics::kCaptionHeight),
+      dialogFrameHeight(metrics::kDialogFrameHeight),
+      dialogFrameWidth(metrics::kDialogFrameWidth),
+      recent_(recentProfilePath(), 4)
+{
+    g_app = this;
+    const int dpi = screenDpiY();
+    smallFont = makeFont(8, dpi);
+    largeFont = makeFont(14, dpi);
+}
+
+CTileMenderApp::~CTileMenderApp()
+{
+    frame_.reset();
+    doc_.reset();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+bool CTileMenderApp::InitInstance(const QStringList& arguments)
+{
+    recent_.load();
+
+    const QString folder = paths::programFolder();
+    auto bk = std::make_unique<ToolkitBitmap>();
+    if (imaging::load(folder + QStringLiteral("TileMenderBk.JPG"), *bk, 24))
+        background = std::move(bk);
+
+    helpPath = paths::parentFolder(folder) + QStringLiteral("Snapp'It.html");
+
+    if (background && QGuiApplication::primaryScreen()) {
+        splash_ = std::make_unique<CSplashWindow>(*background);
+        splash_->move(CSplashWindow::centredOrigin(QGuiApplication::primaryScreen()->size()));
+        splash_->show();
+        QCoreApplication::processEvents();
+    }
+
+    doc_ = std::make_unique<CTileMenderDoc>(state);
+    frame_ = std::make_unique<CMainFrame>(this, doc_.get());
+
+    crt::srand(uint32_t(std::time(nullptr)));
+
+    QString file = arguments.isEmpty() ? QString() : arguments.first();
+    if (file.isEmpty()) {
+        const QString packaged = folder + QStringLiteral("Vorlin.puz");
+        if (QFileInfo::exists(packaged))
+            file = packaged;
+    }
+
+    if (!file.isEmpty()) {
+        QString error;
+        if (doc_->open(file, &error) == CTileMenderDoc::OpenResult::Failed) {
+            splash_.reset();
+            messageBox(nullptr, error, windowTitle(), mb::Ok | mb::IconExclamation);
+            return false;
+        }
+        recent_.add(file);
+    } else {
+        doc_->OnNewDocument();
+    }
+
+    frame_->show();
+    if (splash_) {
+        // The main window now covers the splash; let it be painted first.
+        QTimer::singleShot(0, this, [this] { splash_.reset(); });
+    }
+    frame_->setAcceptDrops(true);
+    frame_->OnCommand(cmd::kLoadGame);
+    frame_->clockStart = tick::now();
+    return true;
+}
+
+void CTileMenderApp::ExitInstance()
+{
+    background.reset();
+}
+
+bool CTileMenderApp::openDocumentFile(const QString& path)
+{
+    QString error;
+    if (doc_->open(path, &error) == CTileMenderDoc::OpenResult::Failed) {
+        messageBox(frame_.get(), error, windowTitle(), mb::Ok | mb::IconExclamation);
+        return false;
+    }
+    recent_.add(path);
+    return true;
+}
+
+void CTileMenderApp::newDocument()
+{
+    doc_->OnNewDocument();
+}

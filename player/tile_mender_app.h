@@ -1,0 +1,66 @@
+#pragma once
+// The player's application object: process-wide fonts, the background
+// picture, the game options, the help path, and the start-up sequence that
+// opens the puzzle given on the command line (or "Vorlin.puz" beside us).
+
+#include "imaging.h"
+#include "player_state.h"
+#include "recent_files.h"
+
+#include <QFont>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CMainFrame;
+class CSplashWindow;
+class CTileMenderDoc;
+
+class CTileMenderApp : public QObject {
+    Q_OBJECT
+public:
+    CTileMenderApp();
+    ~CTileMenderApp() override;
+
+    // Start-up; false when the program should end at once.
+    bool InitInstance(const QStringList& arguments);
+    void ExitInstance();
+
+    // Opens a puzzle later in the run (open command, dropped file); a failure
+    // is reported and leaves the game as it was.
+    bool openDocumentFile(const QString& path);
+    void newDocument();
+
+    // A font of that many points in the player's face, weight 650, sized for
+    // the screen's vertical resolution.
+    static QFont makeFont(int points, int dotsPerInchY);
+
+    QFont smallFont;  // 8 pt
+    QFont largeFont;  // 14 pt
+    std::unique_ptr<ToolkitBitmap> background; // none when the picture did not load
+    PlayerState state;
+    int captionHeight;
+    int dialogFrameHeight;
+    int dialogFrameWidth;
+    QString helpPath;
+
+    CTileMenderDoc* document() const { return doc_.get(); }
+    CMainFrame* mainFrame() const { return frame_.get(); }
+    RecentFileList& recentFiles() { return recent_; }
+
+    // The product title the player's own message boxes carry.
+    static QString boxCaption() { return QStringLiteral("Vorlin"); }
+    // The title of the main window and of the framework's own messages.
+    static QString windowTitle() { return QStringLiteral("Snapp'It"); }
+
+private:
+    std::unique_ptr<CTileMenderDoc> doc_;
+    std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<CSplashWindow> splash_;
+    RecentFileList recent_;
+};
+
+// The one application object of the running player.
+CTileMenderApp* theApp();

@@ -1,0 +1,88 @@
+#pragma once
+// The puzzle being played: its grid, the picture and its three turned copies,
+// the faded guide picture, and the box of pieces not yet on the board or in a
+// tray. Opening a file deals the pieces; Restart takes them back and deals again.
+
+#include "imaging.h"
+#include "piece_list.h"
+#include "player_state.h"
+#include "puzzle_file.h"
+
+#include <QObject>
+#include <QString>
+
+// What Restart needs from the windows around the document.
+class RestartHost {
+public:
+    virtual ~RestartHost() = default;
+    // Forget the current piece and start the clock again from zero.
+    virtual void resetCurrentPieceAndClock() = 0;
+    // Close every tray and clear the board; their pieces come back to the box.
+    virtual void returnAllPiecesToBox() = 0;
+    // The box was reshuffled: scroll the strip to the top and repaint.
+    virtual void boxReshuffled() = 0;
+};
+
+class CTileMenderDoc : public QObject {
+    Q_OBJECT
+public:
+    enum class OpenResult {
+        Opened,     // the puzzle was read and dealt
+        NotAPuzzle, // the file is not a puzzle: nothing changed, the open still counts
+        Failed,     // unreadable or damaged: nothing changed, the user was told
+    };
+
+    explicit CTileMenderDoc(PlayerState& state, QObject* parent = nullptr);
+    ~CTileMenderDoc() override;
+
+    // Reads a puzzle file. On failure the document keeps what it had and
+    // `error` (when given) says why, in words for the user.
+    OpenResult open(const QString& path, QString* error = nullptr);
+    // Opening from bytes already read (tests, and files dropped from memory).
+    OpenResult openData(const QByteArray& bytes, const QString& path, QString* error = nullptr);
+    // An empty document: no pieces, no turned pictures, cell size 1, grid 0 x 0.
+    bool OnNewDocument();
+    void Restart(RestartHost* host);
+
+    // The path of the open puzzle, empty when none was opened.
+    QString pathName() const { return path_; }
+    // The saved game that belongs to a puzzle path: folder + name before its
+    // last "." + "0.sav".
+    static QString savedGamePath(const QString& puzzlePath);
+
+    PieceList& boxList() { return box_; }
+    const PieceList& boxList() const { return box_; }
+    bool hasBoxList() const { return hasBoxList_; }
+    int32_t finished = 0;
+    int columns() const { return columns_; }
+    int rows() const { return rows_; }
+    int cellSize() const { return cellSize_; }
+    const ToolkitBitmap& picture() const { return pictures_[0]; }
+    const ToolkitBitmap& turnedPicture(int rotation) const { return pictures_[rotation & 3]; }
+    const ToolkitBitmap& guidePicture() const { return guide_; }
+    TurnedPictures turnedPictures() const;
+    PlayerState& state() { return state_; }
+
+    // Rebuilds a piece's outline and image for its current rotation.
+    void rebuildPiece(CPiece& piece) const;
+
+    // The file the embedded pictures pass through on their way to the decoder.
+    static QString scratchPath();
+
+signals:
+    // A puzzle was opened or the document emptied: views lay themselves out anew.
+    void documentChanged();
+
+private:
+    bool apply(PuzzleFileData& data, ToolkitBitmap& picture, ToolkitBitmap& guide);
+
+    PlayerState& state_;
+    PieceList box_;
+    bool hasBoxList_ = false;
+    int columns_ = 0;
+    int rows_ = 0;
+    int cellSize_ = 1;
+    ToolkitBitmap pictures_[4]; // as stored, then turned 90, 180, 270 degrees clockwise
+    ToolkitBitmap guide_;
+    QString path_;
+};

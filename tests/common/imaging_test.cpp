@@ -1,0 +1,137 @@
+#include "imaging.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+
+namespace {
+ToolkitBitmap pattern(int w, int h)
+{
+    ToolkitBitmap b;
+    b.image = testfiles::patternImage(w, h);
+    b.bitsPerPixel = 24;
+    return b;
+}
+} // namespace
+
+TEST(Imaging, TurnsClockwiseAndSwapsTheSides)
+{
+    const ToolkitBitmap src = pattern(576, 480);
+    for (int deg : {90, 180, 270}) {
+        ToolkitBitmap t;
+        imaging::copy(t, src);
+        ASSERT_TRUE(imaging::turn(t, deg));
+        const bool swapped = deg != 180;
+        ASSERT_EQ(t.width(), swapped ? 480 : 576);
+        ASSERT_EQ(t.height(), swapped ? 576 : 480);
+        // Clockwise: the source's top-left ends top-right after 90, bottom-right after 180.
+        for (QPoint p : {QPoint(0, 0), QPoint(17, 5), QPoint(575, 479), QPoint(300, 11)}) {
+            QPoint q;
+            if (deg == 90) q = {479 - p.y(), p.x()};
+            else if (deg == 180) q = {575 - p.x(), 479 - p.y()};
+            else q = {p.y(), 575 - p.x()};
+            ASSERT_EQ(t.image.pixel(q), src.image.pixel(p)) << deg;
+        }
+    }
+    ToolkitBitmap t = src;
+    EXPECT_FALSE(imaging::turn(t, 45));
+}
+
+TEST(Imaging, SavesJpegAndBmpThatReadBack)
+{
+    QTemporaryDir dir;
+    const ToolkitBitmap src = pattern(321, 123);
+    const QString jpg = dir.filePath("a.jpg"), bmp = dir.filePath("a.bmp");
+    ASSERT_TRUE(imaging::save(jpg, src, imaging::kFormatJpeg, 24, 50));
+    ASSERT_TRUE(imaging::save(bmp, src, imaging::kFormatBmp, 24, 0));
+    ToolkitBitmap back;
+    ASSERT_TRUE(imaging::load(jpg, back, 24));
+    EXPECT_EQ(back.width(), 321);
+    EXPECT_EQ(back.height(), 123);
+    ASSERT_TRUE(imaging::load(bmp, back, 0));
+    EXPECT_EQ(back.bitsPerPixel, 24);
+    EXPECT_EQ(back.image, src.image);
+    // A 24-bit BMP: "BM", bit count 24 at offset 28.
+    QFile f(bmp);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray head = f.read(30);
+    EXPECT_TRUE(head.startsWith("BM"));
+    EXPECT_EQ(uint8_t(head[28]), 24);
+}
+
+TEST(Imaging, LoadKeepsOrConvertsTheFilesDepth)
+{
+    QTemporaryDir dir;
+    QImage grey(10, 10, QImage::Format_Grayscale8);
+    grey.fill(100);
+    const QString path = dir.filePath("grey.png");
+    ASSERT_TRUE(grey.save(path));
+    ToolkitBitmap b;
+    ASSERT_TRUE(imaging::load(path, b, 0));
+    EXPECT_EQ(b.bitsPerPixel, 8);
+    ASSERT_TRUE(imaging::load(path, b, 24));
+    EXPECT_EQ(b.bitsPerPixel, 24);
+    EXPECT_EQ(b.image.format(), QImage::Format_RGB32);
+    EXPECT_FALSE(imaging::load(dir.filePath("none.jpg"), b, 24));
+    EXPECT_FALSE(imaging::loadFromData("not a picture", b, 24));
+}
+
+TEST(Imaging, PixelsHaveRedInTheLowByte)
+{
+    ToolkitBitmap b;
+    ASSERT_TRUE(imaging::create(b, 4, 3));
+    imaging::fill(b, imaging::colourRef(10, 20, 30));
+    EXPECT_EQ(b.image.pixel(3, 2), qRgb(10, 20, 30));
+    imaging::setPixel(b, 2, 1, 0x00332211);
+    EXPECT_EQ(b.image.pixel(1, 2), qRgb(0x11, 0x22, 0x33));
+    EXPECT_EQ(imaging::getPixel(b, 2, 1), 0x00332211u);
+    EXPECT_EQ(imaging::getPixel(b, 5, 5), 0u); // outside: nothing, no crash
+    imaging::setPixel(b, -1, 0, 0);
+}
+
+TEST(Imaging, CombineWithWhiteFadesEveryPixelHalfway)
+{
+    ToolkitBitmap guide = pattern(50, 40), white;
+    const ToolkitBitmap original = guide;
+    imaging::create(white, 50, 40);
+    imaging::fill(white, 0xFFFFFF);
+    imaging::combine(guide, white, imaging::kCombineFade);
+    for (int y = 0; y < 40; y += 7)
+        for (int x = 0; x < 50; x += 3) {
+            const QRgb o = original.image.pixel(x, y), g = guide.image.pixel(x, y);
+            ASSERT_EQ(qRed(g), (qRed(o) + 255) / 2);
+            ASSERT_EQ(qGreen(g), (qGreen(o) + 255) / 2);
+            ASSERT_EQ(qBlue(g), (qBlue(o) + 255) / 2);
+        }
+}
+
+TEST(Imaging, ResizeCopyPaintAndRelease)
+{
+    ToolkitBitmap b = pattern(200, 100), c;
+    ASSERT_TRUE(imaging::resize(b, 50, 20));
+    EXPECT_EQ(b.image.size(), QSize(50, 20));
+    EXPECT_FALSE(imaging::resize(b, 0, 20));
+    imaging::copy(c, b);
+    imaging::setPixel(c, 0, 0, 0);
+    EXPECT_NE(c.image.pixel(0, 0), b.image.pixel(0, 0)) << "a copy is independent";
+
+    // Paint copies the source rectangle to the destination, limited to the clip.
+    const ToolkitBitmap src = pattern(40, 40);
+    QImage target(30, 30, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter p(&target);
+        imaging::paint(p, src, QRect(10, 10, 20, 20), QRect(5, 5, 20, 20), QRect(0, 0, 15, 30));
+    }
+    EXPECT_EQ(target.pixel(5, 5), src.image.pixel(10, 10));
+    EXPECT_EQ(target.pixel(14, 24), src.image.pixel(19, 29));
+    EXPECT_EQ(target.pixel(15, 5), qRgb(0, 0, 0)) << "outside the clip";
+    EXPECT_EQ(target.pixel(4, 4), qRgb(0, 0, 0));
+
+    imaging::release(b);
+    EXPECT_TRUE(b.isNull());
+    EXPECT_FALSE(imaging::turn(b, 90));
+}

@@ -1,0 +1,62 @@
+#include "test_files.h"
+
+#include "crt_random.h"
+#include "piece.h"
+
+#include <QBuffer>
+
+#include <memory>
+#include <vector>
+
+namespace testfiles {
+
+QImage patternImage(int width, int height)
+{
+    QImage img(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            img.setPixel(x, y, qRgb((x * 7 + y * 3) & 0xFF, (x * 13 + y * 29) & 0xFF, (x ^ y) & 0xFF));
+    return img;
+}
+
+QByteArray encode(const QImage& image, const char* format, int quality)
+{
+    QByteArray out;
+    QBuffer b(&out);
+    b.open(QIODevice::WriteOnly);
+    image.save(&b, format, quality);
+    return out;
+}
+
+PuzzleFileData makePuzzle(int columns, int rows, int a, bool rotation, bool lossless)
+{
+    PuzzleFileData d;
+    d.columns = columns;
+    d.rows = rows;
+    d.cellSize = a;
+    const QImage pic = patternImage(columns * a, rows * a);
+    d.picture = lossless ? encode(pic, "png") : encode(pic, "jpeg");
+    d.guide = d.picture;
+    d.rotationAllowed = rotation ? 1 : 0;
+    std::vector<std::unique_ptr<CPiece>> owned;
+    std::vector<CPiece*> made;
+    for (int i = 0; i < columns * rows; ++i) {
+        owned.push_back(std::make_unique<CPiece>());
+        ChooseEdges(*owned.back(), columns, rows, i % columns, i / columns, made, a);
+        made.push_back(owned.back().get());
+    }
+    for (CPiece* p : made)
+        d.pieces.push_back(p->record());
+    return d;
+}
+
+QByteArray puzzleBytes(const PuzzleFileData& data)
+{
+    QByteArray out;
+    QBuffer b(&out);
+    b.open(QIODevice::WriteOnly);
+    puzzle_file::write(&b, data);
+    return out;
+}
+
+} // namespace testfiles

@@ -1,0 +1,24 @@
+#pragma once
+// Fixtures made by code: pictures, puzzle files and scratch folders.
+
+#include "imaging.h"
+#include "puzzle_file.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testfiles {
+
+// A picture whose every pixel differs from its neighbours, so misplaced
+// copies show.
+QImage patternImage(int width, int height);
+QByteArray encode(const QImage& image, const char* format, int quality = 95);
+// A complete puzzle as the front end writes it: edges chosen from the
+// generator's current state, the pattern picture as JPEG (or PNG when lossless).
+PuzzleFileData makePuzzle(int columns, int rows, int cellSize, bool rotation = true,
+                          bool lossless = false);
+QByteArray puzzleBytes(const PuzzleFileData& data);
+
+} // namespace testfiles

@@ -1,0 +1,270 @@
+#include "crt_random.h"
+#include "test_files.h"
+#include "tile_mender_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    PlayerState state;
+    CTileMenderDoc doc{state};
+
+    QString write(const QString& name, const PuzzleFileData& d)
+    {
+        const QString path = dir.filePath(name);
+        puzzle_file::writeFile(path, d);
+        return path;
+    }
+};
+
+std::vector<std::pair<int, int>> cells(const PieceList& list)
+{
+    std::vector<std::pair<int, int>> out;
+    for (const auto& p : list)
+        out.emplace_back(p->column, p->row);
+    return out;
+}
+
+} // namespace
+
+TEST(Document, AKnownSeedGivesAKnownDeal)
+{
+    Fixture f;
+    crt::srand(3);
+    const PuzzleFileData d = testfiles::makePuzzle(4, 3, 48);
+    const QString path = f.write("Beach.puz", d);
+
+    // What the deal must be: one draw per piece for its rotation in file
+    // order, then one draw per remaining piece to pick the next one out.
+    crt::srand(4242);
+    std::vector<int> rotation(12);
+    for (int& r : rotation)
+        r = crt::rand() % 4;
+    std::vector<int> order(12), expected;
+    for (int i = 0; i < 12; ++i)
+        order[size_t(i)] = i;
+    for (int k = 12; k >= 1; --k) {
+        const int at = crt::rand() % k;
+        expected.push_back(order[size_t(at)]);
+        order.erase(order.begin() + at);
+    }
+
+    crt::srand(4242);
+    ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(f.doc.pathName(), path);
+    EXPECT_EQ(f.doc.columns(), 4);
+    EXPECT_EQ(f.doc.rows(), 3);
+    EXPECT_EQ(f.doc.cellSize(), 48);
+    ASSERT_EQ(f.doc.boxList().size(), 12);
+    for (int i = 0; i < 12; ++i) {
+        const CPiece* p = f.doc.boxList()[i];
+        const int fileIndex = expected[size_t(i)];
+        EXPECT_EQ(p->column, fileIndex % 4);
+        EXPECT_EQ(p->row, fileIndex / 4);
+        EXPECT_EQ(p->rotation, rotation[size_t(fileIndex)]);
+        EXPECT_EQ(p->record(), d.pieces[size_t(fileIndex)]);
+        EXPECT_FALSE(p->outline().isEmpty());
+        EXPECT_FALSE(p->image().isNull());
+    }
+    EXPECT_EQ(f.state.rotationAllowed, 1);
+}
+
+TEST(Document, MakesTheThreeTurnedPicturesAndKeepsTheGuide)
+{
+    Fixture f;
+    const QString path = f.write("a.puz", testfiles::makePuzzle(3, 2, 48, true, true));
+    ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
+    const QImage& pic = f.doc.picture().image;
+    ASSERT_EQ(pic.size(), QSize(144, 96));
+    EXPECT_EQ(f.doc.turnedPicture(1).image.size(), QSize(96, 144));
+    EXPECT_EQ(f.doc.turnedPicture(2).image.size(), QSize(144, 96));
+    EXPECT_EQ(f.doc.turnedPicture(3).image.size(), QSize(96, 144));
+    // Clockwise: the picture's top-left pixel is the top-right of the first turn.
+    EXPECT_EQ(f.doc.turnedPicture(1).image.pixel(95, 0), pic.pixel(0, 0));
+    EXPECT_EQ(f.doc.turnedPicture(3).image.pixel(0, 143), pic.pixel(0, 0));
+    EXPECT_EQ(f.doc.guidePicture().image, pic);
+    // The pictures went through the scratch file beside the program.
+    EXPECT_TRUE(QFile::exists(CTileMenderDoc::scratchPath()));
+}
+
+TEST(Document, OnePieceAndNoRotation)
+{
+    Fixture f;
+    const QString one = f.write("one.puz", testfiles::makePuzzle(1, 1, 72));
+    ASSERT_EQ(f.doc.open(one), CTileMenderDoc::OpenResult::Opened);
+    ASSERT_EQ(f.doc.boxList().size(), 1);
+    const CPiece* p = f.doc.boxList()[0];
+    EXPECT_EQ(p->topKind | p->rightKind | p->bottomKind | p->leftKind, 0);
+    EXPECT_EQ(p->bounds(), QRect(0, 0, 72, 72));
+
+    const QString fixed = f.write("fixed.puz", testfiles::makePuzzle(4, 4, 48, false));
+    crt::srand(9);
+    const uint32_t before = crt::state();
+    ASSERT_EQ(f.doc.open(fixed), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(f.state.rotationAllowed, 0);
+    for (const auto& piece : f.doc.boxList())
+        EXPECT_EQ(piece->rotation, 0);
+    // Without rotation only the deal draws: 16 calls.
+    crt::srand(before);
+    for (int i = 0; i < 16; ++i)
+        crt::rand();
+    const uint32_t afterDeal = crt::state();
+    crt::srand(9);
+    f.doc.open(fixed);
+    EXPECT_EQ(crt::state(), afterDeal);
+
+    f.doc.Restart(nullptr);
+    for (const auto& piece : f.doc.boxList())
+        EXPECT_EQ(piece->rotation, 0) << "restart keeps rotations when turning is off";
+}
+
+namespace {
+struct RecordingHost : RestartHost {
+    std::vector<std::string> calls;
+    void resetCurrentPieceAndClock() override { calls.push_back("reset"); }
+    void returnAllPiecesToBox() override { calls.push_back("return"); }
+    void boxReshuffled() override { calls.push_back("reshuffled"); }
+};
+} // namespace
+
+TEST(Document, RestartReshufflesTheBoxAndAsksTheWindowsToLetGo)
+{
+    Fixture f;
+    const QString path = f.write("r.puz", testfiles::makePuzzle(5, 4, 48));
+    ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
+    f.doc.finished = 1;
+    const auto before = cells(f.doc.boxList());
+
+    // The expected order: n times, the piece at rand() % n moves to the head
+    // (after its rotation draw).
+    crt::srand(77);
+    auto expected = before;
+    for (int i = 0; i < 20; ++i) {
+        const int at = crt::rand() % 20;
+        crt::rand();
+        auto cell = expected[size_t(at)];
+        expected.erase(expected.begin() + at);
+        expected.insert(expected.begin(), cell);
+    }
+
+    RecordingHost host;
+    crt::srand(77);
+    f.doc.Restart(&host);
+    EXPECT_EQ(cells(f.doc.boxList()), expected);
+    EXPECT_EQ(host.calls, std::vector<std::string>({"reset", "return", "reshuffled"}));
+    EXPECT_EQ(f.doc.finished, 0);
+    EXPECT_EQ(f.state.modified, 1);
+    for (const auto& p : f.doc.boxList()) {
+        CPiece probe;
+        probe.setRecord(p->record());
+        probe.rotation = p->rotation;
+        probe.buildOutline(48, p->column, p->row);
+        EXPECT_EQ(probe.outline(), p->outline()) << "outline matches the new rotation";
+    }
+    auto sorted = cells(f.doc.boxList());
+    std::sort(sorted.begin(), sorted.end());
+    auto all = before;
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(sorted, all);
+}
+
+TEST(Document, RestartWithoutAFileOnlyMarksTheGameChanged)
+{
+    PlayerState state;
+    CTileMenderDoc doc(state);
+    RecordingHost host;
+    doc.finished = 1;
+    doc.Restart(&host);
+    EXPECT_EQ(state.modified, 1);
+    EXPECT_EQ(doc.finished, 1);
+    EXPECT_TRUE(host.calls.empty());
+}
+
+TEST(Document, ASecondOpenReplacesTheFirstAndNewEmptiesTheBox)
+{
+    Fixture f;
+    ASSERT_EQ(f.doc.open(f.write("a.puz", testfiles::makePuzzle(3, 3, 48))), CTileMenderDoc::OpenResult::Opened);
+    ASSERT_EQ(f.doc.open(f.write("b.puz", testfiles::makePuzzle(2, 5, 72))), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(f.doc.boxList().size(), 10);
+    EXPECT_EQ(f.doc.cellSize(), 72);
+    std::set<std::pair<int, int>> seen;
+    for (const auto& c : cells(f.doc.boxList()))
+        EXPECT_TRUE(seen.insert(c).second);
+
+    ASSERT_TRUE(f.doc.OnNewDocument());
+    EXPECT_TRUE(f.doc.boxList().empty());
+    EXPECT_EQ(f.doc.cellSize(), 1);
+    EXPECT_EQ(f.doc.columns(), 0);
+    EXPECT_TRUE(f.doc.picture().isNull());
+    EXPECT_TRUE(f.doc.pathName().isEmpty());
+}
+
+TEST(Document, ABadFileLeavesTheGameAsItWas)
+{
+    Fixture f;
+    const QString good = f.write("good.puz", testfiles::makePuzzle(3, 2, 48));
+    ASSERT_EQ(f.doc.open(good), CTileMenderDoc::OpenResult::Opened);
+    const auto before = cells(f.doc.boxList());
+
+    QByteArray bytes = testfiles::puzzleBytes(testfiles::makePuzzle(4, 4, 48));
+    QString error;
+    EXPECT_EQ(f.doc.openData(bytes.left(bytes.size() - 3), f.dir.filePath("cut.puz"), &error),
+              CTileMenderDoc::OpenResult::Failed);
+    EXPECT_TRUE(error.contains("Unexpected file format.")) << error.toStdString();
+
+    PuzzleFileData noPicture = testfiles::makePuzzle(4, 4, 48);
+    noPicture.picture = "this is not a picture";
+    EXPECT_EQ(f.doc.openData(testfiles::puzzleBytes(noPicture), "x.puz", &error),
+              CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(f.doc.open(f.dir.filePath("missing.puz"), &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_TRUE(error.contains("missing.puz"));
+
+    // Not a puzzle at all: quietly taken, nothing changes.
+    EXPECT_EQ(f.doc.openData("MZ not a puzzle", f.dir.filePath("prog.exe")),
+              CTileMenderDoc::OpenResult::NotAPuzzle);
+
+    EXPECT_EQ(cells(f.doc.boxList()), before);
+    EXPECT_EQ(f.doc.columns(), 3);
+    EXPECT_FALSE(f.doc.picture().isNull());
+}
+
+TEST(Document, ThousandsOfMutatedFilesNeverCrashOrHalfLoad)
+{
+    Fixture f;
+    crt::srand(11);
+    const QByteArray good = testfiles::puzzleBytes(testfiles::makePuzzle(3, 2, 32));
+    std::mt19937 gen(99);
+    int opened = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray b = good;
+        for (int e = 0, n = 1 + int(gen() % 4); e < n; ++e) {
+            const int at = int(gen() % uint32_t(b.size()));
+            if (gen() % 2)
+                b[at] = char(gen());
+            else
+                b.truncate(at);
+        }
+        const auto result = f.doc.openData(b, "m.puz");
+        if (result == CTileMenderDoc::OpenResult::Opened) {
+            ++opened;
+            ASSERT_EQ(f.doc.boxList().size(), f.doc.columns() * f.doc.rows());
+        }
+    }
+    EXPECT_GT(opened, 0);
+}
+
+TEST(Document, SavedGameIsNamedAfterThePuzzlesLongName)
+{
+    EXPECT_EQ(CTileMenderDoc::savedGamePath("/data/Beach.puz"), "/data/Beach0.sav");
+    EXPECT_EQ(CTileMenderDoc::savedGamePath("/data/my.cat.puz"), "/data/my.cat0.sav");
+    EXPECT_EQ(CTileMenderDoc::savedGamePath("/data/noext"), "/data/0.sav");
+}

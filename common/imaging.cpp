@@ -163,4 +163,9 @@ void release(ToolkitBitmap& bmp)
     bmp.bitsPerPixel = 0;
 }
 
+QList<QRgb> makePalette(const ToolkitBitmap& bmp)
+{
+    return bmp.image.format() == QImage::Format_Indexed8 ? bmp.image.colorTable() : QList<QRgb>();
+}
+
 } // namespace imaging

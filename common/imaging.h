@@ -52,6 +52,9 @@ void setPixel(ToolkitBitmap& bmp, int row, int column, uint32_t colour);
 void paint(QPainter& painter, const ToolkitBitmap& bmp, const QRect& source,
            const QRect& destination, const QRect& clip);
 void release(ToolkitBitmap& bmp);
+// A palette for showing the bitmap on a palette-based display. Our displays
+// and bitmaps are true colour, so there is never one to make: empty.
+QList<QRgb> makePalette(const ToolkitBitmap& bmp);
 
 inline uint32_t colourRef(int r, int g, int b) { return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16); }
 inline QRgb toQRgb(uint32_t c) { return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }

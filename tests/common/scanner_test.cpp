@@ -1,0 +1,75 @@
+#include "scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+// SANE reads its configuration from SANE_CONFIG_DIR before it starts: give it
+// only the test backend, which scans pictures without hardware.
+class TestScanner : public ::testing::Test {
+protected:
+    static void configure(const QByteArray& testConf)
+    {
+        static QTemporaryDir dir;
+        QFile dll(dir.filePath("dll.conf"));
+        dll.open(QIODevice::WriteOnly);
+        dll.write("test\n");
+        dll.close();
+        QFile conf(dir.filePath("test.conf"));
+        conf.open(QIODevice::WriteOnly);
+        conf.write(testConf);
+        conf.close();
+        qputenv("SANE_CONFIG_DIR", dir.path().toLocal8Bit());
+    }
+};
+} // namespace
+
+TEST_F(TestScanner, ListsTheDevicesAndScansAColourPage)
+{
+    configure("number_of_devices 2\nmode Gray\ndepth 8\nresolution 50.0\n"
+              "test-picture \"Color pattern\"\nbr_x 80.0\nbr_y 100.0\n");
+    const auto found = scanner::devices();
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_EQ(found[0].name, "test:0");
+    EXPECT_FALSE(found[0].label.isEmpty());
+
+    scanner::setSelectedSource("test:1");
+    ToolkitBitmap bmp;
+    QString error;
+    ASSERT_TRUE(scanner::scan(nullptr, bmp, &error)) << error.toStdString();
+    EXPECT_EQ(bmp.bitsPerPixel, 24);
+    EXPECT_GT(bmp.width(), 100);
+    EXPECT_GT(bmp.height(), 100);
+    // Switched to colour: the colour pattern is not grey everywhere.
+    bool coloured = false;
+    for (int y = 0; y < bmp.height() && !coloured; ++y)
+        for (int x = 0; x < bmp.width() && !coloured; ++x) {
+            const QRgb c = bmp.image.pixel(x, y);
+            coloured = qRed(c) != qGreen(c) || qGreen(c) != qBlue(c);
+        }
+    EXPECT_TRUE(coloured);
+
+    scanner::setSelectedSource("test:7");
+    ToolkitBitmap untouched;
+    EXPECT_FALSE(scanner::scan(nullptr, untouched, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(untouched.isNull());
+}
+
+TEST_F(TestScanner, ThreePassScannersGiveOneColourPicture)
+{
+    configure("number_of_devices 1\nthree-pass true\nresolution 25.0\ntest-picture \"Color pattern\"\n");
+    scanner::setSelectedSource(QString());
+    ToolkitBitmap bmp;
+    QString error;
+    ASSERT_TRUE(scanner::scan(nullptr, bmp, &error)) << error.toStdString();
+    bool coloured = false;
+    for (int y = 0; y < bmp.height() && !coloured; ++y)
+        for (int x = 0; x < bmp.width() && !coloured; ++x) {
+            const QRgb c = bmp.image.pixel(x, y);
+            coloured = qRed(c) != qBlue(c);
+        }
+    EXPECT_TRUE(coloured);
+}

@@ -52,6 +52,7 @@ void sky(QPainter &p, Rng &rng)
             const double r = rng.real(10, 24);
             cloud.addEllipse(QPointF(base.x() + i * rng.real(12, 20), base.y() - rng.real(0, 12)), r * 1.3, r);
         }
+        cloud.setFillRule(Qt::WindingFill);
         cloud = cloud.simplified();
         p.fillPath(cloud.translated(4, 5), QColor(120, 60, 140, 90));
         QLinearGradient cg(0, base.y() - 30, 0, base.y() + 20);
@@ -208,12 +209,32 @@ void tree(QPainter &p, double x, double base, double s, const QColor &leaf, bool
         }
         return;
     }
-    QRadialGradient g(QPointF(x - s * 0.15, base - s * 0.9), s * 0.6);
-    g.setColorAt(0, leaf.lighter(140));
-    g.setColorAt(1, leaf.darker(140));
+    // Crown: a mass of leaf clusters in several greens, lit from the upper
+    // left, with a few fruits, so a big tree is no flat patch.
+    const QPointF crown(x, base - s * 0.75);
+    const double rx = s * 0.42, ry = s * 0.38;
     p.setPen(Qt::NoPen);
-    p.setBrush(g);
-    p.drawEllipse(QPointF(x, base - s * 0.75), s * 0.42, s * 0.38);
+    p.setBrush(leaf.darker(160));
+    p.drawEllipse(crown, rx, ry);
+    Rng rng(std::uint32_t(x * 7 + base * 13 + s));
+    const int clusters = int(s * 0.9);
+    for (int i = 0; i < clusters; ++i) {
+        const double a = rng.real(0, 6.2832), d = std::sqrt(rng.real(0, 1));
+        const QPointF c(crown.x() + std::cos(a) * rx * d * 0.92, crown.y() + std::sin(a) * ry * d * 0.92);
+        const double light = 0.5 + 0.5 * ((crown.x() - c.x()) / rx + (crown.y() - c.y()) / ry) * 0.5;
+        QColor g = leaf.lighter(int(80 + light * 80 + rng.real(-15, 15)));
+        g.setHsv((g.hue() + rng.integer(-12, 12) + 360) % 360, g.saturation(), g.value());
+        p.setBrush(g);
+        const double r = s * rng.real(0.035, 0.07);
+        p.drawEllipse(c, r, r * 0.85);
+    }
+    if (s > 100) {
+        for (int i = 0; i < 14; ++i) {
+            const double a = rng.real(0, 6.2832), d = std::sqrt(rng.real(0.1, 0.9));
+            p.setBrush(i % 3 ? QColor(220, 30, 40) : QColor(250, 180, 30));
+            p.drawEllipse(QPointF(crown.x() + std::cos(a) * rx * d, crown.y() + std::sin(a) * ry * d), 3.2, 3.2);
+        }
+    }
 }
 
 void village(QPainter &p, Rng &rng)
@@ -251,15 +272,34 @@ void village(QPainter &p, Rng &rng)
         x += w + rng.real(6, 18);
         ++i;
     }
-    // Windmill on the right.
-    p.fillRect(QRectF(560, 300, 18, 64), QColor(230, 220, 200));
+    // Windmill on the right: tapered tower, four sails round a hub.
+    QPainterPath tower;
+    tower.moveTo(506, 366);
+    tower.lineTo(510, 316);
+    tower.lineTo(526, 316);
+    tower.lineTo(530, 366);
+    tower.closeSubpath();
+    p.fillPath(tower, QColor(235, 225, 205));
+    p.fillRect(QRectF(514, 346, 8, 20), QColor(110, 60, 30));
+    QPainterPath cap;
+    cap.moveTo(506, 318);
+    cap.lineTo(518, 304);
+    cap.lineTo(530, 318);
+    cap.closeSubpath();
+    p.fillPath(cap, QColor(170, 40, 40));
     p.save();
-    p.translate(569, 302);
+    p.translate(518, 314);
+    p.rotate(20);
     for (int k = 0; k < 4; ++k) {
-        p.fillRect(QRectF(-3, 0, 6, 40), QColor(120, 70, 40));
-        p.fillRect(QRectF(3, 8, 8, 30), QColor(250, 250, 240));
+        p.fillRect(QRectF(-1.5, -44, 3, 44), QColor(110, 70, 40));
+        p.fillRect(QRectF(1.5, -42, 8, 30), QColor(250, 250, 240));
+        p.setPen(QPen(QColor(150, 120, 90), 0.8));
+        for (int j = 1; j < 4; ++j) p.drawLine(QPointF(1.5, -42 + j * 7.5), QPointF(9.5, -42 + j * 7.5));
+        p.setPen(Qt::NoPen);
         p.rotate(90);
     }
+    p.setBrush(QColor(60, 40, 30));
+    p.drawEllipse(QPointF(0, 0), 3, 3);
     p.restore();
     hill(392, 14, 2.0, QColor(90, 170, 60), QColor(40, 110, 40));
 }

@@ -170,10 +170,13 @@ void paintPieceViewer(QPainter &p)
                QStringLiteral("PIECE VIEWER"));
 
     // Counter plate: the yellow "%d/%d" stands on the column's top edge.
-    const QRectF plate(kColumn.left() + 6, 51, kColumn.width() - 12, 30);
-    p.setPen(QPen(QColor(110, 60, 180), 1));
-    p.setBrush(QColor(16, 4, 30));
-    p.drawRoundedRect(plate, 7, 7);
+    const QRectF plate(kColumn.left() - 0.5, 51.5, kColumn.width() + 1, 34);
+    QLinearGradient pg(0, plate.top(), 0, plate.bottom());
+    pg.setColorAt(0, QColor(70, 24, 120));
+    pg.setColorAt(1, QColor(20, 5, 36));
+    p.setPen(QPen(QColor(120, 70, 190), 1));
+    p.setBrush(pg);
+    p.drawRoundedRect(plate, 8, 8);
 
     // Column well.
     const QRectF well = QRectF(kColumn).adjusted(-1.5, -1.5, 1.5, 1.5);
@@ -192,8 +195,8 @@ void paintPieceViewer(QPainter &p)
     // Thumb groove (the thumb itself is bitmap 153).
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF groove(kThumbTrack.left() + 2.5, kThumbTrack.top(), 6, kThumbTrack.height());
-    p.setPen(QPen(QColor(80, 40, 130), 1));
-    p.setBrush(QColor(10, 2, 20));
+    p.setPen(QPen(QColor(140, 90, 210), 1));
+    p.setBrush(QColor(8, 2, 16));
     p.drawRoundedRect(groove, 3, 3);
 
     // Foot of the panel: a hint of what to do with the pieces.
@@ -217,11 +220,10 @@ void paintButtonDock(QPainter &p)
     g.setColorAt(1, QColor(18, 4, 34));
     p.fillPath(dock, g);
     p.strokePath(dock, QPen(QColor(58, 180, 40), 1.5));
-    // Small pieces fill the dock's empty left end.
-    const QPainterPath a = jigsawPiece(QRectF(436, 548, 14, 14), {0, 1, -1, 0});
-    const QPainterPath b = jigsawPiece(QRectF(436, 568, 14, 14), {1, 0, 0, 0});
-    p.fillPath(a, QColor(58, 196, 40, 150));
-    p.fillPath(b, QColor(150, 92, 220, 150));
+    // One small emblem in the dock's free left end.
+    const QPainterPath mark = jigsawPiece(QRectF(434, 556, 16, 16), {1, -1, 0, 1});
+    p.fillPath(mark, QColor(58, 196, 40, 170));
+    p.strokePath(mark, QPen(QColor(170, 255, 140, 120), 1));
     p.setRenderHint(QPainter::Antialiasing, false);
     // Keep the window's bottom border line across the dock.
     p.fillRect(kButtonDock.left(), kHeight - 1, kButtonDock.width(), 1, QColor(20, 4, 36));

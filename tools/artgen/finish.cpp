@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QRadialGradient>
 
+#include <cmath>
+
 namespace art {
 
 namespace {
@@ -49,7 +51,10 @@ QImage finishPicture()
     const QColor confetti[] = {kGreenBright, kGold, kLavender, QColor(255, 110, 170), QColor(110, 200, 255)};
     for (int i = 0; i < 90; ++i) {
         const QPointF c(rng.real(4, kFinishW - 4), rng.real(4, kFinishH - 4));
-        if (QRectF(kThumbBox).adjusted(-8, -8, 8, 8).contains(c)) continue;
+        // Keep the box and the lines of text clear.
+        if (QRectF(kThumbBox).adjusted(-8, -8, 8, 8).contains(c) || (c.y() < 40 && std::abs(c.x() - 180) < 130) ||
+            (c.y() > 190 && std::abs(c.x() - 180) < 110))
+            continue;
         p.save();
         p.translate(c);
         p.rotate(rng.real(0, 180));

@@ -76,19 +76,13 @@ QImage trayFrame(int w, int h)
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(kTrayClient);
     QPainter p(&img);
-    // Body of the frame: purple, lighter towards the inside.
-    auto band = [&](const QRect &r, Qt::Orientation o, bool reverse) {
-        QLinearGradient g(r.topLeft(), o == Qt::Horizontal ? r.topRight() : r.bottomLeft());
-        g.setColorAt(reverse ? 1 : 0, QColor(60, 14, 104));
-        g.setColorAt(reverse ? 0 : 1, QColor(104, 34, 170));
-        p.fillRect(r, g);
-    };
-    band(QRect(0, 0, kSide, h), Qt::Horizontal, false);
-    band(QRect(w - kSide, 0, kSide, h), Qt::Horizontal, true);
-    // Top and bottom bands stop at the sides, so a corner piece carries the
-    // side's shading and meets the edge tile below it without a seam.
-    band(QRect(kSide, h - kBottom, w - 2 * kSide, kBottom), Qt::Vertical, true);
-    band(QRect(kSide, kCaptionRows, w - 2 * kSide, kTop - kCaptionRows), Qt::Vertical, false);
+    // Body of the frame: one flat purple, so corners and edge tiles meet
+    // without seams whatever their lengths.
+    p.fillRect(img.rect(), QColor(86, 24, 146));
+    p.fillRect(QRect(kSide, kTop, w - 2 * kSide, h - kTop - kBottom), kTrayClient);
+    // A lighter line a few pixels in from the outside gives the body depth.
+    p.setPen(QColor(124, 52, 196));
+    p.drawRect(QRect(4, kCaptionRows + 2, w - 9, h - kCaptionRows - 7));
     // Caption.
     p.fillRect(0, 0, w, kCaptionRows, kTrayCaption);
     p.fillRect(0, 0, w, 1, QColor(200, 130, 255));

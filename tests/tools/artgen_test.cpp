@@ -83,10 +83,6 @@ TEST_F(ArtTest, EveryBitmapHasTheSizeThePlayerDrawsItAt)
         EXPECT_TRUE(kSizes.count(b.id)) << "unexpected bitmap " << b.id;
 }
 
-struct StripCase {
-    art::layout::Slot slot;
-};
-
 TEST_F(ArtTest, ButtonStripsHoldThreeDistinctLooksOverTheirBackground)
 {
     using namespace art::layout;
@@ -110,6 +106,31 @@ TEST_F(ArtTest, ButtonStripsHoldThreeDistinctLooksOverTheirBackground)
     }
 }
 
+TEST_F(ArtTest, BigButtonFacesSitWhereTheClicksLand)
+{
+    using namespace art::layout;
+    const QImage bg = art::background();
+    const struct { Slot slot; QRect face; } buttons[] = {
+        {kRotate, kRotateFace}, {kRestart, kRestartFace}, {kHint, kHintFace}, {kAddTray, kAddTrayFace}};
+    for (const auto &b : buttons) {
+        const QImage strip = bitmap(b.slot.id);
+        for (int look = 0; look < 3; ++look) {
+            // The middle of the clickable part shows the button...
+            const QPoint mid = b.face.center();
+            EXPECT_NE(strip.pixel(mid.x(), look * b.slot.h + mid.y()), bg.pixel(b.slot.x + mid.x(), b.slot.y + mid.y()))
+                << b.slot.id << " look " << look;
+            // ...and a column well left of it is still background: a face
+            // there would invite clicks that miss.
+            if (b.face.left() >= 6) {
+                for (int y = 0; y < b.slot.h; ++y) {
+                    ASSERT_EQ(strip.pixel(1, look * b.slot.h + y), bg.pixel(b.slot.x + 1, b.slot.y + y))
+                        << b.slot.id << " look " << look << " y " << y;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(ArtTest, BoardTilesKeepTheirRimOutsideThePicture)
 {
     const QImage tiles = bitmap(163);
@@ -125,8 +146,12 @@ TEST_F(ArtTest, BoardTilesKeepTheirRimOutsideThePicture)
             for (int y = y0; y <= y1; ++y)
                 for (int x = x0; x <= x1; ++x)
                     ASSERT_EQ(t.pixel(x, y), centre.pixel(x, y)) << "tile " << tx << "," << ty << " at " << x << "," << y;
-            if (tx == 0) EXPECT_NE(t.pixel(1, 10), centre.pixel(1, 10)) << "no left rim";
-            if (ty == 2) EXPECT_NE(t.pixel(10, 18), centre.pixel(10, 18)) << "no bottom rim";
+            if (tx == 0) {
+                EXPECT_NE(t.pixel(1, 10), centre.pixel(1, 10)) << "no left rim";
+            }
+            if (ty == 2) {
+                EXPECT_NE(t.pixel(10, 18), centre.pixel(10, 18)) << "no bottom rim";
+            }
         }
     }
 }
@@ -185,6 +210,34 @@ TEST_F(ArtTest, BackgroundLeavesTheClockItsBlackSlot)
 
     const QImage file(artPath(QStringLiteral("TileMenderBk.JPG")));
     EXPECT_EQ(file.size(), QSize(800, 600));
+}
+
+TEST_F(ArtTest, CounterStandsOnADarkPlate)
+{
+    // The piece counter is yellow without a background of its own, centred
+    // over the column with its bottom on the column's top edge.
+    const QImage bg = art::background();
+    const QRect behind(art::layout::kColumn.left() + 20, art::layout::kColumn.top() - 19, art::layout::kColumn.width() - 40, 18);
+    double luma = 0;
+    for (int y = behind.top(); y <= behind.bottom(); ++y)
+        for (int x = behind.left(); x <= behind.right(); ++x)
+            luma += qGray(bg.pixel(x, y));
+    EXPECT_LT(luma / (behind.width() * behind.height()), 70.0);
+}
+
+TEST_F(ArtTest, DrawingTheArtTwiceGivesTheSameFiles)
+{
+    // The build regenerates the art whenever the generator changes; the
+    // result must not depend on the run.
+    EXPECT_EQ(art::background(), art::background());
+    EXPECT_EQ(art::samplePicture(), art::samplePicture());
+    EXPECT_EQ(art::finishPicture(), art::finishPicture());
+    EXPECT_EQ(art::joinSound(), art::joinSound());
+    EXPECT_EQ(art::fanfareSound(), art::fanfareSound());
+    const QImage bg = art::background();
+    const auto a = art::playerBitmaps(bg), b = art::playerBitmaps(bg);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].image, b[i].image) << a[i].id;
 }
 
 TEST_F(ArtTest, FinishPictureIsA24BitBmpFramingTheThumbnailBox)

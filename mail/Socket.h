@@ -1,0 +1,80 @@
+#pragma once
+// The SMTP connection: a TCP socket that turns the byte stream into lines,
+// queues what is to be written, and waits for replies with a 90 s limit.
+//
+// While notify mode is on (connecting), every connection event goes to the
+// conversation entry given at construction; with it off (the dialogue), the
+// owner reads lines synchronously with ReceiveLine.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+class QTcpSocket;
+
+// Cuts data after every line feed: complete lines go to `lines`, the rest
+// waits in `partial` for the next piece.
+void splitLines(const QByteArray& data, QByteArray& partial, std::deque<QByteArray>& lines);
+
+// Called on every turn of a wait so that tests can move a scripted clock.
+namespace mailwait {
+void setIdleHook(std::function<void()> hook);
+void idle();
+constexpr uint32_t kLimitMs = 90000;
+} // namespace mailwait
+
+class CMailSocket : public QObject {
+    Q_OBJECT
+public:
+    enum State : int { New = 0, Created = 1, Connecting = 2, Connected = 5, Failed = 6 };
+    // event -100 is a connection event; a positive event is the number of bytes
+    // that arrived, with the bytes.
+    using Conversation = std::function<void(int event, const QByteArray& data)>;
+
+    explicit CMailSocket(Conversation conversation, QObject* parent = nullptr);
+    ~CMailSocket() override;
+
+    void SetNotifyMode(bool on);
+    // Starts connecting; false when that cannot even start.
+    bool Connect(const QString& host, quint16 port);
+    // Queues text for writing; 0 for empty text. While the queue is long it
+    // waits for the peer, keeping the user interface alive.
+    int SendString(const QByteArray& text);
+    // The next line with its line feed; ".\r\n" after a 90 s time-out (with
+    // message 104); empty when the connection is gone.
+    QByteArray ReceiveLine();
+    // A whole reply: reads "250-..." continuation lines up to the last line
+    // and returns that one.
+    QByteArray ReceiveReply();
+    // Drops the connection at once, without a proper end.
+    void abort();
+
+    int state() const { return state_; }
+    bool timedOut() const { return timedOut_; }
+    QString errorText() const { return errorText_; }
+    bool notifyMode() const { return notifyMode_; }
+
+private:
+    void onConnected();
+    void onDisconnected();
+    void onReadyRead();
+    void onBytesWritten();
+    void onError();
+    void handleError(const QString& text);
+    void readAvailable();
+    void pump();
+    void enter(int event, const QByteArray& data = QByteArray());
+
+    QTcpSocket* socket_;
+    Conversation conversation_;
+    bool timedOut_ = false;
+    int state_ = New;
+    QString errorText_;
+    std::deque<QByteArray> lines_;
+    QByteArray partial_;
+    std::deque<QByteArray> queue_;
+    bool notifyMode_ = false;
+};

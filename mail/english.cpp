@@ -1,0 +1,85 @@
+#include "mail_resources.h"
+
+namespace res {
+namespace {
+
+struct Entry {
+    int table;
+    int id;
+    const char* text;
+};
+
+constexpr Entry kEnglish[] = {
+    {0, SocketsFailed, "Windows sockets initialization failed."},
+    {0, DuplicateAddress, "Duplicate address exists!"},
+    {0, HostUnreachable, "Host is unreachable."},
+    {0, TimedOut, "The network has timed-out!"},
+    {0, ServerRejects, "This server rejects mail from you. Enter the correct user ID using mail settings."},
+    {0, SocketOpenFailed, "Unable to open a new socket."},
+    {0, ConnectWhenNotConnecting, "FD_CONNECT received when not in status CONNECTING"},
+    {0, MultipartHeader, "Content-Type: multipart/mixed; boundary="},
+    {0, Boundary, "=========_zarez==_"},
+    {0, AttachmentType, "Content-Type: application/octet-stream; name=\""},
+    {0, AttachmentDisposition, "Content-Disposition: attachment; filename=\""},
+    {0, Base64Encoding, "Content-Transfer-Encoding: base64"},
+    {0, NoRecipient, "A message must have a recipient (To : field) ."},
+    {0, MimeVersion, "MIME-Version: 1.0\r\n"},
+    {0, DeleteFromBook, "Delete an address from Address Book ."},
+    {0, DeleteFromList, "Delete an address from E-Mail list."},
+    {0, TextPartType, "Content-Type: text/plain; charset=\"us-ascii\""},
+    {0, Description, "Content-Description: "},
+    {0, StartSendData, "Start send data ..."},
+    {0, SendFile, "Send file \""},
+    {0, NoSender, "A message must have a sender(From : field ).\n"},
+    {0, NoRecipientAccepted, "The server accepted none of the recipients."},
+    {0, MessageRefused, "The server did not accept the message."},
+    {0, ConnectionLost, "The connection to the server was lost."},
+    {0, TipAdd, "Add E-mail in the Address Book"},
+    {0, TipBook, "Address Book"},
+    {0, TipMailList, "E-mail list"},
+    {0, Caption, "E-mail"},
+    {0, 3000, "CHINESE"},
+    {0, 3001, "GERMAN"},
+    {0, 3002, "FRENCH"},
+    {0, 3003, "ITALIAN"},
+    {0, 3004, "SPANISH"},
+    {0, 3005, "DUTCH"},
+    {0, 3006, "JAPANESE"},
+    {0, 3007, "KOREAN"},
+    {0, 3008, "PORTUGUESE"},
+    {0, 3009, "DANISH"},
+    {0, 3010, "SWEDISH"},
+
+    {MailDialog, 0, "E-Mail setting"},
+    {MailDialog, IdTo, "To"},
+    {MailDialog, IdSend, "Send"},
+    {MailDialog, IdCancel, "Cancel"},
+    {MailDialog, IdFromLabel, "From :"},
+    {MailDialog, IdServerLabel, "SMTP Server :"},
+    {MailDialog, IdSubjectLabel, "Subject :"},
+    {MailDialog, IdTextLabel, "Message :"},
+    {MailDialog, IdRecipientsLabel, "Recipients :"},
+
+    {ProgressDialog, 0, "E-Mail"},
+    {ProgressDialog, IdStatus, "Progress . . ."},
+    {ProgressDialog, IdProgressCancel, "Cancel"},
+
+    {AddressBookDialog, 0, "Add E-Mail Address"},
+    {AddressBookDialog, IdOk, "OK"},
+    {AddressBookDialog, IdBookCancel, "Cancel"},
+    {AddressBookDialog, IdEntryLabel, "E-mail address :"},
+    {AddressBookDialog, IdBookLabel, "Address Book"},
+    {AddressBookDialog, IdMailListLabel, "E-mail list"},
+};
+
+} // namespace
+
+const char* englishText(int table, int id)
+{
+    for (const Entry& e : kEnglish)
+        if (e.table == table && e.id == id)
+            return e.text;
+    return nullptr;
+}
+
+} // namespace res

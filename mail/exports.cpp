@@ -1,0 +1,76 @@
+// The library's two entry points (the only symbols it exports).
+#include "mail.h"
+
+#include "mail_app.h"
+#include "mail_dialog.h"
+#include "paths.h"
+#include "smtp_send.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace {
+
+// Hosts without Qt get an application of ours; it stays for the process.
+bool ensureApplication()
+{
+    if (QCoreApplication* existing = QCoreApplication::instance()) {
+        if (!qobject_cast<QApplication*>(existing)) {
+            std::fprintf(stderr, "libmail: the host runs a QCoreApplication; windows need a QApplication\n");
+            return false;
+        }
+        return true;
+    }
+    static int argc = 1;
+    static char name[] = "libmail";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+    return true;
+}
+
+CMailApp& ready()
+{
+    CMailApp& app = CMailApp::instance();
+    app.initInstance(paths::moduleFolder(reinterpret_cast<const void*>(&MailContent)));
+    return app;
+}
+
+__attribute__((destructor)) void unloadLibrary() { CMailApp::instance().exitInstance(); }
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int32_t MailContent(void)
+{
+    if (!ensureApplication())
+        return 0;
+    CMailApp& app = ready();
+    MailMessage& m = app.message();
+
+    CMailDialog dialog(nullptr);
+    dialog.body = m.body;
+    dialog.subject = m.subject;
+    dialog.recipients = m.recipients;
+    dialog.exec();
+
+    m.sender = dialog.from;
+    m.server = dialog.server;
+    m.recipients = dialog.recipients;
+    m.body = dialog.body;
+    m.subject = dialog.subject;
+    return m.recipients.isEmpty() ? 0 : 1;
+}
+
+extern "C" __attribute__((visibility("default"))) int32_t MailStartSend(const char* const* files, void* notifyWindow)
+{
+    if (!ensureApplication())
+        return 0;
+    CMailApp& app = ready();
+    MailMessage& m = app.message();
+    m.attachments.clear();
+    m.notifyWindow = static_cast<QObject*>(notifyWindow);
+    if (files)
+        for (const char* const* f = files; *f; ++f)
+            m.attachments << QString::fromUtf8(*f);
+    return SendMail();
+}

@@ -1,0 +1,218 @@
+#include "mime.h"
+
+#include "mail_app.h"
+#include "mail_resources.h"
+
+#include <QFile>
+
+#include <array>
+#include <cstring>
+
+namespace mime {
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Two output characters for every 12 input bits: half the table look-ups of
+// the one-character table, which is what makes encoding fast.
+struct PairTable {
+    std::array<uint16_t, 4096> pairs{};
+    PairTable()
+    {
+        for (int i = 0; i < 4096; ++i) {
+            const char two[2] = {kAlphabet[i >> 6], kAlphabet[i & 63]};
+            std::memcpy(&pairs[std::size_t(i)], two, 2);
+        }
+    }
+};
+const PairTable kPairs;
+
+const QByteArray kCrLf = QByteArrayLiteral("\r\n");
+
+QByteArray protocol(int id) { return CMailApp::protocolText(id).toUtf8(); }
+
+// A file name inside a quoted header parameter: quotes and backslashes are
+// escaped so that a name cannot end the parameter early.
+QByteArray quotedName(const QString& name)
+{
+    QByteArray out;
+    for (const char c : oneLine(name).toUtf8()) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+std::size_t base64Encode(const uint8_t* in, std::size_t n, char* out)
+{
+    char* o = out;
+    std::size_t i = 0;
+    for (; i + 3 <= n; i += 3) {
+        const uint32_t v = (uint32_t(in[i]) << 16) | (uint32_t(in[i + 1]) << 8) | in[i + 2];
+        std::memcpy(o, &kPairs.pairs[v >> 12], 2);
+        std::memcpy(o + 2, &kPairs.pairs[v & 0xFFF], 2);
+        o += 4;
+    }
+    const std::size_t rest = n - i;
+    if (rest) {
+        const uint32_t v = (uint32_t(in[i]) << 16) | (rest == 2 ? uint32_t(in[i + 1]) << 8 : 0);
+        o[0] = kAlphabet[(v >> 18) & 63];
+        o[1] = kAlphabet[(v >> 12) & 63];
+        o[2] = rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        o[3] = '=';
+        o += 4;
+    }
+    return std::size_t(o - out);
+}
+
+int encodeLine(QFile& file, char* out, std::size_t outSize)
+{
+    if (outSize < kLineBufferSize)
+        return 3;
+    uint8_t block[kLineBytes] = {};
+    const qint64 k = file.isOpen() ? file.read(reinterpret_cast<char*>(block), kLineBytes) : 0;
+    if (k <= 0) {
+        file.close();
+        out[0] = '\0';
+        return 2;
+    }
+    const std::size_t len = base64Encode(block, std::size_t(k), out);
+    out[len] = '\0';
+    return 0;
+}
+
+QString oneLine(const QString& value)
+{
+    QString v = value;
+    for (QChar& c : v)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return v;
+}
+
+QByteArray addToHeader(const QByteArray& header, const QString& recipient, bool anyAccepted)
+{
+    const QByteArray r = oneLine(recipient).toUtf8();
+    if (!anyAccepted || header.isEmpty())
+        return "To: <" + r + ">" + kCrLf;
+    QByteArray h = header;
+    if (h.endsWith(kCrLf))
+        h.chop(2);
+    return h + " , <" + r + ">" + kCrLf;
+}
+
+QList<QByteArray> textLines(const QString& text)
+{
+    QList<QByteArray> out;
+    if (text.isEmpty())
+        return out;
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = t.split(QLatin1Char('\n'));
+    // A text ending in a line break has no further line after it.
+    if (t.endsWith(QLatin1Char('\n')))
+        lines.removeLast();
+    for (const QString& line : lines) {
+        QByteArray bytes = line.toUtf8();
+        do {
+            // The room left for text: a doubled period takes one octet of it.
+            const int room = kMaxTextLine - (bytes.startsWith('.') ? 1 : 0);
+            qsizetype cut = bytes.size() <= room ? bytes.size() : room;
+            // Never cut a character in two.
+            while (cut < bytes.size() && cut > 0 && (uchar(bytes[cut]) & 0xC0) == 0x80)
+                --cut;
+            QByteArray piece = bytes.left(cut);
+            bytes.remove(0, cut);
+            if (piece.startsWith('.'))
+                piece.prepend('.');
+            out.push_back(piece + kCrLf);
+        } while (!bytes.isEmpty());
+    }
+    return out;
+}
+
+QString fileNameOf(const QString& path)
+{
+    const int cut = path.lastIndexOf(QLatin1Char('/'));
+    return cut < 0 ? path : path.mid(cut + 1);
+}
+
+End writeContent(Sink& sink, const QByteArray& toHeader, const QString& sender, const QString& subject,
+                 const QString& text, QStringList& attachments)
+{
+    const QByteArray boundary = protocol(res::Boundary);
+    const QByteArray delimiter = "--" + boundary;
+    const bool multipart = !attachments.isEmpty();
+
+    QList<QByteArray> head;
+    head << toHeader;
+    head << "From: " + oneLine(sender).toUtf8() + kCrLf;
+    head << "Subject: " + oneLine(subject).toUtf8() + kCrLf;
+    head << protocol(res::MimeVersion);
+    if (multipart) {
+        head << protocol(res::MultipartHeader) + '"' + boundary + '"' + kCrLf + kCrLf;
+        head << delimiter + kCrLf;
+        head << protocol(res::TextPartType) + kCrLf;
+        head << kCrLf;
+    } else {
+        head << kCrLf;
+    }
+    for (const QByteArray& h : head)
+        if (!h.isEmpty() && !sink.send(h))
+            return End::Failed;
+
+    for (const QByteArray& line : textLines(text))
+        if (!sink.send(line))
+            return End::Failed;
+
+    bool any = false;
+    char buffer[kLineBufferSize + 2];
+    while (!attachments.isEmpty()) {
+        any = true;
+        const QString path = attachments.first();
+        const QByteArray name = quotedName(fileNameOf(path));
+        const QByteArray parts[] = {
+            kCrLf + delimiter + kCrLf,
+            protocol(res::AttachmentType) + name + '"' + kCrLf,
+            protocol(res::Base64Encoding) + kCrLf,
+            protocol(res::AttachmentDisposition) + name + '"' + kCrLf,
+            protocol(res::Description) + oneLine(fileNameOf(path)).toUtf8() + kCrLf,
+            kCrLf,
+        };
+        for (const QByteArray& p : parts)
+            if (!sink.send(p))
+                return End::Failed;
+
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            sink.progress(0, 5);
+            const qint64 size = file.size();
+            if (size >= 0)
+                sink.progress(int((size + kLineBytes - 1) / kLineBytes), 1);
+            for (int n = 1;; ++n) {
+                if (encodeLine(file, buffer, sizeof buffer) != 0)
+                    break;
+                sink.progress(n, 2);
+                const std::size_t len = std::strlen(buffer);
+                buffer[len] = '\r';
+                buffer[len + 1] = '\n';
+                if (!sink.send(QByteArray(buffer, qsizetype(len + 2))))
+                    return End::Failed;
+                if (sink.cancelled())
+                    break;
+            }
+        }
+        attachments.removeFirst();
+        if (sink.cancelled())
+            return End::Cancelled;
+    }
+    if (any && !sink.send(kCrLf + delimiter + "--" + kCrLf))
+        return End::Failed;
+    return End::Complete;
+}
+
+} // namespace mime

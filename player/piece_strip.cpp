@@ -1,0 +1,421 @@
+#include "piece_strip.h"
+
+#include "bitmaps.h"
+#include "board_view.h"
+#include "drag_overlay.h"
+#include "main_frame.h"
+#include "strip_geometry.h"
+#include "tile_mender_app.h"
+#include "tile_mender_doc.h"
+
+#include <QCursor>
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+namespace sg = strip_geometry;
+
+CPieceStrip::CPieceStrip(CTileMenderApp& app, CMainFrame& frame, QWidget* parent)
+    : QWidget(parent), app_(app), frame_(frame)
+{
+    // Every pixel is painted from the composed picture; nothing to erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+void CPieceStrip::setList(PieceList* pieces, int cellSize)
+{
+    if (dragging_ || thumbDragging_)
+        abandonDrag();
+    pieces_ = pieces;
+    cellSize_ = std::max(cellSize, 1);
+    refresh();
+    update();
+}
+
+void CPieceStrip::refresh()
+{
+    const int oldThumb = thumbOffset();
+    pieceCount_ = pieces_ ? pieces_->size() : 0;
+    scrollCount_ = pieceCount_;
+    refreshed_ = 1;
+    const sg::ScrollRange r = sg::refresh(scrollCount_, cellSize_, scrollPos_);
+    maxScroll_ = r.maximum;
+    scrollPos_ = r.position;
+    if (thumbOffset() != oldThumb)
+        updateBorderBand();
+    update();
+}
+
+void CPieceStrip::updateBorderBand()
+{
+    // The thumb's left columns live in the frame's border, along the whole track.
+    frame_.update(QRect(0, sg::kThumbTopInWindow, sg::kThumbColumnsInBorder, sg::kThumbTrack + sg::kThumbHeight));
+}
+
+void CPieceStrip::setPosition(int position)
+{
+    const int oldThumb = thumbOffset();
+    scrollPos_ = std::clamp(position, 0, std::max(maxScroll_, 0));
+    if (thumbOffset() != oldThumb)
+        updateBorderBand();
+    update();
+}
+
+void CPieceStrip::setScrollValues(int maximum, int position)
+{
+    maxScroll_ = maximum;
+    scrollPos_ = std::max(position, 0);
+    // The range follows from the list; a stored maximum only matters through
+    // the position it allowed.
+    refresh();
+}
+
+int CPieceStrip::thumbOffset() const { return sg::thumbOffset(scrollPos_, maxScroll_); }
+
+QRect CPieceStrip::borderThumbRect() const { return sg::borderThumbRect(scrollPos_, maxScroll_); }
+
+QString CPieceStrip::counterText() const
+{
+    return sg::counterText(scrollPos_, cellSize_, pieces_ ? pieces_->size() : 0);
+}
+
+QRect CPieceStrip::globalRect() const { return QRect(mapToGlobal(QPoint(0, 0)), size()); }
+
+CPiece* CPieceStrip::hitTest(QPoint point, int* index) const
+{
+    if (index)
+        *index = -1;
+    // Rows reach past the column's ends, where they are cut off; only what
+    // the user can see may be picked up.
+    if (!pieces_ || !sg::kColumn.contains(point))
+        return nullptr;
+    const int first = sg::firstRow(scrollPos_, cellSize_);
+    const int rows = sg::visibleRows(cellSize_);
+    for (int i = 0; i < rows && first + i < pieces_->size(); ++i) {
+        CPiece* p = pieces_->at(first + i);
+        if (p->outline().contains(point - sg::rowOrigin(i, cellSize_, scrollPos_))) {
+            if (index)
+                *index = first + i;
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+void CPieceStrip::addPiece(std::unique_ptr<CPiece> piece, QPoint globalPoint)
+{
+    if (!piece || !pieces_)
+        return;
+    app_.state.modified = 1;
+    const int index = sg::addIndex(mapFromGlobal(globalPoint).y(), scrollPos_, cellSize_, pieces_->size());
+    if (index >= 0)
+        pieces_->insert(index, std::move(piece));
+    else
+        pieces_->append(std::move(piece));
+    refresh();
+    update();
+}
+
+void CPieceStrip::scrollToPiece(const CPiece* piece)
+{
+    if (!pieces_)
+        return;
+    const int b = pieces_->indexOf(piece);
+    if (b < 0)
+        return;
+    setPosition(sg::scrollToIndex(b, scrollPos_, maxScroll_, cellSize_));
+}
+
+void CPieceStrip::turnPiece(CPiece* piece)
+{
+    if (!piece || !app_.state.rotationAllowed)
+        return;
+    app_.state.modified = 1;
+    piece->rotation = (piece->rotation + 1) % 4;
+    frame_.document().rebuildPiece(*piece);
+    update();
+}
+
+void CPieceStrip::scroll(ScrollRequest request, int position)
+{
+    sg::Step step = sg::Step::Top;
+    switch (request) {
+    case LineUp: step = sg::Step::LineUp; break;
+    case LineDown: step = sg::Step::LineDown; break;
+    case PageUp: step = sg::Step::PageUp; break;
+    case PageDown: step = sg::Step::PageDown; break;
+    case ThumbPosition:
+    case ThumbTrack: step = sg::Step::Track; break;
+    case Top: step = sg::Step::Top; break;
+    case Bottom: step = sg::Step::Bottom; break;
+    }
+    setPosition(sg::scrolled(step, scrollPos_, maxScroll_, cellSize_, position));
+}
+
+// ---- painting ----
+
+void CPieceStrip::paintEvent(QPaintEvent* e)
+{
+    if (buffer_.size() != size())
+        buffer_ = QImage(size(), QImage::Format_RGB32);
+    {
+        QPainter p(&buffer_);
+        const QRect all = rect();
+        // The strip shows the part of the window's picture that lies behind it.
+        if (app_.background && !app_.background->isNull())
+            imaging::paint(p, *app_.background, all.translated(0, sg::kTopOffset), all, e->rect());
+        else
+            p.fillRect(e->rect(), Qt::black);
+
+        // The bitmap's left columns are drawn by the frame in its border, so
+        // from our left edge on comes the rest: one thumb across the seam.
+        static const QImage thumb = playerBitmap(153);
+        if (!thumb.isNull()) {
+            const QRect r = sg::thumbRect(scrollPos_, maxScroll_);
+            p.drawImage(QPoint(0, r.top()), thumb,
+                        QRect(sg::kThumbColumnsInBorder, 0, thumb.width() - sg::kThumbColumnsInBorder, thumb.height()));
+        }
+
+        const int count = pieces_ ? pieces_->size() : 0;
+        if (count > 0) {
+            p.save();
+            p.setClipRect(sg::kColumn & e->rect());
+            const int first = sg::firstRow(scrollPos_, cellSize_);
+            const int rows = sg::visibleRows(cellSize_);
+            for (int i = 0; i < rows && first + i < count; ++i) {
+                const QPoint o = sg::rowOrigin(i, cellSize_, scrollPos_);
+                pieces_->at(first + i)->draw(p, o.x(), o.y());
+            }
+            p.restore();
+        }
+
+        p.setFont(app_.largeFont);
+        p.setPen(QColor(255, 242, 0));
+        p.drawText(QRect(sg::kColumnLeft, 0, sg::kColumnWidth, sg::kColumnTop), Qt::AlignHCenter | Qt::AlignBottom,
+                   counterText());
+    }
+    QPainter out(this);
+    out.drawImage(e->rect().topLeft(), buffer_, e->rect());
+}
+
+// ---- mouse ----
+
+void CPieceStrip::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        leftDown(e);
+    else if (e->button() == Qt::RightButton)
+        rightDown(e);
+    e->accept();
+}
+
+void CPieceStrip::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    // A quick second click is a click of its own, not lost to the double click.
+    mousePressEvent(e);
+}
+
+void CPieceStrip::leftDown(QMouseEvent* e)
+{
+    if (dragging_ || thumbDragging_)
+        return;
+    const QPoint pos = e->position().toPoint();
+    if (sg::thumbRect(scrollPos_, maxScroll_).contains(pos)) {
+        startThumbDrag();
+        return;
+    }
+    if (CPiece* piece = hitTest(pos))
+        startPieceDrag(piece, e->globalPosition().toPoint());
+}
+
+void CPieceStrip::rightDown(QMouseEvent* e)
+{
+    if (dragging_ || thumbDragging_)
+        return;
+    CPiece* piece = hitTest(e->position().toPoint());
+    if (!piece)
+        return;
+    frame_.select(piece, ContainerKind::Strip, this);
+    if (e->modifiers() & Qt::ShiftModifier)
+        frame_.hint(piece);
+    else
+        turnPiece(piece);
+}
+
+void CPieceStrip::mouseMoveEvent(QMouseEvent* e)
+{
+    if (thumbDragging_) {
+        if (!(e->buttons() & Qt::LeftButton)) {
+            endThumbDrag();
+            return;
+        }
+        const int y = mapFromGlobal(e->globalPosition().toPoint()).y();
+        setPosition(sg::thumbDragPosition(y, maxScroll_));
+    } else if (dragging_) {
+        moveDrag(e->globalPosition().toPoint());
+    }
+}
+
+void CPieceStrip::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    if (thumbDragging_)
+        endThumbDrag();
+    else if (dragging_)
+        drop(e->globalPosition().toPoint());
+}
+
+void CPieceStrip::focusOutEvent(QFocusEvent* e)
+{
+    if (thumbDragging_)
+        endThumbDrag();
+    if (dragging_)
+        drop(QCursor::pos());
+    QWidget::focusOutEvent(e);
+}
+
+void CPieceStrip::wheelEvent(QWheelEvent* e)
+{
+    const int dy = e->angleDelta().y();
+    if (dy > 0)
+        scroll(PageUp);
+    else if (dy < 0)
+        scroll(PageDown);
+    e->accept();
+}
+
+// ---- thumb ----
+
+void CPieceStrip::startThumbDrag()
+{
+    if (dragging_ || thumbDragging_)
+        return;
+    thumbDragging_ = true;
+    grabMouse();
+}
+
+void CPieceStrip::endThumbDrag()
+{
+    thumbDragging_ = false;
+    releaseMouse();
+}
+
+// ---- dragging a piece out ----
+
+QRect CPieceStrip::carriedBox(QPoint globalPoint) const
+{
+    CDragOverlay* overlay = frame_.overlay();
+    const int half = cellSize_ / 2;
+    const QPoint origin = overlay->mapFromGlobal(globalPoint) - QPoint(half, half);
+    QRect box = carried_->bounds().translated(origin);
+    // Like a tray drag: the piece never leaves the frame's client area.
+    const QRect client(QPoint(0, 0), frame_geometry::kClient.size());
+    int dx = 0, dy = 0;
+    if (box.left() < client.left())
+        dx = client.left() - box.left();
+    else if (box.right() > client.right())
+        dx = client.right() - box.right();
+    if (box.top() < client.top())
+        dy = client.top() - box.top();
+    else if (box.bottom() > client.bottom())
+        dy = client.bottom() - box.bottom();
+    return box.translated(dx, dy);
+}
+
+void CPieceStrip::startPieceDrag(CPiece* piece, QPoint globalPoint)
+{
+    CDragOverlay* overlay = frame_.overlay();
+    if (!overlay)
+        return;
+    // The piece is current whatever follows; the column repaints it selected
+    // before the overlay takes its snapshot, so it shows in both places.
+    frame_.select(piece, ContainerKind::Strip, this);
+    carried_ = piece;
+    carried_->carried = 1;
+    dragging_ = true;
+    const QRect box = carriedBox(globalPoint);
+    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
+    overlay->begin(CDragOverlay::pieceSprite(*piece), box.topLeft());
+    setFocus(Qt::MouseFocusReason);
+    grabMouse();
+}
+
+void CPieceStrip::moveDrag(QPoint globalPoint)
+{
+    CDragOverlay* overlay = frame_.overlay();
+    if (!overlay || !carried_)
+        return;
+    const QRect box = carriedBox(globalPoint);
+    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
+    overlay->moveTo(box.topLeft());
+}
+
+void CPieceStrip::drop(QPoint s)
+{
+    dragging_ = false;
+    releaseMouse();
+    if (CDragOverlay* overlay = frame_.overlay())
+        overlay->end();
+
+    CPiece* piece = carried_;
+    carried_ = nullptr;
+    const QRect dragRect = dragRect_;
+    dragRect_ = QRect();
+    const int index = pieces_ ? pieces_->indexOf(piece) : -1;
+    if (index < 0) {
+        // The piece left the list while it was carried; nothing of ours to move.
+        update();
+        return;
+    }
+    piece->carried = 0;
+    const int half = cellSize_ / 2;
+    const QPoint q = s - QPoint(half, half);
+
+    // Trays, once there are any, are asked first: a drop inside one goes there.
+    CTileMenderView* view = frame_.view();
+    const QRect viewRect = view ? QRect(view->mapToGlobal(QPoint(0, 0)), view->size()) : QRect();
+    const bool overView = view && dragRect.intersects(viewRect);
+    const bool overStrip = dragRect.intersects(globalRect());
+    bool toBoard = false;
+    bool toStrip = false;
+    if (overView && overStrip) {
+        toBoard = viewRect.contains(s);
+        toStrip = !toBoard;
+    } else if (overView)
+        toBoard = true;
+    else if (overStrip)
+        toStrip = true;
+
+    if (toBoard) {
+        std::unique_ptr<CPiece> taken = pieces_->take(index);
+        refresh();
+        view->dropSinglePiece(std::move(taken), q);
+        frame_.select(piece, ContainerKind::Board, view);
+    } else if (toStrip) {
+        std::unique_ptr<CPiece> taken = pieces_->take(index);
+        addPiece(std::move(taken), q);
+        frame_.select(piece, ContainerKind::Strip, this);
+    }
+    // Neither: the piece stays where it was in the column.
+    update();
+}
+
+void CPieceStrip::abandonDrag()
+{
+    if (dragging_) {
+        dragging_ = false;
+        if (CDragOverlay* overlay = frame_.overlay())
+            overlay->end();
+        // Only pointers are compared: the piece may already be gone with its list.
+        if (pieces_ && pieces_->indexOf(carried_) >= 0)
+            carried_->carried = 0;
+        carried_ = nullptr;
+        dragRect_ = QRect();
+    }
+    thumbDragging_ = false;
+    releaseMouse();
+}

@@ -1,0 +1,339 @@
+// The frame's own drawing and its caption: the band and borders taken from
+// the background picture, the five caption buttons with their hover and
+// pressed looks, the clock, the scroll thumb's part in the left border, the
+// bottom rows of the view's picture buttons, and what the caption buttons do.
+
+#include "frame_caption.h"
+
+#include "bitmaps.h"
+#include "board_view.h"
+#include "command_ids.h"
+#include "message_box.h"
+#include "piece_strip.h"
+#include "popup_menu.h"
+#include "tile_mender_app.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+using namespace frame_geometry;
+using Button = CMainFrame::CaptionButton;
+
+// Shown instead of the background picture when it did not load.
+const QColor kPlainBackground(38, 14, 62);
+const QColor kClockColour(200, 200, 0);
+constexpr int kCaptionBand = 27;
+constexpr int kThumbBitmap = 153;
+constexpr int kThumbTop = 110;
+constexpr int kThumbHeight = 42;
+
+// The looks of a caption button, one row each in its bitmap.
+enum Look { Normal = 0, Hover = 1, Pressed = 2 };
+
+// What the caption remembers between mouse events: the look of the
+// highlighted button, the button a press went down on (a click is a release
+// over that same button), a window move in progress, and the clock's last
+// drawn cell.
+class CaptionState : public QObject {
+public:
+    explicit CaptionState(QObject* parent) : QObject(parent) { setObjectName(QStringLiteral("captionState")); }
+    int look = Normal;
+    Button pressed = Button::NoCaptionButton;
+    bool moving = false;
+    QPoint grab;        // cursor minus the window's top-left while moving it by hand
+    QString clockText;  // what the clock showed at the last paint
+    QRect clockCell;
+};
+
+CaptionState& state(const CMainFrame& frame)
+{
+    auto* s = frame.findChild<CaptionState*>(QStringLiteral("captionState"), Qt::FindDirectChildrenOnly);
+    if (!s)
+        s = new CaptionState(const_cast<CMainFrame*>(&frame));
+    return *s;
+}
+
+constexpr Button kHoverOrder[] = {Button::Game, Button::Options, Button::Help, Button::Minimize, Button::Close};
+
+Button buttonAt(QPoint p)
+{
+    for (Button b : kHoverOrder)
+        if (frame_caption::buttonRect(b).contains(p))
+            return b;
+    return Button::NoCaptionButton;
+}
+
+int rowHeight(Button b) { return b == Button::Minimize || b == Button::Close ? 24 : 27; }
+
+} // namespace
+
+namespace frame_caption {
+
+QRect buttonRect(Button b)
+{
+    switch (b) {
+    case Button::Game: return QRect(10, 0, 61, 27);
+    case Button::Options: return QRect(82, 0, 83, 27);
+    case Button::Help: return QRect(682, 0, 51, 27);
+    case Button::Minimize: return QRect(744, 1, 28, 24);
+    case Button::Close: return QRect(772, 1, 28, 24);
+    case Button::NoCaptionButton: break;
+    }
+    return QRect();
+}
+
+int buttonBitmap(Button b)
+{
+    switch (b) {
+    case Button::Game: return 159;
+    case Button::Options: return 160;
+    case Button::Help: return 161;
+    case Button::Minimize: return 162;
+    case Button::Close: return 169;
+    case Button::NoCaptionButton: break;
+    }
+    return 0;
+}
+
+QRect clockRect(const QFont& font, const QString& text)
+{
+    const QFontMetrics fm(font);
+    return QRect(kClockAt, QSize(fm.horizontalAdvance(text), fm.height()));
+}
+
+QRect thumbBorderRect(const CMainFrame& frame)
+{
+    const int t = frame.strip() ? frame.strip()->thumbOffset() : 0;
+    return QRect(0, t + kThumbTop, cxDlg, kThumbHeight);
+}
+
+void clockTick(CMainFrame& frame)
+{
+    CaptionState& s = state(frame);
+    const QString text = CMainFrame::clockText(frame.playTime());
+    if (text == s.clockText)
+        return;
+    // The old cell too: a shorter text must not leave digits behind.
+    frame.update(clockRect(frame.app().largeFont, text).united(s.clockCell));
+}
+
+} // namespace frame_caption
+
+void CMainFrame::paintEvent(QPaintEvent* e)
+{
+    QPainter p(this);
+    const QRegion bands = QRegion(0, 0, width(), kCaptionBand) + QRegion(0, 0, cxDlg, height())
+                          + QRegion(width() - cxDlg, 0, cxDlg, height())
+                          + QRegion(0, height() - cyDlg, width(), cyDlg);
+    const QRegion todo = bands & e->region();
+    p.setClipRegion(todo);
+
+    // 1. Caption band and borders, from the picture laid over the whole window.
+    for (const QRect& r : todo) {
+        if (app_->background && !app_->background->isNull())
+            imaging::paint(p, *app_->background, app_->background->image.rect(), rect(), r);
+        else
+            p.fillRect(r, kPlainBackground);
+    }
+
+    // 2. The caption buttons, the highlighted one in its look.
+    const CaptionState& s = state(*this);
+    for (Button b : kHoverOrder) {
+        const QRect r = frame_caption::buttonRect(b);
+        if (!e->region().intersects(r))
+            continue;
+        const int look = b == highlighted_ ? s.look : Normal;
+        p.drawImage(r.topLeft(), playerBitmap(frame_caption::buttonBitmap(b)),
+                    QRect(0, look * rowHeight(b), r.width(), r.height()));
+    }
+
+    // 3. The clock, on its opaque black cell.
+    const QString text = clockText(playTime());
+    const QRect cell = frame_caption::clockRect(app_->largeFont, text);
+    if (e->region().intersects(cell)) {
+        p.fillRect(cell, Qt::black);
+        p.setFont(app_->largeFont);
+        p.setPen(kClockColour);
+        p.drawText(cell.topLeft() + QPoint(0, QFontMetrics(app_->largeFont).ascent()), text);
+    }
+    // The tick compares against what the screen shows: a cell painted only
+    // in part shows no whole text, so the next tick paints it again.
+    CaptionState& ms = state(*this);
+    if ((QRegion(cell) - e->region()).isEmpty()) {
+        ms.clockText = text;
+        ms.clockCell = cell;
+    } else if (e->region().intersects(cell)) {
+        ms.clockText.clear();
+        ms.clockCell = ms.clockCell.united(cell);
+    }
+
+    // 4. The scroll thumb straddles the left border: its left columns are ours.
+    const QRect thumb = frame_caption::thumbBorderRect(*this);
+    if (e->region().intersects(thumb))
+        p.drawImage(thumb.topLeft(), playerBitmap(kThumbBitmap), QRect(QPoint(0, 0), thumb.size()));
+
+    // 5. The view's picture buttons reach into the bottom border.
+    if (view_)
+        view_->paintButtons(p, QPoint(0, 0));
+}
+
+void CMainFrame::clearCaptionHighlight()
+{
+    if (highlighted_ == NoCaptionButton)
+        return;
+    const QRect r = frame_caption::buttonRect(highlighted_);
+    highlighted_ = NoCaptionButton;
+    state(*this).look = Normal;
+    update(r);
+}
+
+void CMainFrame::updateButtonBand()
+{
+    update(QRect(0, height() - cyDlg, width(), cyDlg));
+}
+
+namespace {
+
+// Shows the button highlighted in a look; the one highlighted before goes back to normal.
+void highlight(CMainFrame& frame, Button& highlighted, Button b, int look)
+{
+    CaptionState& s = state(frame);
+    if (b == highlighted && look == s.look)
+        return;
+    if (highlighted != Button::NoCaptionButton)
+        frame.update(frame_caption::buttonRect(highlighted));
+    highlighted = b;
+    s.look = look;
+    frame.update(frame_caption::buttonRect(b));
+}
+
+} // namespace
+
+void CMainFrame::mouseMoveEvent(QMouseEvent* e)
+{
+    CaptionState& s = state(*this);
+    if (s.moving) {
+        move(e->globalPosition().toPoint() - s.grab);
+        return;
+    }
+    const QPoint at = e->position().toPoint();
+    const Button b = buttonAt(at);
+    if (b != NoCaptionButton)
+        highlight(*this, highlighted_, b, (e->buttons() & Qt::LeftButton) ? Pressed : Hover);
+    else
+        clearCaptionHighlight();
+}
+
+void CMainFrame::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    CaptionState& s = state(*this);
+    const QPoint at = e->position().toPoint();
+    if (frame_caption::thumbBorderRect(*this).contains(at) && strip()) {
+        strip()->startThumbDrag();
+        return;
+    }
+    const Button b = buttonAt(at);
+    if (b != NoCaptionButton) {
+        highlight(*this, highlighted_, b, Pressed);
+        s.pressed = b;
+        return;
+    }
+    // The rest of the caption band moves the window, as a system caption would.
+    if (at.y() < kClient.top()) {
+        QWindow* w = windowHandle();
+        if (!w || !w->startSystemMove()) {
+            // No window manager to ask: move it ourselves while the button is down.
+            s.moving = true;
+            s.grab = e->globalPosition().toPoint() - pos();
+        }
+    }
+}
+
+namespace {
+
+void showMenu(CMainFrame& frame, QPointer<CPopupMenuWnd>& menu, std::vector<CPopupMenuWnd::Item> items, QPoint at)
+{
+    delete menu;
+    menu = new CPopupMenuWnd(frame, std::move(items), frame.app().largeFont);
+    menu->open(at);
+}
+
+std::vector<CPopupMenuWnd::Item> gameItems()
+{
+    return {{QStringLiteral("Load"), cmd::kLoadGame, CPopupMenuWnd::Plain},
+            {QStringLiteral("Save"), cmd::kFileSave, CPopupMenuWnd::Plain},
+            {QStringLiteral("Exit"), cmd::kAppExit, CPopupMenuWnd::Plain}};
+}
+
+std::vector<CPopupMenuWnd::Item> optionItems(const PlayerState& st)
+{
+    auto mark = [](int32_t on) { return on ? CPopupMenuWnd::Checked : CPopupMenuWnd::Crossed; };
+    return {{QStringLiteral("Sound"), cmd::kSound, mark(st.soundOption)},
+            {QStringLiteral("Background"), cmd::kBackground, mark(st.backgroundOption)}};
+}
+
+void openHelp(CMainFrame& frame)
+{
+    const QString path = frame.app().helpPath;
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        messageBox(&frame, QObject::tr("The help manual cannot be found:\n%1").arg(path),
+                   CTileMenderApp::boxCaption(), mb::Ok | mb::IconExclamation);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        messageBox(&frame, QObject::tr("No program to show the help manual was found.\n%1").arg(path),
+                   CTileMenderApp::boxCaption(), mb::Ok | mb::IconExclamation);
+}
+
+} // namespace
+
+void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    CaptionState& s = state(*this);
+    s.moving = false;
+    const Button pressed = s.pressed;
+    s.pressed = NoCaptionButton;
+    const Button b = buttonAt(e->position().toPoint());
+    // A click is a release over the button the press went down on.
+    if (b == NoCaptionButton || b != pressed)
+        return;
+    highlight(*this, highlighted_, b, Hover);
+    switch (b) {
+    case Game:
+        showMenu(*this, menu_, gameItems(), QPoint(0, 0));
+        break;
+    case Options:
+        showMenu(*this, menu_, optionItems(app_->state), QPoint(61, 0));
+        break;
+    case Minimize:
+        // The button would still look hot when the window comes back.
+        clearCaptionHighlight();
+        showMinimized();
+        break;
+    case Close:
+        close();
+        break;
+    case Help:
+        openHelp(*this);
+        break;
+    case NoCaptionButton:
+        break;
+    }
+}
+
+void CMainFrame::mouseDoubleClickEvent(QMouseEvent*)
+{
+    // The second click of a pair does nothing on the caption; the first one
+    // already did what it does.
+}

@@ -11,4 +11,5 @@ constexpr int kAddTray = 32780;
 constexpr int kLoadGame = 32782;
 constexpr int kSound = 32783;
 constexpr int kBackground = 32784;
+constexpr int kClosePopup = 32785;
 } // namespace cmd

@@ -31,8 +31,6 @@ const QColor kPlainBackground(38, 14, 62);
 const QColor kClockColour(200, 200, 0);
 constexpr int kCaptionBand = 27;
 constexpr int kThumbBitmap = 153;
-constexpr int kThumbTop = 110;
-constexpr int kThumbHeight = 42;
 
 // The looks of a caption button, one row each in its bitmap.
 enum Look { Normal = 0, Hover = 1, Pressed = 2 };
@@ -110,8 +108,9 @@ QRect clockRect(const QFont& font, const QString& text)
 
 QRect thumbBorderRect(const CMainFrame& frame)
 {
-    const int t = frame.strip() ? frame.strip()->thumbOffset() : 0;
-    return QRect(0, t + kThumbTop, cxDlg, kThumbHeight);
+    // The strip's own rectangle: one track for its drawing and ours, and for
+    // both hit tests.
+    return frame.strip() ? frame.strip()->borderThumbRect() : QRect();
 }
 
 void clockTick(CMainFrame& frame)

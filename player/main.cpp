@@ -1,11 +1,9 @@
-#include "player_art.h"
 #include "tile_mender_app.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    initPlayerArt();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TileMender"));
     QStringList args = QApplication::arguments();

@@ -1,19 +1,40 @@
 #pragma once
 // The player's 800 x 600 main window without a system frame. It paints its
-// own caption band and borders, dispatches the player's commands, and takes
-// puzzle files dropped onto it.
+// own caption band and borders from the background picture, with the Game,
+// Options, Help, minimise and close buttons in the band; it hosts the Piece
+// Viewer on its left and the board view beside it; it keeps the play clock,
+// the current piece and the hint flash, dispatches the player's commands,
+// asks to save on closing, and takes puzzle files dropped onto it.
 
+#include "container.h"
+
+#include <QBasicTimer>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
+class CDragOverlay;
+class CPiece;
+class CPieceStrip;
+class CPieceViewerBar;
+class CPopupMenuWnd;
 class CTileMenderApp;
 class CTileMenderDoc;
+class CTileMenderView;
+class WindowLink;
 
 class CMainFrame : public QWidget {
     Q_OBJECT
 public:
+    enum CaptionButton { NoCaptionButton = 0, Game = 1, Options = 2, Help = 3, Minimize = 4, Close = 5 };
+    static constexpr int kHintTimerId = 10;
+    static constexpr int kClockTimerId = 11;
+    static constexpr int kPlayerClosedMessage = 1124;
+
     CMainFrame(CTileMenderApp* app, CTileMenderDoc* doc, QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     // Runs a command by its number; false when the frame does not know it.
     bool OnCommand(int id);
@@ -21,16 +42,74 @@ public:
     // Top-left that centres the frame on a screen, never above or left of it.
     static QPoint centredOrigin(const QSize& screen);
 
+    CTileMenderView* view() const { return view_; }
+    CPieceViewerBar* bar() const { return bar_; }
+    CPieceStrip* strip() const;
+    CDragOverlay* overlay() const { return overlay_; }
+    CTileMenderApp& app() const { return *app_; }
+    CTileMenderDoc& document() const { return *doc_; }
+
+    // The clock: play time = stored play time (finished) or now - clockStart + stored.
     uint32_t clockStart = 0; // tick count the running clock counts from
     int32_t elapsed = 0;     // play time before clockStart, in milliseconds
+    int32_t playTime() const;
+    // Completion: the time played so far is kept and the clock stands still.
+    void stopClock();
+    // Restart: the clock starts again from zero.
+    void resetClock();
+    // "%2d:%02d:%02d" of hours, minutes and seconds.
+    static QString clockText(int32_t milliseconds);
+
+    // The current piece: the last one clicked, wherever it lies.
+    void select(CPiece* piece, ContainerKind kind, QWidget* container);
+    void clearCurrentPiece();
+    CPiece* currentPiece() const { return current_; }
+    ContainerKind currentKind() const { return currentKind_; }
+    QWidget* currentContainer() const { return currentContainer_; }
+    // The Rotate button: turns the current piece where it lies.
+    void turnCurrentPiece();
+    // The Hint button or Shift + right click: flashes a neighbour of the piece.
+    void hint(CPiece* piece);
+    // The view clears the caption buttons' highlight whenever the mouse is over it.
+    void clearCaptionHighlight();
+    CaptionButton highlightedCaptionButton() const { return highlighted_; }
+    CPopupMenuWnd* openMenu() const;
+    int hintLevel() const { return hintLevel_; }
+
+    // Repaints the bottom border rows the view's picture buttons reach into.
+    void updateButtonBand();
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void timerEvent(QTimerEvent*) override;
+    void closeEvent(QCloseEvent*) override;
     void dragEnterEvent(QDragEnterEvent*) override;
     void dropEvent(QDropEvent*) override;
 
 private:
     void openWithDialog();
+
     CTileMenderApp* app_;
     CTileMenderDoc* doc_;
+    CPieceViewerBar* bar_ = nullptr;
+    CTileMenderView* view_ = nullptr;
+    CDragOverlay* overlay_ = nullptr;
+    QPointer<CPopupMenuWnd> menu_;
+    QBasicTimer hintTimer_;
+    QBasicTimer clockTimer_;
+    int hintLevel_ = 0;
+    CaptionButton highlighted_ = NoCaptionButton;
+    struct HintEntry {
+        CPiece* piece;
+        ContainerKind kind;
+        QPointer<QWidget> container;
+    };
+    std::vector<HintEntry> hintList_;
+    CPiece* current_ = nullptr;
+    ContainerKind currentKind_ = ContainerKind::Strip;
+    QPointer<QWidget> currentContainer_;
 };

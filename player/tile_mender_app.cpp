@@ -5,6 +5,7 @@
 #include "main_frame.h"
 #include "message_box.h"
 #include "paths.h"
+#include "player_art.h"
 #include "splash_window.h"
 #include "system_metrics.h"
 #include "tick_clock.h"
@@ -55,6 +56,7 @@ CTileMenderApp::CTileMenderApp()
       recent_(recentProfilePath(), 4)
 {
     g_app = this;
+    initPlayerArt();
     const int dpi = screenDpiY();
     smallFont = makeFont(8, dpi);
     largeFont = makeFont(14, dpi);

@@ -6,6 +6,7 @@
 #include "imaging.h"
 #include "player_state.h"
 #include "recent_files.h"
+#include "sound.h"
 
 #include <QFont>
 #include <QObject>
@@ -45,6 +46,7 @@ public:
     int dialogFrameHeight;
     int dialogFrameWidth;
     QString helpPath;
+    SoundPlayer sound;
 
     CTileMenderDoc* document() const { return doc_.get(); }
     CMainFrame* mainFrame() const { return frame_.get(); }

@@ -1,0 +1,257 @@
+// Picking up a group from the board, carrying it above everything, putting
+// it down where it snaps, turning groups, and the end of the game.
+
+#include "board_view.h"
+
+#include "bitmaps.h"
+#include "drag_overlay.h"
+#include "finish_window.h"
+#include "main_frame.h"
+#include "message_box.h"
+#include "piece_strip.h"
+#include "tile_mender_app.h"
+#include "tile_mender_doc.h"
+
+#include <QPainter>
+
+using namespace frame_geometry;
+
+namespace {
+// The view's top-left in the frame's client coordinates.
+const QPoint kViewInClient = kView.topLeft();
+} // namespace
+
+void CTileMenderView::startDrag(CPiece* hit, QPoint board)
+{
+    frame_.select(hit, ContainerKind::Board, this);
+    const int k = doc_.cellSize();
+    const std::vector<CPiece*> group = board_rules::group(grid_, *hit, k);
+    for (const CPiece* g : group) {
+        if (g->fixed) {
+            // Fixed pieces stay; the click only selected the piece.
+            redrawPiece(hit);
+            return;
+        }
+    }
+
+    carried_.clear();
+    dragging_ = true;
+    carriedPiece_ = hit;
+    QRect bounds;
+    for (CPiece* g : group) {
+        carried_.append(board_.take(board_.indexOf(g)));
+        grid_.set(g->column, g->row, nullptr);
+        g->carried = 1;
+        bounds |= g->bounds().translated(g->x, g->y);
+    }
+    // Room for the shadow.
+    bounds.adjust(0, 0, 3, 3);
+    groupOrigin_ = bounds.topLeft();
+    grabInGroup_ = board - groupOrigin_;
+    grabInPiece_ = board - QPoint(hit->x, hit->y);
+
+    // The lifted group: black shadows 3 pixels right and down, the pieces over them.
+    QImage sprite(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    sprite.fill(Qt::transparent);
+    {
+        QPainter p(&sprite);
+        for (const auto& g : carried_)
+            g->fillOutline(p, g->x - groupOrigin_.x() + 3, g->y - groupOrigin_.y() + 3, Qt::black);
+        for (const auto& g : carried_)
+            g->draw(p, g->x - groupOrigin_.x(), g->y - groupOrigin_.y());
+    }
+    groupRect_ = bounds.translated(kViewInClient - scrollPosition());
+    frame_.overlay()->begin(sprite, groupRect_.topLeft());
+    grabMouse();
+}
+
+void CTileMenderView::moveDrag(QPoint global)
+{
+    const QPoint s = frame_.mapFromGlobal(global) - kClient.topLeft();
+    const QRect client(QPoint(0, 0), kClient.size());
+    // The carried piece's box stays inside the client area.
+    const QRect box = carriedPiece_->bounds().translated(s - grabInPiece_);
+    QPoint d;
+    if (box.left() < client.left())
+        d.rx() = client.left() - box.left();
+    else if (box.right() > client.right())
+        d.rx() = client.right() - box.right();
+    if (box.top() < client.top())
+        d.ry() = client.top() - box.top();
+    else if (box.bottom() > client.bottom())
+        d.ry() = client.bottom() - box.bottom();
+    groupRect_.moveTopLeft(s + d - grabInGroup_);
+    frame_.overlay()->moveTo(groupRect_.topLeft());
+}
+
+void CTileMenderView::drop(QPoint global)
+{
+    dragging_ = false;
+    releaseMouse();
+    frame_.overlay()->end();
+
+    if (carried_.size() == 1) {
+        CPieceStrip* strip = frame_.strip();
+        const QPoint s = frame_.mapFromGlobal(global) - kClient.topLeft();
+        const bool overView = groupRect_.intersects(kView);
+        const bool overStrip = strip && groupRect_.intersects(kPanel);
+        bool toStrip = false;
+        if (overView && overStrip)
+            toStrip = kPanel.contains(s);
+        else
+            toStrip = overStrip;
+        if (toStrip) {
+            frame_.select(carriedPiece_, ContainerKind::Strip, strip);
+            while (!carried_.empty()) {
+                auto piece = carried_.takeFirst();
+                piece->carried = 0;
+                strip->addPiece(std::move(piece), global);
+            }
+            carriedPiece_ = nullptr;
+            return;
+        }
+        if (!overView) {
+            // Nowhere takes it: it goes back where it was picked up.
+            while (!carried_.empty())
+                putOnBoard(carried_.takeFirst());
+            carriedPiece_ = nullptr;
+            return;
+        }
+    }
+    groupDrop(global);
+}
+
+void CTileMenderView::groupDrop(QPoint global)
+{
+    app_.state.modified = 1;
+    const int k = doc_.cellSize();
+    const QPoint p = mapFromGlobal(global);
+    QRect g(p - grabInGroup_, groupRect_.size());
+    const QPoint at = board_rules::clampIntoView(g, width(), height(), cxDlg, cyDlg);
+    const QPoint shift = at + scrollPosition() - groupOrigin_;
+    for (const auto& piece : carried_) {
+        piece->x += shift.x();
+        piece->y += shift.y();
+    }
+
+    QPoint correction;
+    for (const auto& s : carried_) {
+        const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guidePicture().image.size(), k);
+        if (m.kind == board_rules::Match::None)
+            continue;
+        correction = m.target - QPoint(s->x, s->y);
+        if (m.kind == board_rules::Match::Corner || m.neighbour->fixed) {
+            for (const auto& c : carried_)
+                c->fixed = 1;
+            fixedCount_ += carried_.size();
+        }
+        if (app_.state.soundOption)
+            app_.sound.playJoin();
+        break;
+    }
+    for (const auto& piece : carried_) {
+        piece->x += correction.x();
+        piece->y += correction.y();
+    }
+    while (!carried_.empty())
+        putOnBoard(carried_.takeFirst());
+    carriedPiece_ = nullptr;
+    if (fixedCount_ == doc_.columns() * doc_.rows())
+        complete();
+}
+
+void CTileMenderView::putOnBoard(std::unique_ptr<CPiece> piece)
+{
+    CPiece* p = piece.get();
+    p->carried = 0;
+    grid_.set(p->column, p->row, p);
+    // Fixed pieces lie under everything, loose ones on top.
+    if (p->fixed)
+        board_.prepend(std::move(piece));
+    else
+        board_.append(std::move(piece));
+    redrawPiece(p);
+}
+
+void CTileMenderView::dropSinglePiece(std::unique_ptr<CPiece> s, QPoint global)
+{
+    app_.state.modified = 1;
+    const int k = doc_.cellSize();
+    QPoint p = mapFromGlobal(global);
+    const QRect b = s->bounds().translated(p);
+    p += board_rules::clampIntoView(b, width(), height(), cxDlg, cyDlg) - b.topLeft();
+    s->x = p.x() + scrollPosition().x();
+    s->y = p.y() + scrollPosition().y();
+    s->carried = 0;
+    const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guidePicture().image.size(), k);
+    if (m.kind != board_rules::Match::None) {
+        s->x = m.target.x();
+        s->y = m.target.y();
+        if (m.kind == board_rules::Match::Corner || m.neighbour->fixed) {
+            s->fixed = 1;
+            ++fixedCount_;
+        }
+        if (app_.state.soundOption)
+            app_.sound.playJoin();
+    }
+    putOnBoard(std::move(s));
+    if (fixedCount_ == doc_.columns() * doc_.rows())
+        complete();
+}
+
+void CTileMenderView::turnGroup(CPiece* s)
+{
+    if (!s || !app_.state.rotationAllowed || s->fixed)
+        return;
+    app_.state.modified = 1;
+    const int k = doc_.cellSize();
+    const std::vector<CPiece*> group = board_rules::group(grid_, *s, k);
+    const QPoint at(s->x, s->y);
+    QRect changed;
+    for (CPiece* g : group) {
+        changed |= g->bounds().translated(g->x, g->y);
+        g->rotation = (g->rotation + 1) % 4;
+        doc_.rebuildPiece(*g);
+        const QPoint to = board_rules::turnedPosition(at, g->column - s->column, g->row - s->row, g->rotation, k);
+        g->x = to.x();
+        g->y = to.y();
+        changed |= g->bounds().translated(g->x, g->y);
+    }
+    update(changed.translated(-scrollPosition()));
+}
+
+void CTileMenderView::clearBoard()
+{
+    CPieceStrip* strip = frame_.strip();
+    // A point above the column: each piece goes before the first row shown.
+    const QPoint aboveColumn = strip ? strip->mapToGlobal(QPoint(1, 1)) : QPoint(1, 1);
+    while (!board_.empty()) {
+        auto piece = board_.takeFirst();
+        piece->fixed = 0;
+        grid_.set(piece->column, piece->row, nullptr);
+        if (strip)
+            strip->addPiece(std::move(piece), aboveColumn);
+        else
+            doc_.boxList().append(std::move(piece));
+    }
+    fixedCount_ = 0;
+    update();
+}
+
+void CTileMenderView::complete()
+{
+    if (!completionSound_.isEmpty())
+        app_.sound.playData(completionSound_);
+    auto* finish = new CFinishWnd(&frame_, this);
+    const bool loaded = finish->load(doc_.picture());
+    doc_.finished = 1;
+    frame_.stopClock();
+    if (loaded) {
+        delete finish_;
+        finish_ = finish;
+        finish->present();
+    } else {
+        delete finish;
+        messageBox(this, tr("Congratulations! You have completed the puzzle."), CTileMenderApp::boxCaption(), mb::Ok);
+    }
+}

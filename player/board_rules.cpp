@@ -1,0 +1,170 @@
+#include "board_rules.h"
+
+#include <cstdlib>
+
+namespace board_rules {
+
+QPoint expectedPosition(Side side, int q, int k, QPoint n)
+{
+    // The offset of s from n at rotation 0, turned q times clockwise.
+    QPoint d;
+    switch (side) {
+    case Side::Left: d = {k, 0}; break;
+    case Side::Right: d = {-k, 0}; break;
+    case Side::Upper: d = {0, k}; break;
+    case Side::Lower: d = {0, -k}; break;
+    }
+    for (int i = 0; i < (q & 3); ++i)
+        d = QPoint(-d.y(), d.x());
+    return n + d;
+}
+
+void BoardGrid::reset(int columns, int rows)
+{
+    columns_ = std::max(columns, 0);
+    rows_ = std::max(rows, 0);
+    cells_.assign(size_t(columns_) * size_t(rows_), nullptr);
+}
+
+namespace {
+struct Neighbour {
+    int dc, dr;
+    Side side; // what the neighbour is of the piece it is next to
+};
+// Upper, lower, left, right: the order the group search looks in.
+constexpr Neighbour kSearchOrder[4] = {
+    {0, -1, Side::Upper}, {0, 1, Side::Lower}, {-1, 0, Side::Left}, {1, 0, Side::Right}};
+// Left, right, upper, lower: the order the match test looks in.
+constexpr Neighbour kMatchOrder[4] = {
+    {-1, 0, Side::Left}, {1, 0, Side::Right}, {0, -1, Side::Upper}, {0, 1, Side::Lower}};
+
+Side sideOf(int dc, int dr)
+{
+    if (dc < 0) return Side::Left;
+    if (dc > 0) return Side::Right;
+    return dr < 0 ? Side::Upper : Side::Lower;
+}
+} // namespace
+
+bool joined(const CPiece& s, const CPiece& n, int k)
+{
+    const int dc = n.column - s.column, dr = n.row - s.row;
+    if (std::abs(dc) + std::abs(dr) != 1 || s.rotation != n.rotation)
+        return false;
+    return QPoint(s.x, s.y) == expectedPosition(sideOf(dc, dr), s.rotation, k, QPoint(n.x, n.y));
+}
+
+std::vector<CPiece*> group(const BoardGrid& grid, const CPiece& s, int k)
+{
+    const int C = grid.columns(), R = grid.rows();
+    std::vector<char> visited(size_t(C) * size_t(R), 0);
+    auto mark = [&](int c, int r) -> char& { return visited[size_t(c) * size_t(R) + size_t(r)]; };
+    if (!grid.contains(s.column, s.row))
+        return {};
+    std::vector<const CPiece*> todo{&s};
+    mark(s.column, s.row) = 1;
+    while (!todo.empty()) {
+        const CPiece* p = todo.back();
+        todo.pop_back();
+        for (const Neighbour& nb : kSearchOrder) {
+            const int c = p->column + nb.dc, r = p->row + nb.dr;
+            CPiece* n = grid.at(c, r);
+            if (!n || mark(c, r))
+                continue;
+            if (n->rotation == p->rotation
+                && QPoint(p->x, p->y) == expectedPosition(nb.side, p->rotation, k, QPoint(n->x, n->y))) {
+                mark(c, r) = 1;
+                todo.push_back(n);
+            }
+        }
+    }
+    std::vector<CPiece*> out;
+    for (int c = 0; c < C; ++c)
+        for (int r = 0; r < R; ++r)
+            if (mark(c, r)) {
+                CPiece* p = grid.at(c, r);
+                out.push_back(p ? p : const_cast<CPiece*>(&s));
+            }
+    return out;
+}
+
+Match matchTest(const CPiece& s, const BoardGrid& grid, QPoint o, QSize board, int k)
+{
+    auto near = [&](QPoint t) { return std::abs(s.x - t.x()) < 4 && std::abs(s.y - t.y()) < 4; };
+    Match m;
+    const int C = grid.columns(), R = grid.rows();
+    if (s.rotation == 0) {
+        struct Corner {
+            int c, r;
+            QPoint target;
+        };
+        const Corner corners[4] = {
+            {0, 0, o},
+            {C - 1, 0, o + QPoint(board.width() - k, 0)},
+            {0, R - 1, o + QPoint(0, board.height() - k)},
+            {C - 1, R - 1, o + QPoint(board.width() - k, board.height() - k)},
+        };
+        for (const Corner& c : corners) {
+            if (s.column == c.c && s.row == c.r && near(c.target)) {
+                m.kind = Match::Corner;
+                m.target = c.target;
+                return m;
+            }
+        }
+    }
+    for (const Neighbour& nb : kMatchOrder) {
+        CPiece* n = grid.at(s.column + nb.dc, s.row + nb.dr);
+        if (!n || n == &s || n->rotation != s.rotation || n->carried)
+            continue;
+        const QPoint e = expectedPosition(nb.side, s.rotation, k, QPoint(n->x, n->y));
+        if (near(e)) {
+            m.kind = Match::Neighbour;
+            m.target = e;
+            m.neighbour = n;
+            return m;
+        }
+    }
+    return m;
+}
+
+QPoint clampIntoView(const QRect& g, int w, int h, int cxDlg, int cyDlg)
+{
+    // Right and bottom as the platform has them: one past the last pixel.
+    const int left = g.left(), top = g.top();
+    const int right = left + g.width(), bottom = top + g.height();
+    int x = left, y = top;
+    if (left < 0)
+        x = 0;
+    else if (right > w)
+        x = w - g.width();
+    if (top < 0)
+        y = 0;
+    else if (bottom > h + cyDlg - 71 && right > w + cxDlg - 375)
+        y = h + cyDlg - 71 - g.height();
+    else if (bottom > h)
+        y = h - g.height();
+    return {x, y};
+}
+
+QPoint turnedPosition(QPoint s, int dc, int dr, int q, int k)
+{
+    switch (q & 3) {
+    case 0: return s + QPoint(k * dc, k * dr);
+    case 1: return s + QPoint(-k * dr, k * dc);
+    case 2: return s + QPoint(-k * dc, -k * dr);
+    default: return s + QPoint(k * dr, -k * dc);
+    }
+}
+
+QSize thumbnailSize(QSize pic)
+{
+    const int w = pic.width(), h = pic.height();
+    if (w <= 190 && h <= 139)
+        return pic;
+    const float fx = float(w) / 190.0f, fy = float(h) / 139.0f;
+    if (fy >= fx)
+        return QSize(int(float(w) / fy), 139);
+    return QSize(190, int(float(h) / fx));
+}
+
+} // namespace board_rules

@@ -1,0 +1,119 @@
+#pragma once
+// The play surface: background, the tiled board frame around the picture's
+// place, the faded guide picture when it is switched on, the pieces lying on
+// the board, and the four picture buttons drawn into the bottom of the
+// frame. It owns the board's pieces and runs every drag that starts on it.
+
+#include "board_rules.h"
+#include "piece_list.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class CFinishWnd;
+class CMainFrame;
+class CTileMenderApp;
+class CTileMenderDoc;
+
+class CTileMenderView : public QWidget {
+    Q_OBJECT
+public:
+    enum Button { NoButton = 0, Rotate = 1, Restart = 2, Hint = 3, AddTray = 4 };
+    // Private messages, as event types.
+    static constexpr int kTrayClosedMessage = 0x0464;
+    static constexpr int kCloseFinishMessage = 2348;
+
+    CTileMenderView(CTileMenderApp& app, CTileMenderDoc& doc, CMainFrame& frame, QWidget* parent);
+    ~CTileMenderView() override;
+
+    // Lays the board out for the document: board origin, a fresh grid, the
+    // box handed to the Piece Viewer, the guide picture faded.
+    void initialUpdate();
+
+    PieceList& boardList() { return board_; }
+    const board_rules::BoardGrid& grid() const { return grid_; }
+    QPoint boardOrigin() const { return origin_; }
+    int fixedCount() const { return fixedCount_; }
+    bool dragging() const { return dragging_; }
+    Button highlightedButton() const { return highlighted_; }
+    // The scroll position; the board always fits the view, so it stays (0, 0).
+    QPoint scrollPosition() const { return QPoint(0, 0); }
+
+    // The topmost board piece containing a board point, or null.
+    CPiece* hitTest(QPoint boardPoint, int* index = nullptr) const;
+    // Puts one piece from a tray or the strip on the board with its origin at
+    // a global screen point, snapping it like a dropped group.
+    void dropSinglePiece(std::unique_ptr<CPiece> piece, QPoint globalPoint);
+    // Turns the group of a board piece a quarter turn about it.
+    void turnGroup(CPiece* piece);
+    // Every board piece goes back to the Piece Viewer, unfixed.
+    void clearBoard();
+    // Repaints the part of the board one piece covers (selection, hint).
+    void redrawPiece(const CPiece* piece);
+    // Moves a board piece to the top of the stack (a hinted piece shows).
+    void raisePiece(CPiece* piece);
+
+    // Hit rectangles of the picture buttons, in view coordinates.
+    static QRect buttonRect(Button b);
+    // Where a button is drawn, in the frame's window coordinates.
+    static QRect buttonDrawRect(Button b);
+    // Draws the picture buttons in their current looks. `windowToPainter`
+    // maps the frame's window coordinates to the painter's: the view paints
+    // what lies over it, the frame the rows that fall into its bottom border.
+    void paintButtons(QPainter& painter, QPoint windowToPainter) const;
+
+    CFinishWnd* finishWindow() const;
+    const QByteArray& completionSound() const { return completionSound_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
+    bool event(QEvent*) override;
+
+private:
+    void paintBoard(QPainter& p, const QRect& clip) const;
+    void leftDown(QPoint pos);
+    void rightDown(QMouseEvent* e);
+    void buttonHover(QPoint pos, bool leftHeld);
+    void buttonPress(QPoint pos);
+    void buttonClick(QPoint pos);
+    Button buttonAt(QPoint pos, bool withRotate) const;
+    void setButtonState(Button b, int state);
+    void restartAsked();
+
+    void startDrag(CPiece* hit, QPoint boardPoint);
+    void moveDrag(QPoint globalPoint);
+    void drop(QPoint globalPoint);
+    void groupDrop(QPoint globalPoint);
+    void putOnBoard(std::unique_ptr<CPiece> piece);
+    void complete();
+
+    CTileMenderApp& app_;
+    CTileMenderDoc& doc_;
+    CMainFrame& frame_;
+    PieceList board_;
+    board_rules::BoardGrid grid_;
+    PieceList carried_;
+    bool dragging_ = false;
+    CPiece* carriedPiece_ = nullptr;
+    QRect groupRect_;      // in the frame's client coordinates
+    QPoint grabInPiece_;   // cursor minus the carried piece's origin
+    QPoint grabInGroup_;   // cursor minus the group rectangle's top-left
+    QPoint groupOrigin_;   // the group rectangle's top-left at the start, board coordinates
+    QPoint origin_;        // where the finished picture belongs
+    int fixedCount_ = 0;
+    Button highlighted_ = NoButton;
+    int buttonStates_[5] = {0, 0, 0, 0, 0};
+    QImage buttonBitmaps_[5];
+    QImage tiles_;
+    QImage fadedGuide_;
+    QByteArray completionSound_;
+    QPointer<CFinishWnd> finish_;
+};

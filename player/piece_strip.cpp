@@ -23,6 +23,9 @@ CPieceStrip::CPieceStrip(CTileMenderApp& app, CMainFrame& frame, QWidget* parent
     // Every pixel is painted from the composed picture; nothing to erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    // A thumb drag ends on a move without the button, so moves must arrive
+    // whether a button is held or not.
+    setMouseTracking(true);
 }
 
 void CPieceStrip::setList(PieceList* pieces, int cellSize)
@@ -224,7 +227,8 @@ void CPieceStrip::leftDown(QMouseEvent* e)
         return;
     const QPoint pos = e->position().toPoint();
     if (sg::thumbRect(scrollPos_, maxScroll_).contains(pos)) {
-        startThumbDrag();
+        // Our own press already holds the mouse until its release.
+        thumbDragging_ = true;
         return;
     }
     if (CPiece* piece = hitTest(pos))
@@ -255,7 +259,12 @@ void CPieceStrip::mouseMoveEvent(QMouseEvent* e)
         const int y = mapFromGlobal(e->globalPosition().toPoint()).y();
         setPosition(sg::thumbDragPosition(y, maxScroll_));
     } else if (dragging_) {
-        moveDrag(e->globalPosition().toPoint());
+        // A release we never saw (it happened outside every window of ours)
+        // still ends the drag where the button came up.
+        if (!(e->buttons() & Qt::LeftButton))
+            drop(e->globalPosition().toPoint());
+        else
+            moveDrag(e->globalPosition().toPoint());
     }
 }
 
@@ -294,6 +303,8 @@ void CPieceStrip::startThumbDrag()
 {
     if (dragging_ || thumbDragging_)
         return;
+    // The press that starts this one went to the frame's border: take the
+    // mouse over so the moves and the release come here.
     thumbDragging_ = true;
     grabMouse();
 }
@@ -340,8 +351,9 @@ void CPieceStrip::startPieceDrag(CPiece* piece, QPoint globalPoint)
     const QRect box = carriedBox(globalPoint);
     dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
     overlay->begin(CDragOverlay::pieceSprite(*piece), box.topLeft());
+    // The press holds the mouse for us until its release; the focus tells us
+    // when the user switched away in the middle.
     setFocus(Qt::MouseFocusReason);
-    grabMouse();
 }
 
 void CPieceStrip::moveDrag(QPoint globalPoint)

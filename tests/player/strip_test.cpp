@@ -102,7 +102,7 @@ TEST(StripGeometry, OneThumbTrackForDrawingPressingAndDragging)
     // Dragging to where the thumb is drawn leaves it there (within a pixel of rounding).
     for (int pos : {100, 843, 1500}) {
         const int back = sg::thumbDragPosition(sg::thumbRect(pos, max).top(), max);
-        EXPECT_EQ(sg::thumbOffset(back, max), sg::thumbOffset(pos, max));
+        EXPECT_NEAR(sg::thumbOffset(back, max), sg::thumbOffset(pos, max), 1);
     }
 }
 

@@ -43,7 +43,8 @@ TEST_P(WholeGame, SolvedByDragsFromTheStripEndsOnceWithTheClockFrozen)
         EXPECT_EQ(QPoint(p->x, p->y), g.home(p->column, p->row));
     }
     EXPECT_EQ(g.doc->finished, 1);
-    EXPECT_EQ(congratulations(g.boxes), 1);
+    // The finish window, or the message box when there is no finish picture.
+    EXPECT_EQ(congratulations(g.boxes) + (g.view->finishWindow() ? 1 : 0), 1);
     const int32_t played = g.frame->playTime();
     EXPECT_EQ(played, 7000);
     tick::advanceForTest(60000);

@@ -255,3 +255,18 @@ TEST(FinishWindow, ShowsTheThumbnailCentredInItsBoxAndClosesOnAClick)
     }
     QFile::remove(path);
 }
+
+TEST(BoardView, SoundOffSilencesJoinsWithoutChangingThem)
+{
+    for (int sound : {1, 0}) {
+        Game g(3, 2, 48, false);
+        g.app.state.soundOption = sound;
+        const int before = g.app.sound.joinPlays();
+        auto take = [&](int c, int r) { return g.doc->boxList().take(g.doc->boxList().find(c, r)); };
+        g.view->dropSinglePiece(take(0, 0), g.view->mapToGlobal(g.home(0, 0) + QPoint(1, 1)));
+        g.view->dropSinglePiece(take(1, 0), g.view->mapToGlobal(g.home(1, 0) + QPoint(-2, 2)));
+        g.view->dropSinglePiece(take(2, 1), g.view->mapToGlobal(QPoint(400, 300))); // joins nothing
+        EXPECT_EQ(g.view->fixedCount(), 2) << "sound " << sound;
+        EXPECT_EQ(g.app.sound.joinPlays() - before, sound ? 2 : 0);
+    }
+}

@@ -232,6 +232,16 @@ TEST_F(StripTest, LongColumnScrollsByLinesPagesAndTheThumb)
     strip->scroll(CPieceStrip::Top);
     EXPECT_EQ(strip->scrollPosition(), 0);
 
+    // A row cut by the column's top can be picked up only where it shows.
+    strip->scroll(CPieceStrip::ThumbTrack, 100);
+    int index = -1;
+    EXPECT_EQ(strip->hitTest(QPoint(73, sg::kColumnTop + 4), &index), box->at(1));
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(strip->hitTest(QPoint(73, sg::kColumnTop - 4), &index), nullptr) << "under the counter";
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(strip->hitTest(QPoint(73, sg::kColumnTop + 72 + 4)), box->at(2));
+    strip->scroll(CPieceStrip::Top);
+
     // Saved values come back through the same rounding.
     strip->setScrollValues(max, 300);
     EXPECT_EQ(strip->scrollPosition(), 288);

@@ -6,6 +6,7 @@
 #include "tick_clock.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTcpSocket>
 
 namespace {
@@ -108,6 +109,9 @@ void CMailSocket::onDisconnected()
 
 void CMailSocket::onError()
 {
+    // Our own bounded waits report their expiry as an error; it is not one.
+    if (socket_->error() == QAbstractSocket::SocketTimeoutError)
+        return;
     if (socket_->error() == QAbstractSocket::RemoteHostClosedError && state_ == Connected) {
         // The close notification follows and tells the conversation.
         return;
@@ -245,6 +249,18 @@ QByteArray CMailSocket::ReceiveReply()
         if (line.size() >= 4 && line[3] == '-' && !timedOut_)
             continue;
         return line;
+    }
+}
+
+void CMailSocket::Flush(int waitMs)
+{
+    QElapsedTimer t;
+    t.start();
+    pump();
+    while ((!queue_.empty() || socket_->bytesToWrite() > 0) && socket_->state() == QAbstractSocket::ConnectedState
+           && t.elapsed() < waitMs) {
+        socket_->waitForBytesWritten(kSliceMs);
+        pump();
     }
 }
 

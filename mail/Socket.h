@@ -49,6 +49,8 @@ public:
     // A whole reply: reads "250-..." continuation lines up to the last line
     // and returns that one.
     QByteArray ReceiveReply();
+    // Hands everything queued to the system, waiting at most waitMs.
+    void Flush(int waitMs);
     // Drops the connection at once, without a proper end.
     void abort();
 

@@ -81,7 +81,9 @@ void dialogue(CMailSocket& socket)
         if (lost())
             return;
         socket.SendString(QByteArrayLiteral("QUIT\r\n"));
-        if (!socket.timedOut())
+        if (socket.timedOut())
+            socket.Flush(2000);
+        else
             socket.ReceiveReply();
     };
     auto rejected = [&] {

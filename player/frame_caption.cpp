@@ -164,8 +164,10 @@ void CMainFrame::paintEvent(QPaintEvent* e)
     }
     // The tick compares against what the screen shows: a cell painted only
     // in part shows no whole text, so the next tick paints it again.
+    // Only the part above the client area ever shows; the windows there cover the rest.
     CaptionState& ms = state(*this);
-    if ((QRegion(cell) - e->region()).isEmpty()) {
+    const QRect shown = cell & QRect(0, 0, width(), kClient.top());
+    if ((QRegion(shown) - e->region()).isEmpty()) {
         ms.clockText = text;
         ms.clockCell = cell;
     } else if (e->region().intersects(cell)) {

@@ -387,11 +387,11 @@ void CPieceStrip::drop(QPoint s)
     const int half = cellSize_ / 2;
     const QPoint q = s - QPoint(half, half);
 
-    // Trays, once there are any, are asked first: a drop inside one goes there.
-
-    // The carried piece never leaves the client area on screen, so its
-    // rectangle always meets the board or the column; a button let go outside
-    // the window is what says that nothing takes the piece.
+    // Trays, once there are any, are asked first: a drop inside one goes
+    // there. Then the window itself: the carried piece never leaves the
+    // client area on screen, so its rectangle always meets the board or the
+    // column, and a button let go outside the window is what says that
+    // nothing takes the piece.
     const QRect client(frame_.mapToGlobal(frame_geometry::kClient.topLeft()), frame_geometry::kClient.size());
     if (!client.contains(s)) {
         update();

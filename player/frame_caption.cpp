@@ -41,7 +41,20 @@ enum Look { Normal = 0, Hover = 1, Pressed = 2 };
 // drawn cell.
 class CaptionState : public QObject {
 public:
-    explicit CaptionState(QObject* parent) : QObject(parent) { setObjectName(QStringLiteral("captionState")); }
+    explicit CaptionState(CMainFrame* frame) : QObject(frame), frame_(frame)
+    {
+        setObjectName(QStringLiteral("captionState"));
+        frame->installEventFilter(this);
+    }
+    // The cursor leaving the window from the caption would otherwise leave
+    // a button lit until it came back.
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == frame_ && e->type() == QEvent::Leave)
+            frame_->clearCaptionHighlight();
+        return false;
+    }
+    CMainFrame* frame_;
     int look = Normal;
     Button pressed = Button::NoCaptionButton;
     bool moving = false;

@@ -262,6 +262,13 @@ TEST(FrameCaption, HoverAndPressShowTheBitmapRowsAndEdgesCountAsTheyShould)
     release(f, QPoint(300, 10));
     EXPECT_EQ(f->openMenu(), nullptr) << "released away from the button: no click";
 
+    // Leaving the window from the caption puts the button out.
+    move(f, QPoint(20, 10));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(f, &leave);
+    EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
+    EXPECT_TRUE(showsLook(f, Button::Game, 0));
+
     // The board view clears the caption's highlight when the mouse reaches it.
     move(f, QPoint(20, 10));
     Game::send(g.view, QEvent::MouseMove, QPoint(300, 200), Qt::NoButton, Qt::NoButton);

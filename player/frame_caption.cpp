@@ -156,7 +156,7 @@ void CMainFrame::paintEvent(QPaintEvent* e)
     }
 
     // 2. The caption buttons, the highlighted one in its look.
-    const CaptionState& s = state(*this);
+    CaptionState& s = state(*this);
     for (Button b : kHoverOrder) {
         const QRect r = frame_caption::buttonRect(b);
         if (!e->region().intersects(r))
@@ -175,17 +175,17 @@ void CMainFrame::paintEvent(QPaintEvent* e)
         p.setPen(kClockColour);
         p.drawText(cell.topLeft() + QPoint(0, QFontMetrics(app_->largeFont).ascent()), text);
     }
-    // The tick compares against what the screen shows: a cell painted only
-    // in part shows no whole text, so the next tick paints it again.
-    // Only the part above the client area ever shows; the windows there cover the rest.
-    CaptionState& ms = state(*this);
+    // The tick compares against what the screen shows. Only the cell's part
+    // above the client area ever shows (the windows there cover the rest); a
+    // cell painted only in part shows no whole text, so the next tick
+    // paints it again.
     const QRect shown = cell & QRect(0, 0, width(), kClient.top());
     if ((QRegion(shown) - e->region()).isEmpty()) {
-        ms.clockText = text;
-        ms.clockCell = cell;
+        s.clockText = text;
+        s.clockCell = cell;
     } else if (e->region().intersects(cell)) {
-        ms.clockText.clear();
-        ms.clockCell = ms.clockCell.united(cell);
+        s.clockText.clear();
+        s.clockCell = s.clockCell.united(cell);
     }
 
     // 4. The scroll thumb straddles the left border: its left columns are ours.

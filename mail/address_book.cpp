@@ -134,16 +134,18 @@ CAddressBookDialog::CAddressBookDialog(QWidget* parent) : QDialog(parent)
 
     ok_ = new QPushButton(text(res::IdOk), this);
     dlu::place(ok_, res::IdOk, 70, 150, 50, 14);
-    ok_->setDefault(true);
+    // Enter belongs to the entry field (it adds the address); closing the
+    // book takes a deliberate OK.
+    ok_->setAutoDefault(false);
     cancel_ = new QPushButton(text(res::IdBookCancel), this);
     dlu::place(cancel_, res::IdBookCancel, 135, 150, 50, 14);
+    cancel_->setAutoDefault(false);
 
     connect(entry_, &QLineEdit::textChanged, this, [this] { add_->setEnabled(true); });
     connect(add_, &QAbstractButton::clicked, this, &CAddressBookDialog::onAdd);
     connect(arrow_, &QAbstractButton::clicked, this, &CAddressBookDialog::onArrow);
     connect(ok_, &QPushButton::clicked, this, &CAddressBookDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &CAddressBookDialog::reject);
-    // Enter in the entry field adds the address rather than closing the book.
     connect(entry_, &QLineEdit::returnPressed, this, [this] {
         if (add_->isEnabled())
             onAdd();

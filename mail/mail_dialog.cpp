@@ -56,8 +56,9 @@ CMailDialog::CMailDialog(QWidget* parent) : QDialog(parent)
     dlu::place(send_, res::IdSend, 80, 229, 50, 14);
     cancel_ = new QPushButton(text(res::IdCancel), this);
     dlu::place(cancel_, res::IdCancel, 140, 229, 50, 14);
-    send_->setAutoDefault(false);
-    cancel_->setAutoDefault(false);
+    // Enter never sends or opens anything by accident.
+    for (QPushButton* b : {to_, send_, cancel_})
+        b->setAutoDefault(false);
 
     setTabOrder(address_, from_);
     setTabOrder(from_, server_);

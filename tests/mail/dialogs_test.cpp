@@ -88,12 +88,18 @@ TEST_F(Dialogs, AddingAddressesToTheBook)
     EXPECT_EQ(boxes(), std::vector<QString>{text(res::DuplicateAddress)});
     EXPECT_EQ(book.bookList()->count(), 1);
 
+    // Enter in the entry field adds, and the book stays open.
+    QTest::keyClicks(book.entry(), "enter@x.org");
+    QTest::keyClick(book.entry(), Qt::Key_Return);
+    EXPECT_TRUE(book.isVisible());
+    EXPECT_TRUE(book.bookList()->holds("enter@x.org"));
+
     // Sorted without regard to case.
     for (const char* a : {"zed@x.org", "Amy@x.org"}) {
         book.entry()->setText(a);
         book.onAdd();
     }
-    EXPECT_EQ(book.bookList()->entries(), (QStringList{"amy@x.org", "bob@example.com", "zed@x.org"}));
+    EXPECT_EQ(book.bookList()->entries(), (QStringList{"amy@x.org", "bob@example.com", "enter@x.org", "zed@x.org"}));
 }
 
 TEST_F(Dialogs, CopyingAndDeleting)

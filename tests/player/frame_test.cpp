@@ -5,9 +5,7 @@
 #include "game_fixture.h"
 
 #include "bitmaps.h"
-#include "command_ids.h"
 #include "crt_random.h"
-#include "frame_caption.h"
 #include "popup_menu.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QPointer>
 #include <QPainter>
 #include <QTimer>
 #include <QUrl>
@@ -97,28 +96,24 @@ CaptionButtonLayout layoutOf(Button b)
     return ::testing::AssertionFailure() << "button " << int(b) << " does not show look " << look;
 }
 
-// What a clock text looks like: yellow on its own black cell at (350, 2).
-QImage clockPicture(const QFont& font, const QString& text)
+// The clock as it must look: yellow text on black from (350, 2). Its cell
+// reaches below the caption band, where the client area's windows cover it,
+// so only the rows above them are compared.
+constexpr int kClockRows = 20;
+QImage clockPicture(Game& g, const QString& text)
 {
-    const QFontMetrics fm(font);
-    QImage img(fm.horizontalAdvance(text), fm.height(), QImage::Format_RGB32);
+    const QFontMetrics fm(g.app.largeFont);
+    QImage img(fm.horizontalAdvance(text), kClockRows, QImage::Format_RGB32);
     img.fill(Qt::black);
     QPainter p(&img);
-    p.setFont(font);
+    p.setFont(g.app.largeFont);
     p.setPen(QColor(200, 200, 0));
     p.drawText(QPoint(0, fm.ascent()), text);
     return img;
 }
-// The clock's cell reaches below the caption band, where the client area's
-// windows cover it; the rows above them are compared.
-constexpr int kClockRows = 20;
-QImage clockPicture(Game& g, const QString& text)
-{
-    return clockPicture(g.app.largeFont, text).copy(0, 0, QFontMetrics(g.app.largeFont).horizontalAdvance(text), kClockRows);
-}
 QImage clockShown(Game& g, const QString& like)
 {
-    return shot(g.frame, QRect(350, 2, QFontMetrics(g.app.largeFont).horizontalAdvance(like), kClockRows));
+    return shot(g.frame, QRect(QPoint(350, 2), clockPicture(g, like).size()));
 }
 
 int countColour(const QImage& img, const QRect& r, QRgb c)
@@ -169,29 +164,21 @@ public:
 
 // --- the clock ---------------------------------------------------------------
 
-TEST(FrameClock, ShowsHoursPaddedWithASpaceAndNeverWraps)
+TEST(FrameClock, ShowsHoursPaddedWithASpaceNeverWrapsAndStandsStillWhenFinished)
 {
     Game g(3, 3, 48, true);
     tick::setForTest(1000 + 5000);
     EXPECT_EQ(clockShown(g, " 0:00:05"), clockPicture(g, " 0:00:05"));
     EXPECT_NE(clockShown(g, " 0:00:05"), clockPicture(g, " 0:00:04"));
     EXPECT_NE(clockShown(g, " 0:00:05"), clockPicture(g, "0:00:05 "));
-    const QImage cell = clockShown(g, " 0:00:05");
-    EXPECT_GT(countColour(cell, cell.rect(), qRgb(200, 200, 0)), 20);
-    EXPECT_EQ(cell.pixel(0, 0) & 0xFFFFFF, 0u) << "the text sits on black";
 
     tick::setForTest(1000 + 25u * 3600 * 1000);
     EXPECT_EQ(clockShown(g, "25:00:00"), clockPicture(g, "25:00:00"));
-}
 
-TEST(FrameClock, StandsStillOnceThePuzzleIsFinished)
-{
-    Game g(3, 3, 48, true);
-    tick::setForTest(1000 + 65 * 1000);
     g.frame->stopClock();
     g.doc->finished = 1;
     tick::advanceForTest(3 * 3600 * 1000);
-    EXPECT_EQ(clockShown(g, " 0:01:05"), clockPicture(g, " 0:01:05"));
+    EXPECT_EQ(clockShown(g, "25:00:00"), clockPicture(g, "25:00:00"));
 }
 
 TEST(FrameClock, TheTimerRepaintsOnlyTheClockAndOnlyWhenItChanges)
@@ -211,20 +198,18 @@ TEST(FrameClock, TheTimerRepaintsOnlyTheClockAndOnlyWhenItChanges)
         }
     } log;
     g.frame->installEventFilter(&log);
-
     wait(350);
     EXPECT_EQ(log.paints, 0) << "the time did not move, so nothing is painted";
 
     tick::advanceForTest(1000);
     ASSERT_TRUE(waitFor([&] { return log.paints > 0; }, 2000));
-    EXPECT_TRUE(QRegion(QRect(350, 0, 250, 27)).contains(log.painted.boundingRect()))
-        << "painted " << log.painted.boundingRect().x() << "," << log.painted.boundingRect().width();
+    EXPECT_TRUE(QRect(350, 0, 250, 27).contains(log.painted.boundingRect()));
     g.frame->removeEventFilter(&log);
 }
 
 // --- caption buttons -----------------------------------------------------------
 
-TEST(FrameCaption, HoverAndPressShowTheBitmapRowsAndEdgesCountAsTheyShould)
+TEST(FrameCaption, HoverAndPressShowTheirBitmapRowsWithinExactHitRectangles)
 {
     Game g(3, 3, 48, true);
     CMainFrame* f = g.frame;
@@ -234,74 +219,40 @@ TEST(FrameCaption, HoverAndPressShowTheBitmapRowsAndEdgesCountAsTheyShould)
     move(f, QPoint(10, 0)); // left and top edges belong to the button
     EXPECT_EQ(f->highlightedCaptionButton(), Button::Game);
     EXPECT_TRUE(showsLook(f, Button::Game, 1));
-
     move(f, QPoint(71, 5)); // the right edge does not
     EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
     EXPECT_TRUE(showsLook(f, Button::Game, 0));
-
-    move(f, QPoint(744, 1));
-    EXPECT_EQ(f->highlightedCaptionButton(), Button::Minimize);
-    move(f, QPoint(744, 0)); // above the minimise button's top
+    move(f, QPoint(744, 0)); // above minimise's top
     EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
-    move(f, QPoint(760, 25)); // its bottom edge is outside
+    move(f, QPoint(760, 25)); // on its bottom edge
     EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
     move(f, QPoint(772, 10)); // minimise's right edge is close's left one
     EXPECT_EQ(f->highlightedCaptionButton(), Button::Close);
 
-    // Moving with the button held shows the pressed look; moving on to
-    // another button puts the first one back to normal.
+    // With the button held the look is pressed; the one lit before goes out.
     move(f, QPoint(700, 10), Qt::LeftButton);
-    EXPECT_EQ(f->highlightedCaptionButton(), Button::Help);
     EXPECT_TRUE(showsLook(f, Button::Help, 2));
     EXPECT_TRUE(showsLook(f, Button::Close, 0));
-
     press(f, QPoint(100, 10));
-    EXPECT_EQ(f->highlightedCaptionButton(), Button::Options);
     EXPECT_TRUE(showsLook(f, Button::Options, 2));
     EXPECT_TRUE(showsLook(f, Button::Help, 0));
     release(f, QPoint(300, 10));
     EXPECT_EQ(f->openMenu(), nullptr) << "released away from the button: no click";
+    press(f, QPoint(700, 10));
+    release(f, QPoint(30, 10));
+    EXPECT_EQ(f->openMenu(), nullptr) << "pressed on Help, released on Game: no click";
 
-    // Leaving the window from the caption puts the button out.
+    // Leaving the window, or reaching the board view, puts the light out.
     move(f, QPoint(20, 10));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(f, &leave);
-    EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
     EXPECT_TRUE(showsLook(f, Button::Game, 0));
-
-    // The board view clears the caption's highlight when the mouse reaches it.
     move(f, QPoint(20, 10));
     Game::send(g.view, QEvent::MouseMove, QPoint(300, 200), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
-    EXPECT_TRUE(showsLook(f, Button::Game, 0));
 }
 
-TEST(FrameCaption, AClickIsAReleaseOverTheButtonThePressWentDownOn)
-{
-    Game g(3, 3, 48, true);
-    press(g.frame, QPoint(700, 10)); // Help
-    release(g.frame, QPoint(30, 10)); // over Game
-    EXPECT_EQ(g.frame->openMenu(), nullptr);
-    EXPECT_TRUE(g.boxes.calls().empty()) << "Help did not act either";
-
-    click(g.frame, QPoint(30, 10));
-    EXPECT_NE(g.frame->openMenu(), nullptr);
-}
-
-TEST(FrameCaption, CloseAndMinimise)
-{
-    Game g(3, 3, 48, true);
-    click(g.frame, QPoint(750, 10));
-    EXPECT_TRUE(g.frame->isMinimized());
-    EXPECT_EQ(g.frame->highlightedCaptionButton(), Button::NoCaptionButton);
-    g.frame->showNormal();
-
-    click(g.frame, QPoint(785, 10));
-    EXPECT_FALSE(g.frame->isVisible());
-    EXPECT_TRUE(g.boxes.calls().empty()) << "nothing changed, nothing asked";
-}
-
-TEST(FrameCaption, TheCaptionBandMovesTheWindowButTheButtonsDoNot)
+TEST(FrameCaption, CloseMinimiseAndMovingTheWindowByItsBand)
 {
     Game g(3, 3, 48, true);
     const QPoint start = g.frame->pos();
@@ -310,49 +261,33 @@ TEST(FrameCaption, TheCaptionBandMovesTheWindowButTheButtonsDoNot)
     release(g.frame, QPoint(330, 30));
     EXPECT_EQ(g.frame->pos(), start + QPoint(30, 20));
 
-    const QPoint now = g.frame->pos();
-    press(g.frame, QPoint(30, 10)); // on Game
-    move(g.frame, QPoint(60, 15), Qt::LeftButton);
-    release(g.frame, QPoint(60, 15));
-    EXPECT_EQ(g.frame->pos(), now);
+    click(g.frame, QPoint(750, 10));
+    EXPECT_TRUE(g.frame->isMinimized());
+    g.frame->showNormal();
+    click(g.frame, QPoint(785, 10));
+    EXPECT_FALSE(g.frame->isVisible());
+    EXPECT_TRUE(g.boxes.calls().empty()) << "nothing changed, nothing asked";
 }
 
-TEST(FrameCaption, DrawsTheStripThumbInTheLeftBorderAndAPressThereDragsIt)
+TEST(FrameCaption, BordersCarryTheStripThumbAndTheViewsButtons)
 {
     Game g(6, 6, 48, true); // 36 rows of 72 pixels: the column scrolls
-    ASSERT_GT(g.strip->maximumScroll(), 0);
     g.strip->scroll(CPieceStrip::Bottom);
     const int top = 110 + 368; // the thumb at the end of its track
-    const QImage border = shot(g.frame, QRect(0, top, 3, 42));
-    EXPECT_EQ(border, playerBitmap(153).copy(0, 0, 3, 42));
-
+    EXPECT_EQ(shot(g.frame, QRect(0, top, 3, 42)), playerBitmap(153).copy(0, 0, 3, 42));
     press(g.frame, QPoint(1, top + 20));
-    EXPECT_EQ(QWidget::mouseGrabber(), g.strip);
+    EXPECT_EQ(QWidget::mouseGrabber(), g.strip) << "a press there drags the thumb";
     Game::send(g.strip, QEvent::MouseButtonRelease, QPoint(5, 100), Qt::LeftButton, Qt::NoButton);
-    EXPECT_NE(QWidget::mouseGrabber(), g.strip);
-
-    press(g.frame, QPoint(1, top - 1)); // just above the thumb: the border, nothing else
+    press(g.frame, QPoint(1, top - 1));
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
-    release(g.frame, QPoint(1, top - 1));
-}
 
-TEST(FrameCaption, BottomBorderCarriesTheViewsButtonsAndAMissingPictureGivesPlainColour)
-{
-    Game g(3, 3, 48, true);
-    // The Rotate button is drawn at (460, 530), 70 high: its last 3 rows lie in the border.
+    // Rotate is drawn at (460, 530), 70 high: its last 3 rows lie in the border.
     EXPECT_EQ(shot(g.frame, QRect(460, 597, 68, 3)), playerBitmap(156).copy(0, 67, 68, 3));
-
-    g.app.background.reset();
-    g.frame->update();
-    const QImage all = shot(g.frame, g.frame->rect());
-    EXPECT_EQ(all.pixel(600, 10), all.pixel(798, 300));
-    EXPECT_EQ(all.pixel(600, 10), all.pixel(300, 598));
-    EXPECT_TRUE(showsLook(g.frame, Button::Help, 0)) << "buttons still drawn";
 }
 
 // --- drop-down menus ------------------------------------------------------------
 
-TEST(FrameMenus, TheGameMenuOpensUnderTheCaptionAndHoldsTheMouse)
+TEST(FrameMenus, GameMenuOpensUnderTheCaptionAndExitAsksFirstWhenTheGameChanged)
 {
     Game g(3, 3, 48, true);
     CPopupMenuWnd* menu = openMenuBy(g, Button::Game);
@@ -360,49 +295,23 @@ TEST(FrameMenus, TheGameMenuOpensUnderTheCaptionAndHoldsTheMouse)
     const QFontMetrics fm(g.app.largeFont);
     const int widest = std::max({fm.horizontalAdvance("Load"), fm.horizontalAdvance("Save"), fm.horizontalAdvance("Exit")});
     EXPECT_EQ(menu->geometry(), QRect(3, 22, widest + 40, 3 * 41)) << "client (0, 0)";
-    EXPECT_TRUE(menu->isVisible());
     EXPECT_EQ(QWidget::mouseGrabber(), menu);
-    ASSERT_EQ(menu->items().size(), 3u);
-    EXPECT_EQ(menu->items()[0].command, cmd::kLoadGame);
-    EXPECT_EQ(menu->items()[1].command, cmd::kFileSave);
-    EXPECT_EQ(menu->items()[2].command, cmd::kAppExit);
+    // Right end of a row from the background bitmap's third tile.
+    EXPECT_EQ(shot(menu, QRect(menu->width() - 20, 82, 20, 41)), playerBitmap(164).copy(0, 82, 20, 41));
 
-    // The rows' background tiles: left end, middle, right end.
-    const QImage img = shot(menu, menu->rect());
-    const QImage tiles = playerBitmap(164);
-    EXPECT_EQ(img.copy(0, 41, 5, 41), tiles.copy(0, 0, 5, 41));
-    EXPECT_EQ(img.copy(menu->width() - 20, 82, 20, 41), tiles.copy(0, 82, 20, 41));
-    EXPECT_EQ(img.copy(20, 0, 20, 7), tiles.copy(0, 41, 20, 7));
-
-    // A second Game click while it is open lands on the menu (it holds the
-    // mouse) above its rows, and only closes it.
-    Game::send(menu, QEvent::MouseButtonPress, menu->mapFromGlobal(g.frame->mapToGlobal(QPoint(30, 10))),
-               Qt::LeftButton, Qt::LeftButton);
-    deferredDeletes();
-    EXPECT_EQ(g.frame->openMenu(), nullptr);
-    EXPECT_TRUE(g.frame->isVisible());
-}
-
-TEST(FrameMenus, ExitFromTheGameMenuClosesAndAsksFirstWhenTheGameChanged)
-{
-    Game g(3, 3, 48, true);
     g.app.state.modified = 1;
     g.boxes.answer(mb::IdCancel);
-    CPopupMenuWnd* menu = openMenuBy(g, Button::Game);
-    ASSERT_NE(menu, nullptr);
-    click(menu, QPoint(30, 2 * 41 + 20));
+    click(menu, QPoint(30, 2 * 41 + 20)); // Exit
     deferredDeletes();
     ASSERT_EQ(g.boxes.calls().size(), 1u);
     EXPECT_EQ(g.boxes.calls()[0].text, "Would you like to save your current game?");
     EXPECT_EQ(g.boxes.calls()[0].caption, "Vorlin");
-    EXPECT_EQ(g.boxes.calls()[0].flags & 0xF, mb::YesNoCancel);
     EXPECT_TRUE(g.frame->isVisible()) << "Cancel keeps the window";
     EXPECT_EQ(g.frame->openMenu(), nullptr) << "the menu is gone all the same";
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 
     g.boxes.answer(mb::IdNo);
-    menu = openMenuBy(g, Button::Game);
-    click(menu, QPoint(30, 2 * 41 + 20));
+    click(openMenuBy(g, Button::Game), QPoint(30, 2 * 41 + 20));
     deferredDeletes();
     EXPECT_FALSE(g.frame->isVisible()) << "No closes without saving";
 }
@@ -414,28 +323,23 @@ TEST(FrameMenus, OptionsShowACheckWhenOnAndACrossWhenOff)
     g.app.state.backgroundOption = 0;
     CPopupMenuWnd* menu = openMenuBy(g, Button::Options);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->pos(), QPoint(3 + 61, 22));
-    EXPECT_EQ(menu->height(), 2 * 41);
+    EXPECT_EQ(menu->geometry().topLeft(), QPoint(3 + 61, 22));
     move(menu, QPoint(-50, -50));
-
     const QImage check = playerBitmap(171).copy(0, 0, 14, 14);
     const QImage cross = playerBitmap(171).copy(14, 0, 14, 14);
     QImage img = shot(menu, menu->rect());
     EXPECT_EQ(img.copy(6, 13, 14, 14), check) << "Sound is on";
     EXPECT_EQ(img.copy(6, 41 + 13, 14, 14), cross) << "Background is off";
 
-    // Under the cursor the row takes the bright icons and the bright text.
+    // Under the cursor the row takes the bright icon and the bright text.
     move(menu, QPoint(30, 20));
-    EXPECT_EQ(menu->hotRow(), 0);
     img = shot(menu, menu->rect());
     EXPECT_EQ(img.copy(6, 13, 14, 14), playerBitmap(170).copy(0, 0, 14, 14));
-    EXPECT_EQ(img.copy(6, 41 + 13, 14, 14), cross);
     EXPECT_GT(countColour(img, QRect(20, 0, menu->width() - 40, 41), qRgb(0, 255, 0)), 10);
     EXPECT_EQ(countColour(img, QRect(20, 41, menu->width() - 40, 41), qRgb(0, 255, 0)), 0);
     EXPECT_GT(countColour(img, QRect(20, 41, menu->width() - 40, 41), qRgb(0, 175, 0)), 10);
 
-    // Choosing Sound turns it off; the next menu shows the cross.
-    click(menu, QPoint(30, 20));
+    click(menu, QPoint(30, 20)); // Sound goes off
     deferredDeletes();
     EXPECT_EQ(g.frame->openMenu(), nullptr);
     EXPECT_EQ(g.app.state.soundOption, 0);
@@ -443,9 +347,7 @@ TEST(FrameMenus, OptionsShowACheckWhenOnAndACrossWhenOff)
     menu = openMenuBy(g, Button::Options);
     move(menu, QPoint(-50, -50));
     EXPECT_EQ(shot(menu, menu->rect()).copy(6, 13, 14, 14), cross);
-
-    // Choosing Background turns the guide picture on.
-    click(menu, QPoint(30, 41));
+    click(menu, QPoint(30, 41)); // the first pixel row of Background
     deferredDeletes();
     EXPECT_EQ(g.app.state.backgroundOption, 1);
 }
@@ -453,11 +355,10 @@ TEST(FrameMenus, OptionsShowACheckWhenOnAndACrossWhenOff)
 TEST(FrameMenus, AClickOutsideTheRowsClosesTheMenuWithoutACommand)
 {
     Game g(3, 3, 48, true);
-    // Beside the menu on the left, on its right edge, above it, below the last row.
-    for (QPoint outside : {QPoint(-2, 20), QPoint(-1, 60), QPoint(0, -1), QPoint(0, 82), QPoint(10, 300)}) {
+    // Left of the menu, above it, below its last row, far off, on its right edge.
+    for (QPoint at : {QPoint(-2, 20), QPoint(0, -1), QPoint(0, 82), QPoint(10, 300), QPoint(-1, 0)}) {
         CPopupMenuWnd* menu = openMenuBy(g, Button::Options);
         ASSERT_NE(menu, nullptr);
-        const QPoint at = outside;
         move(menu, at);
         EXPECT_EQ(menu->hotRow(), -1) << "no row looks chosen at " << at.x() << "," << at.y();
         click(menu, at);
@@ -465,16 +366,15 @@ TEST(FrameMenus, AClickOutsideTheRowsClosesTheMenuWithoutACommand)
         EXPECT_EQ(g.frame->openMenu(), nullptr);
         EXPECT_EQ(g.app.state.soundOption, 1);
         EXPECT_EQ(g.app.state.backgroundOption, 0);
-        EXPECT_EQ(g.app.state.modified, 0);
     }
     CPopupMenuWnd* menu = openMenuBy(g, Button::Options);
-    click(menu, QPoint(menu->width(), 20)); // the right edge is outside as well
+    click(menu, QPoint(menu->width(), 20));
     deferredDeletes();
-    EXPECT_EQ(g.app.state.soundOption, 1);
+    EXPECT_EQ(g.app.state.soundOption, 1) << "the right edge is outside";
     menu = openMenuBy(g, Button::Options);
-    click(menu, QPoint(menu->width() - 1, 40)); // last pixel of the first row
+    click(menu, QPoint(menu->width() - 1, 40));
     deferredDeletes();
-    EXPECT_EQ(g.app.state.soundOption, 0);
+    EXPECT_EQ(g.app.state.soundOption, 0) << "the first row's last pixel is inside";
 }
 
 // --- help ------------------------------------------------------------------------
@@ -494,7 +394,6 @@ TEST(FrameHelp, OpensTheManualOrSaysItIsMissing)
     click(g.frame, QPoint(700, 10));
     ASSERT_EQ(g.boxes.calls().size(), 1u);
     EXPECT_TRUE(g.boxes.calls()[0].text.contains(g.app.helpPath));
-    EXPECT_EQ(g.boxes.calls()[0].caption, "Vorlin");
 
     QFile manual(g.app.helpPath);
     ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
@@ -522,9 +421,7 @@ TEST(FrameHint, NeighboursAlreadyJoinedOnTheBoardAreNoHint)
     g.frame->hint(left);
     EXPECT_EQ(crt::state(), before) << "no candidate, no choice";
     wait(350);
-    EXPECT_EQ(left->hintLevel, 0);
     EXPECT_EQ(middle->hintLevel, 0);
-    EXPECT_EQ(g.frame->hintLevel(), 0);
 
     // The middle piece's other neighbour still lies in the box: that one shows.
     CPiece* right = g.boxPiece(2, 0);
@@ -535,46 +432,40 @@ TEST(FrameHint, NeighboursAlreadyJoinedOnTheBoardAreNoHint)
 
 TEST(FrameHint, PicksAtRandomAmongBoxAndBoardNeighboursAndFlashesTwelveSteps)
 {
-    bool seen[2] = {false, false}; // a seed for each of the two choices is enough
+    bool seen[2] = {false, false}; // one seed for each of the two choices
     for (uint32_t seed = 1; seed < 50 && !(seen[0] && seen[1]); ++seed) {
         crt::srand(seed);
         const bool boxFirst = crt::rand() % 2 == 0; // candidates: the box's, then the board's
         if (seen[boxFirst ? 0 : 1])
             continue;
         seen[boxFirst ? 0 : 1] = true;
+
         Game g(3, 1, 48, false);
         CPiece* middle = putOnBoard(g, 1, 0, QPoint(300, 300));
-        CPiece* left = putOnBoard(g, 0, 0, QPoint(60, 300));
+        CPiece* left = putOnBoard(g, 0, 0, QPoint(60, 300)); // loose, not joined
         CPiece* right = g.boxPiece(2, 0);
-        ASSERT_FALSE(left->fixed || middle->fixed);
-        ASSERT_FALSE(board_rules::joined(*left, *middle, g.k()));
-
-        crt::srand(seed);
         CPiece* chosen = boxFirst ? right : left;
         CPiece* other = boxFirst ? left : right;
         LevelRecorder rec(chosen);
         g.frame->installEventFilter(&rec);
+        crt::srand(seed);
         g.frame->hint(middle);
-        if (!boxFirst) {
+        if (!boxFirst)
             EXPECT_EQ(g.view->boardList()[g.view->boardList().size() - 1], left) << "the hinted piece comes on top";
-        }
         ASSERT_TRUE(waitFor([&] { return rec.levels.size() >= 13 && chosen->hintLevel == 0; }));
         rec.note();
         g.frame->removeEventFilter(&rec);
         const std::vector<int> expected{0, 20, 40, 60, 80, 100, 120, 140, 160, 180, 200, 220, 240, 0};
         EXPECT_EQ(rec.levels, expected) << "seed " << seed;
         EXPECT_EQ(other->hintLevel, 0);
-        EXPECT_EQ(middle->hintLevel, 0);
 
-        // The flash is over: nothing writes the level any more.
-        chosen->hintLevel = 77;
+        chosen->hintLevel = 77; // the flash is over: nothing writes the level any more
         wait(250);
         EXPECT_EQ(chosen->hintLevel, 77);
-        chosen->hintLevel = 0;
     }
 }
 
-TEST(FrameHint, ANewHintPutsTheLastOneOutAndACarriedPieceStopsTheFlash)
+TEST(FrameHint, ANewHintPutsTheLastOneOutAndPickingThePieceUpStopsTheFlash)
 {
     Game g(3, 1, 48, false);
     CPiece* middle = putOnBoard(g, 1, 0, QPoint(300, 300));
@@ -584,17 +475,16 @@ TEST(FrameHint, ANewHintPutsTheLastOneOutAndACarriedPieceStopsTheFlash)
     g.frame->hint(middle);
     ASSERT_TRUE(waitFor([&] { return lit() != nullptr; }));
     CPiece* first = lit();
-
     g.frame->hint(middle);
     EXPECT_EQ(first->hintLevel, 0) << "the last hint goes out at once";
     ASSERT_TRUE(waitFor([&] { return lit() != nullptr; }));
-    CPiece* second = lit();
 
+    CPiece* second = lit();
     second->carried = 1;
     ASSERT_TRUE(waitFor([&] { return second->hintLevel == 0; }));
     second->carried = 0;
     wait(250);
-    EXPECT_EQ(second->hintLevel, 0) << "the flash stopped when the piece was picked up";
+    EXPECT_EQ(second->hintLevel, 0) << "the flash stopped";
 }
 
 TEST(FrameHint, OpeningAnotherPuzzleForgetsTheHintedAndCurrentPieces)
@@ -607,38 +497,26 @@ TEST(FrameHint, OpeningAnotherPuzzleForgetsTheHintedAndCurrentPieces)
     puzzle_file::writeFile(other, testfiles::makePuzzle(2, 2, 48, false));
     ASSERT_TRUE(g.app.openDocumentFile(other));
     EXPECT_EQ(g.frame->currentPiece(), nullptr);
-    wait(350); // the old flash would now write into pieces that are gone
+    wait(350); // a flash still running would write into pieces that are gone
     EXPECT_EQ(g.frame->hintLevel(), 0);
 }
 
 // --- turning the current piece -------------------------------------------------
 
-TEST(FrameTurn, TurnsTheCurrentPieceWhereItLiesOnlyWhileTurningIsAllowed)
+TEST(FrameTurn, TurnsTheCurrentPieceWhereItLiesWhileTurningIsAllowed)
 {
     Game g(3, 3, 48, true);
-    g.frame->turnCurrentPiece(); // no current piece: nothing
-    EXPECT_EQ(g.app.state.modified, 0);
-
-    CPiece* p = g.doc->boxList()[0];
-    const int r = p->rotation;
-    g.frame->select(p, ContainerKind::Strip, g.strip);
-    g.frame->turnCurrentPiece();
-    EXPECT_EQ(p->rotation, (r + 1) % 4);
-    EXPECT_EQ(g.app.state.modified, 1);
-
     CPiece* b = putOnBoard(g, 1, 1, QPoint(300, 300));
     const QPoint at(b->x, b->y);
-    g.frame->select(b, ContainerKind::Board, g.view);
     const int rb = b->rotation;
+    g.frame->select(b, ContainerKind::Board, g.view);
     g.frame->turnCurrentPiece();
     EXPECT_EQ(b->rotation, (rb + 1) % 4);
     EXPECT_EQ(QPoint(b->x, b->y), at);
 
     g.app.state.rotationAllowed = 0;
-    g.app.state.modified = 0;
     g.frame->turnCurrentPiece();
     EXPECT_EQ(b->rotation, (rb + 1) % 4);
-    EXPECT_EQ(g.app.state.modified, 0);
 }
 
 #include "frame_test.moc"

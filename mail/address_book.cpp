@@ -142,14 +142,25 @@ CAddressBookDialog::CAddressBookDialog(QWidget* parent) : QDialog(parent)
     cancel_->setAutoDefault(false);
 
     connect(entry_, &QLineEdit::textChanged, this, [this] { add_->setEnabled(true); });
-    connect(add_, &QAbstractButton::clicked, this, &CAddressBookDialog::onAdd);
-    connect(arrow_, &QAbstractButton::clicked, this, &CAddressBookDialog::onArrow);
-    connect(ok_, &QPushButton::clicked, this, &CAddressBookDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &CAddressBookDialog::reject);
+    for (const auto& [button, id] :
+         {std::pair<QAbstractButton*, int>{add_, res::IdAdd}, {arrow_, res::IdArrow}, {ok_, res::IdOk},
+          {cancel_, res::IdBookCancel}})
+        connect(button, &QAbstractButton::clicked, this, [this, id = id] { OnCommand(id); });
     connect(entry_, &QLineEdit::returnPressed, this, [this] {
         if (add_->isEnabled())
             onAdd();
     });
+}
+
+void CAddressBookDialog::OnCommand(int id)
+{
+    switch (id) {
+    case res::IdAdd: onAdd(); break;
+    case res::IdArrow: onArrow(); break;
+    case res::IdOk: accept(); break;
+    case res::IdBookCancel: reject(); break;
+    default: break;
+    }
 }
 
 void CAddressBookDialog::showEvent(QShowEvent* event)

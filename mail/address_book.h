@@ -51,6 +51,8 @@ public:
     // Recipients in before the dialog runs, out after OK.
     QStringList recipients;
 
+    // Every button arrives here by its control number.
+    void OnCommand(int id);
     void onAdd();
     void onArrow();
     // Delete key in one of the lists (by its control number).

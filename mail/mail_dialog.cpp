@@ -69,9 +69,19 @@ CMailDialog::CMailDialog(QWidget* parent) : QDialog(parent)
     setTabOrder(cancel_, to_);
     setTabOrder(to_, list_);
 
-    connect(to_, &QPushButton::clicked, this, &CMailDialog::onTo);
-    connect(send_, &QPushButton::clicked, this, &CMailDialog::onSend);
-    connect(cancel_, &QPushButton::clicked, this, &CMailDialog::reject);
+    for (const auto& [button, id] : {std::pair{to_, int(res::IdTo)}, std::pair{send_, int(res::IdSend)},
+                                     std::pair{cancel_, int(res::IdCancel)}})
+        connect(button, &QPushButton::clicked, this, [this, id = id] { OnCommand(id); });
+}
+
+void CMailDialog::OnCommand(int id)
+{
+    switch (id) {
+    case res::IdTo: onTo(); break;
+    case res::IdSend: onSend(); break;
+    case res::IdCancel: reject(); break;
+    default: break;
+    }
 }
 
 void CMailDialog::showEvent(QShowEvent* event)

@@ -23,6 +23,8 @@ public:
     QString server;
     QStringList recipients;
 
+    // Every button arrives here by its control number.
+    void OnCommand(int id);
     void onTo();
     void onSend();
 

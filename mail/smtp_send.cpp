@@ -157,8 +157,11 @@ void dialogue(CMailSocket& socket)
 // Ends a send that never reached its dialogue.
 void abandon()
 {
-    if (CMailSocket* s = msg().socket)
+    if (CMailSocket* s = msg().socket) {
+        // Nothing that still arrives may start a conversation now.
+        s->SetNotifyMode(false);
         s->abort();
+    }
     ReportProgress(0, 3);
     reportEnd();
     msg().reset();

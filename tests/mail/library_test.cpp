@@ -19,14 +19,7 @@ using SendFn = int32_t (*)(const char* const*, void*);
 class EndCounter : public QObject {
 public:
     int ends = 0;
-    bool event(QEvent* e) override
-    {
-        if (e->type() == QEvent::Type(1145)) {
-            ++ends;
-            return true;
-        }
-        return QObject::event(e);
-    }
+    bool event(QEvent* e) override { return e->type() == QEvent::Type(1145) ? ++ends : QObject::event(e); }
 };
 
 // Fills the message dialog once it is up, then presses Send or Cancel.

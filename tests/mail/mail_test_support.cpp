@@ -110,30 +110,6 @@ void ScriptedServer::finish()
         thread_.join();
 }
 
-std::vector<std::string> ScriptedServer::commands()
-{
-    finish();
-    return commands_;
-}
-
-std::string ScriptedServer::data()
-{
-    finish();
-    return data_;
-}
-
-bool ScriptedServer::sawDataEnd()
-{
-    finish();
-    return dataEnd_;
-}
-
-bool ScriptedServer::clientClosed()
-{
-    finish();
-    return clientClosed_;
-}
-
 void ScriptedServer::run()
 {
     pollfd p{listen_, POLLIN, 0};
@@ -190,14 +166,11 @@ void ScriptedServer::run()
                     continue;
                 }
                 line = ".";
-                std::lock_guard<std::mutex> lock(mutex_);
-                commands_.push_back(line);
             } else {
                 while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
                     line.pop_back();
-                std::lock_guard<std::mutex> lock(mutex_);
-                commands_.push_back(line);
             }
+            commands_.push_back(line);
             const std::string reply = script_(line);
             if (reply == "<close>") {
                 quit = true;

@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,11 +52,11 @@ public:
     ~ScriptedServer();
     quint16 port() const { return port_; }
     QString server() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
-    // Waits for the client to go, then tells what it sent.
-    std::vector<std::string> commands();
-    std::string data();
-    bool sawDataEnd();
-    bool clientClosed();
+    // Each waits for the client to go, then tells what it sent.
+    std::vector<std::string> commands() { return finish(), commands_; }
+    std::string data() { return finish(), data_; }
+    bool sawDataEnd() { return finish(), dataEnd_; }
+    bool clientClosed() { return finish(), clientClosed_; }
 
 private:
     void run();
@@ -68,7 +67,6 @@ private:
     int listen_ = -1;
     quint16 port_ = 0;
     std::thread thread_;
-    std::mutex mutex_;
     std::vector<std::string> commands_;
     std::string data_;
     bool dataEnd_ = false;

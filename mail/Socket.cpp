@@ -35,6 +35,11 @@ void splitLines(const QByteArray& data, QByteArray& partial, std::deque<QByteArr
         const qsizetype lf = data.indexOf('\n', start);
         if (lf < 0) {
             partial += data.mid(start);
+            // A peer that never ends its line does not get to fill our memory.
+            if (partial.size() > kMaxLineBytes) {
+                lines.push_back(partial);
+                partial.clear();
+            }
             return;
         }
         QByteArray line = data.mid(start, lf + 1 - start);
@@ -243,13 +248,12 @@ QByteArray CMailSocket::ReceiveLine()
 
 QByteArray CMailSocket::ReceiveReply()
 {
-    for (;;) {
-        QByteArray line = ReceiveLine();
-        // "250-..." announces more lines; "250 ..." (or anything shorter) is the last.
-        if (line.size() >= 4 && line[3] == '-' && !timedOut_)
-            continue;
-        return line;
-    }
+    // "250-..." announces more lines; "250 ..." (or anything shorter) is the
+    // last. Real replies have a handful of lines; an endless one is cut off.
+    QByteArray line = ReceiveLine();
+    for (int more = 0; more < 1000 && line.size() >= 4 && line[3] == '-' && !timedOut_; ++more)
+        line = ReceiveLine();
+    return line;
 }
 
 void CMailSocket::Flush(int waitMs)

@@ -16,7 +16,9 @@
 class QTcpSocket;
 
 // Cuts data after every line feed: complete lines go to `lines`, the rest
-// waits in `partial` for the next piece.
+// waits in `partial` for the next piece (up to kMaxLineBytes, which then
+// count as a line).
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
 void splitLines(const QByteArray& data, QByteArray& partial, std::deque<QByteArray>& lines);
 
 // Called on every turn of a wait so that tests can move a scripted clock.

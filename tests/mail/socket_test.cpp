@@ -24,6 +24,11 @@ TEST(LineSplitting, CutsAfterEveryLineFeedAndCarriesTheRest)
     splitLines("4 go", partial, lines);
     EXPECT_EQ(lines.size(), 4u);
     EXPECT_EQ(partial, "354 go");
+
+    // A line without end is cut off rather than stored without limit.
+    splitLines(QByteArray(kMaxLineBytes + 1, 'x'), partial, lines);
+    EXPECT_EQ(lines.size(), 5u);
+    EXPECT_TRUE(partial.isEmpty());
 }
 
 } // namespace

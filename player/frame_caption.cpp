@@ -25,6 +25,7 @@ namespace {
 
 using namespace frame_geometry;
 using Button = CMainFrame::CaptionButton;
+using frame_caption::CaptionState;
 
 // Shown instead of the background picture when it did not load.
 const QColor kPlainBackground(38, 14, 62);
@@ -34,42 +35,6 @@ constexpr int kThumbBitmap = 153;
 
 // The looks of a caption button, one row each in its bitmap.
 enum Look { Normal = 0, Hover = 1, Pressed = 2 };
-
-// What the caption remembers between mouse events: the look of the
-// highlighted button, the button a press went down on (a click is a release
-// over that same button), a window move in progress, and the clock's last
-// drawn cell.
-class CaptionState : public QObject {
-public:
-    explicit CaptionState(CMainFrame* frame) : QObject(frame), frame_(frame)
-    {
-        setObjectName(QStringLiteral("captionState"));
-        frame->installEventFilter(this);
-    }
-    // The cursor leaving the window from the caption would otherwise leave
-    // a button lit until it came back.
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (watched == frame_ && e->type() == QEvent::Leave)
-            frame_->clearCaptionHighlight();
-        return false;
-    }
-    CMainFrame* frame_;
-    int look = Normal;
-    Button pressed = Button::NoCaptionButton;
-    bool moving = false;
-    QPoint grab;        // cursor minus the window's top-left while moving it by hand
-    QString clockText;  // what the clock showed at the last paint
-    QRect clockCell;
-};
-
-CaptionState& state(const CMainFrame& frame)
-{
-    auto* s = frame.findChild<CaptionState*>(QStringLiteral("captionState"), Qt::FindDirectChildrenOnly);
-    if (!s)
-        s = new CaptionState(const_cast<CMainFrame*>(&frame));
-    return *s;
-}
 
 constexpr Button kHoverOrder[] = {Button::Game, Button::Options, Button::Help, Button::Minimize, Button::Close};
 
@@ -86,6 +51,35 @@ int rowHeight(Button b) { return b == Button::Minimize || b == Button::Close ? 2
 } // namespace
 
 namespace frame_caption {
+
+// What the caption remembers between mouse events: the look of the
+// highlighted button, the button a press went down on (a click is a release
+// over that same button), a window move in progress, and the clock's last
+// drawn cell.
+class CaptionState : public QObject {
+public:
+    explicit CaptionState(CMainFrame* frame) : QObject(frame), frame_(frame)
+    {
+        frame->installEventFilter(this);
+    }
+    // The cursor leaving the window from the caption would otherwise leave
+    // a button lit until it came back.
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == frame_ && e->type() == QEvent::Leave)
+            frame_->clearCaptionHighlight();
+        return false;
+    }
+    CMainFrame* frame_;
+    int look = 0; // normal
+    CMainFrame::CaptionButton pressed = CMainFrame::NoCaptionButton;
+    bool moving = false;
+    QPoint grab;        // cursor minus the window's top-left while moving it by hand
+    QString clockText;  // what the clock showed at the last paint
+    QRect clockCell;
+};
+
+CaptionState* createState(CMainFrame* frame) { return new CaptionState(frame); }
 
 QRect buttonRect(Button b)
 {
@@ -128,7 +122,7 @@ QRect thumbBorderRect(const CMainFrame& frame)
 
 void clockTick(CMainFrame& frame)
 {
-    CaptionState& s = state(frame);
+    frame_caption::CaptionState& s = frame.captionState();
     const QString text = CMainFrame::clockText(frame.playTime());
     if (text == s.clockText)
         return;
@@ -156,7 +150,7 @@ void CMainFrame::paintEvent(QPaintEvent* e)
     }
 
     // 2. The caption buttons, the highlighted one in its look.
-    CaptionState& s = state(*this);
+    frame_caption::CaptionState& s = captionState();
     for (Button b : kHoverOrder) {
         const QRect r = frame_caption::buttonRect(b);
         if (!e->region().intersects(r))
@@ -204,7 +198,7 @@ void CMainFrame::clearCaptionHighlight()
         return;
     const QRect r = frame_caption::buttonRect(highlighted_);
     highlighted_ = NoCaptionButton;
-    state(*this).look = Normal;
+    captionState().look = Normal;
     update(r);
 }
 
@@ -218,7 +212,7 @@ namespace {
 // Shows the button highlighted in a look; the one highlighted before goes back to normal.
 void highlight(CMainFrame& frame, Button& highlighted, Button b, int look)
 {
-    CaptionState& s = state(frame);
+    frame_caption::CaptionState& s = frame.captionState();
     if (b == highlighted && look == s.look)
         return;
     if (highlighted != Button::NoCaptionButton)
@@ -232,7 +226,7 @@ void highlight(CMainFrame& frame, Button& highlighted, Button b, int look)
 
 void CMainFrame::mouseMoveEvent(QMouseEvent* e)
 {
-    CaptionState& s = state(*this);
+    frame_caption::CaptionState& s = captionState();
     if (s.moving) {
         move(e->globalPosition().toPoint() - s.grab);
         return;
@@ -249,7 +243,7 @@ void CMainFrame::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    CaptionState& s = state(*this);
+    frame_caption::CaptionState& s = captionState();
     const QPoint at = e->position().toPoint();
     if (frame_caption::thumbBorderRect(*this).contains(at) && strip()) {
         strip()->startThumbDrag();
@@ -314,7 +308,7 @@ void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    CaptionState& s = state(*this);
+    frame_caption::CaptionState& s = captionState();
     s.moving = false;
     const Button pressed = s.pressed;
     s.pressed = NoCaptionButton;

@@ -9,6 +9,10 @@
 
 namespace frame_caption {
 
+class CaptionState;
+// The caption's state object, made once by the frame as its child.
+CaptionState* createState(CMainFrame* frame);
+
 // The hit rectangle of a caption button in window coordinates (it includes
 // its left and top edges and excludes its right and bottom ones); empty for
 // NoCaptionButton. The button is drawn over exactly this rectangle.

@@ -9,6 +9,7 @@
 #include "board_view.h"
 #include "command_ids.h"
 #include "drag_overlay.h"
+#include "frame_caption.h"
 #include "message_box.h"
 #include "piece_strip.h"
 #include "piece_viewer_bar.h"
@@ -42,6 +43,7 @@ CMainFrame::CMainFrame(CTileMenderApp* app, CTileMenderDoc* doc, QWidget* parent
     view_ = new CTileMenderView(*app_, *doc_, *this, this);
     view_->setGeometry(kView.translated(kClient.topLeft()));
     overlay_ = new CDragOverlay(this);
+    caption_ = frame_caption::createState(this);
 
     auto bind = [this](const QKeySequence& keys, int id) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, id] { OnCommand(id); });

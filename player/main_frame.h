@@ -24,6 +24,9 @@ class CTileMenderApp;
 class CTileMenderDoc;
 class CTileMenderView;
 class WindowLink;
+namespace frame_caption {
+class CaptionState;
+}
 
 class CMainFrame : public QWidget {
     Q_OBJECT
@@ -78,6 +81,8 @@ public:
 
     // Repaints the bottom border rows the view's picture buttons reach into.
     void updateButtonBand();
+    // What the caption's own code keeps between mouse events.
+    frame_caption::CaptionState& captionState() const { return *caption_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -109,6 +114,8 @@ private:
         QPointer<QWidget> container;
     };
     std::vector<HintEntry> hintList_;
+    // The caption's mouse state (frame_caption.cpp), a child of the frame.
+    frame_caption::CaptionState* caption_ = nullptr;
     CPiece* current_ = nullptr;
     ContainerKind currentKind_ = ContainerKind::Strip;
     QPointer<QWidget> currentContainer_;

@@ -247,14 +247,18 @@ QByteArray write(const SavedGame& game)
 bool writeFile(const QString& path, const SavedGame& game, QString* error)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a short write (a full disk, a size limit) reaches
+    // the archive's own check: through the file's buffer it is lost, and the
+    // cut-off file would be renamed over the good one.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
         return false;
     }
     if (!writeTo(&f, game)) {
         if (error)
-            *error = f.errorString();
+            *error = f.error() != QFileDevice::NoError ? f.errorString()
+                                                       : QStringLiteral("only part of it could be written");
         f.cancelWriting();
         return false;
     }

@@ -11,6 +11,7 @@
 #include "piece_strip.h"
 #include "tile_mender_app.h"
 #include "tile_mender_doc.h"
+#include "tray_wnd.h"
 
 #include <QPainter>
 
@@ -91,6 +92,15 @@ void CTileMenderView::drop(QPoint global)
     frame_.overlay()->end();
 
     if (carried_.size() == 1) {
+        // A single piece goes into a tray whose client area the cursor is in.
+        if (CTrayWnd* tray = trayAt(global)) {
+            auto piece = carried_.takeFirst();
+            piece->carried = 0;
+            tray->addPiece(std::move(piece), global - grabInPiece_);
+            frame_.select(carriedPiece_, ContainerKind::Tray, tray);
+            carriedPiece_ = nullptr;
+            return;
+        }
         CPieceStrip* strip = frame_.strip();
         const QPoint s = frame_.mapFromGlobal(global) - kClient.topLeft();
         const bool overView = groupRect_.intersects(kView);

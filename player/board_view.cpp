@@ -13,6 +13,7 @@
 #include "piece_strip.h"
 #include "tile_mender_app.h"
 #include "tile_mender_doc.h"
+#include "tray_wnd.h"
 
 #include <QFile>
 #include <QMouseEvent>
@@ -86,9 +87,13 @@ void CTileMenderView::initialUpdate()
     if (CPieceStrip* strip = frame_.strip())
         strip->setList(&doc_.boxList(), doc_.cellSize());
 
+    // Trays of the puzzle that was open before hold its pieces, which have no
+    // place in this one's column: they go with their trays.
+    discardAllTrays();
     carried_.clear();
     board_.clear();
     grid_.reset(doc_.columns(), doc_.rows());
+    nextMinimizedTrayY = lowestMinimizedTrayY();
     fixedCount_ = 0;
     delete finish_;
 
@@ -271,6 +276,8 @@ void CTileMenderView::restartAsked()
                                   CTileMenderApp::boxCaption(), mb::YesNo | mb::IconQuestion);
     if (answer != mb::IdYes)
         return;
+    nextTrayPosition = firstTrayPosition();
+    nextMinimizedTrayY = lowestMinimizedTrayY();
     // What the document needs of the windows while it takes the pieces back.
     struct Host : RestartHost {
         CTileMenderView& view;
@@ -280,7 +287,11 @@ void CTileMenderView::restartAsked()
             view.frame_.clearCurrentPiece();
             view.frame_.resetClock();
         }
-        void returnAllPiecesToBox() override { view.clearBoard(); }
+        void returnAllPiecesToBox() override
+        {
+            view.closeAllTrays();
+            view.clearBoard();
+        }
         void boxReshuffled() override
         {
             if (CPieceStrip* strip = view.frame_.strip()) {
@@ -358,6 +369,10 @@ bool CTileMenderView::event(QEvent* e)
 {
     if (int(e->type()) == kCloseFinishMessage) {
         delete finish_;
+        return true;
+    }
+    if (int(e->type()) == kTrayClosedMessage) {
+        trayClosed(static_cast<TrayClosedEvent*>(e)->tray);
         return true;
     }
     return QWidget::event(e);

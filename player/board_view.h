@@ -6,14 +6,17 @@
 
 #include "board_rules.h"
 #include "piece_list.h"
+#include "tray_number_pool.h"
 
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class CFinishWnd;
+class CTrayWnd;
 class CMainFrame;
 class CTileMenderApp;
 class CTileMenderDoc;
@@ -66,6 +69,33 @@ public:
     void paintButtons(QPainter& painter, QPoint windowToPainter) const;
 
     CFinishWnd* finishWindow() const;
+
+    // Trays, head = most recently used.
+    const std::vector<CTrayWnd*>& trays() const { return trays_; }
+    CTrayNumberPool& trayNumbers() { return trayNumbers_; }
+    // "Add tray": a new tray cascaded 22 pixels from the last one.
+    CTrayWnd* openTray();
+    // A tray of a given number, 200 x 200 at (0, 0), at the head of the list
+    // (a saved game recreates its trays this way).
+    CTrayWnd* createTray(int number);
+    void moveTrayToHead(CTrayWnd* tray);
+    // Closes every tray; their pieces go back to the Piece Viewer.
+    void closeAllTrays();
+    // The tray whose client area holds a global point, searched from the head.
+    CTrayWnd* trayAt(QPoint globalPoint) const;
+    QPoint nextTrayPosition{firstTrayPosition()}; // where the next tray opens
+    int nextMinimizedTrayY = 0;  // where the next tray goes when it is minimised
+    // Where the first tray opens, and the minimised trays' lowest place.
+    static QPoint firstTrayPosition();
+    int lowestMinimizedTrayY() const;
+    // The next minimised tray's y; minimised trays stack upwards from the
+    // bottom and start again at the bottom when they would leave the top.
+    int takeMinimizedTrayY();
+    // Sets the fixed count (a saved game counts its fixed pieces).
+    void setFixedCount(int n) { fixedCount_ = n; }
+    // Puts a piece on the board as a saved game has it: at its stored place,
+    // on top, in the grid, without snapping.
+    void placeOnBoard(std::unique_ptr<CPiece> piece);
     const QByteArray& completionSound() const { return completionSound_; }
 
 protected:
@@ -94,6 +124,10 @@ private:
     void groupDrop(QPoint globalPoint);
     void putOnBoard(std::unique_ptr<CPiece> piece);
     void complete();
+    // A closed tray leaves the list and goes once its events are done.
+    void trayClosed(CTrayWnd* tray);
+    // Another puzzle: the old trays go with the old pieces in them.
+    void discardAllTrays();
 
     CTileMenderApp& app_;
     CTileMenderDoc& doc_;
@@ -116,4 +150,6 @@ private:
     QImage fadedGuide_;
     QByteArray completionSound_;
     QPointer<CFinishWnd> finish_;
+    std::vector<CTrayWnd*> trays_;
+    CTrayNumberPool trayNumbers_;
 };

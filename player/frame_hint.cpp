@@ -13,6 +13,7 @@
 #include "piece_strip.h"
 #include "tile_mender_app.h"
 #include "tile_mender_doc.h"
+#include "tray_wnd.h"
 
 #include <QTimerEvent>
 
@@ -29,6 +30,28 @@ bool gridNeighbours(const CPiece& a, const CPiece& b)
     return (a.row == b.row && std::abs(a.column - b.column) == 1)
            || (a.column == b.column && std::abs(a.row - b.row) == 1);
 }
+
+// The open tray that holds a piece, or null.
+CTrayWnd* trayHolding(const CTileMenderView& view, const CPiece* p)
+{
+    for (CTrayWnd* tray : view.trays())
+        if (tray->pieces().indexOf(p) >= 0)
+            return tray;
+    return nullptr;
+}
+
+// Repaints a piece wherever it lies now; the user may have moved it since
+// it was hinted.
+void redrawWhereItLies(CMainFrame& frame, const CPiece* p)
+{
+    CTileMenderView& view = *frame.view();
+    if (view.boardList().indexOf(p) >= 0)
+        view.redrawPiece(p);
+    else if (CTrayWnd* tray = trayHolding(view, p))
+        tray->redrawPiece(p);
+    else if (frame.strip())
+        frame.strip()->update();
+}
 } // namespace
 
 void CMainFrame::hint(CPiece* piece)
@@ -41,10 +64,7 @@ void CMainFrame::hint(CPiece* piece)
     if (!hintList_.empty() && hintList_.front().piece) {
         CPiece* old = hintList_.front().piece;
         old->hintLevel = 0;
-        if (view_->boardList().indexOf(old) >= 0)
-            view_->redrawPiece(old);
-        else
-            strip()->update();
+        redrawWhereItLies(*this, old);
     }
     hintList_.clear();
 
@@ -60,7 +80,10 @@ void CMainFrame::hint(CPiece* piece)
     for (const auto& n : view_->boardList())
         if (gridNeighbours(*n, *piece) && !(onBoard && board_rules::joined(*n, *piece, k)))
             candidates.push_back({n.get(), ContainerKind::Board, view_});
-    // Tray pieces come after the board's, once there are trays.
+    for (CTrayWnd* tray : view_->trays())
+        for (const auto& n : tray->pieces())
+            if (gridNeighbours(*n, *piece))
+                candidates.push_back({n.get(), ContainerKind::Tray, tray});
 
     // 3. Nothing to point at.
     if (candidates.empty())
@@ -73,7 +96,19 @@ void CMainFrame::hint(CPiece* piece)
     CPiece* chosen = hintList_.front().piece;
     if (hintList_.front().kind == ContainerKind::Board) {
         view_->raisePiece(chosen);
+        // Trays over the piece step aside so that it shows.
+        const QRect at = chosen->bounds().translated(QPoint(chosen->x, chosen->y) - view_->scrollPosition());
+        for (CTrayWnd* tray : std::vector<CTrayWnd*>(view_->trays()))
+            if (tray->geometry().intersects(at))
+                tray->minimizeTray();
         view_->redrawPiece(chosen);
+    } else if (hintList_.front().kind == ContainerKind::Tray) {
+        auto* tray = static_cast<CTrayWnd*>(hintList_.front().container.data());
+        view_->moveTrayToHead(tray);
+        tray->raisePiece(chosen);
+        tray->restoreTray();
+        tray->raise();
+        view_->moveTrayToHead(tray);
     } else {
         strip()->scrollToPiece(chosen);
         strip()->update();
@@ -110,11 +145,7 @@ void CMainFrame::timerEvent(QTimerEvent* e)
         return;
     }
     p->hintLevel = hintLevel_;
-    // Redrawn where it lies now; the user may have moved it since the hint.
-    if (view_->boardList().indexOf(p) >= 0)
-        view_->redrawPiece(p);
-    else
-        strip()->update();
+    redrawWhereItLies(*this, p);
 }
 
 void CMainFrame::turnCurrentPiece()
@@ -126,4 +157,10 @@ void CMainFrame::turnCurrentPiece()
         strip()->turnPiece(current_);
     else if (currentKind_ == ContainerKind::Board)
         view_->turnGroup(current_);
+    else if (auto* tray = qobject_cast<CTrayWnd*>(currentContainer_.data()); tray && !tray->closed()) {
+        tray->turnPiece(current_);
+        tray->restoreTray();
+        tray->raise();
+        view_->moveTrayToHead(tray);
+    }
 }

@@ -94,16 +94,17 @@ bool CMainFrame::OnCommand(int id)
         openWithDialog();
         return true;
     case cmd::kFileSave:
-        // Saving a game arrives with the saved-game support; the prompt on
-        // closing already sends this command.
         if (menu_)
             menu_->deleteLater();
+        saveGame();
         return true;
     case cmd::kLoadGame:
-        // Resuming a saved game arrives with the saved-game support; until a
-        // game can be saved there is never one to load.
         if (menu_)
             menu_->deleteLater();
+        loadGame();
+        return true;
+    case cmd::kAddTray:
+        view_->openTray();
         return true;
     case cmd::kAppAbout: {
         CAboutDlg dlg(this);
@@ -209,8 +210,11 @@ void CMainFrame::closeEvent(QCloseEvent* e)
             e->ignore();
             return;
         }
-        if (answer == mb::IdYes)
-            OnCommand(cmd::kFileSave);
+        // A save that failed has told the user why; closing now would lose the game.
+        if (answer == mb::IdYes && !saveGame()) {
+            e->ignore();
+            return;
+        }
     }
     const QString frontEnd = QStringLiteral("Nuvark Vorlin");
     if (WindowLink::exists(frontEnd))

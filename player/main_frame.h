@@ -95,6 +95,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent*) override;
     void dropEvent(QDropEvent*) override;
 
+    // The game in progress, kept beside its puzzle (frame_game.cpp). Save
+    // reports a failure to the user and keeps the previous saved game; load
+    // changes nothing unless the whole file is sound.
+    bool saveGame();
+    bool loadGame();
+
 private:
     void openWithDialog();
 

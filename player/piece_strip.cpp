@@ -7,6 +7,7 @@
 #include "strip_geometry.h"
 #include "tile_mender_app.h"
 #include "tile_mender_doc.h"
+#include "tray_wnd.h"
 
 #include <QCursor>
 #include <QFocusEvent>
@@ -387,17 +388,24 @@ void CPieceStrip::drop(QPoint s)
     const int half = cellSize_ / 2;
     const QPoint q = s - QPoint(half, half);
 
-    // Trays, once there are any, are asked first: a drop inside one goes
-    // there. Then the window itself: the carried piece never leaves the
-    // client area on screen, so its rectangle always meets the board or the
-    // column, and a button let go outside the window is what says that
-    // nothing takes the piece.
+    // Trays are asked first: a drop inside one goes there. Then the window
+    // itself: the carried piece never leaves the client area on screen, so
+    // its rectangle always meets the board or the column, and a button let
+    // go outside the window is what says that nothing takes the piece.
+    CTileMenderView* view = frame_.view();
+    if (CTrayWnd* tray = view ? view->trayAt(s) : nullptr) {
+        std::unique_ptr<CPiece> taken = pieces_->take(index);
+        refresh();
+        tray->addPiece(std::move(taken), q);
+        frame_.select(piece, ContainerKind::Tray, tray);
+        update();
+        return;
+    }
     const QRect client(frame_.mapToGlobal(frame_geometry::kClient.topLeft()), frame_geometry::kClient.size());
     if (!client.contains(s)) {
         update();
         return;
     }
-    CTileMenderView* view = frame_.view();
     const QRect viewRect = view ? QRect(view->mapToGlobal(QPoint(0, 0)), view->size()) : QRect();
     const bool overView = view && dragRect.intersects(viewRect);
     const bool overStrip = dragRect.intersects(globalRect());

@@ -1,0 +1,441 @@
+// A tray's pieces: adding them with the clamps, turning them, carrying one
+// out to the board, the column or a tray, and the tray's own life (placement,
+// minimising, closing). Painting, the frame and the caption buttons live in
+// tray_frame.cpp.
+
+#include "tray_wnd.h"
+
+#include "bitmaps.h"
+#include "board_view.h"
+#include "drag_overlay.h"
+#include "main_frame.h"
+#include "piece_strip.h"
+#include "tile_mender_app.h"
+#include "tile_mender_doc.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFocusEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+using namespace frame_geometry;
+
+TrayClosedEvent::TrayClosedEvent(CTrayWnd* t) : QEvent(QEvent::Type(CTileMenderView::kTrayClosedMessage)), tray(t) {}
+
+CTrayWnd::CTrayWnd(CTileMenderApp& app, CMainFrame& frame, CTileMenderView& view, int number)
+    : QWidget(&view), app_(app), frame_(frame), view_(view), number_(number)
+{
+    // Every pixel, frame included, comes from the composed picture.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+    // Moves without a button set the sizing cursor over the frame's edges.
+    setMouseTracking(true);
+    setCursor(Qt::ArrowCursor);
+    setGeometry(0, 0, 200, 200);
+    normalGeometry_ = geometry();
+}
+
+// Nothing here may reach the frame or the view: both may already be half
+// gone when the view's children are destroyed.
+CTrayWnd::~CTrayWnd() = default;
+
+QString CTrayWnd::title() const { return QStringLiteral("Tray%1").arg(number_ + 1); }
+
+QRect CTrayWnd::clientRect() const
+{
+    // A minimised tray shows only its title band and takes nothing.
+    if (minimized_)
+        return QRect();
+    return QRect(kSide, kTop, std::max(0, width() - 2 * kSide), std::max(0, height() - kTop - kBottom));
+}
+
+QRect CTrayWnd::globalClientRect() const
+{
+    const QRect c = clientRect();
+    return c.isEmpty() ? QRect() : QRect(mapToGlobal(c.topLeft()), c.size());
+}
+
+void CTrayWnd::addPiece(std::unique_ptr<CPiece> piece, QPoint globalPoint)
+{
+    if (!piece)
+        return;
+    app_.state.modified = 1;
+    CPiece* p = piece.get();
+    QPoint at = mapFromGlobal(globalPoint) - clientOrigin();
+    // The clamps use the tray's open size even while it is minimised.
+    const QSize whole = minimized_ ? normalGeometry_.size() : size();
+    const int cw = whole.width() - 2 * kSide, ch = whole.height() - kTop - kBottom;
+    const QRect b = p->bounds().translated(at);
+    const int right = b.left() + b.width(), bottom = b.top() + b.height();
+    if (b.left() < 8 - cxDlg)
+        at.rx() += 8 - cxDlg - b.left();
+    else if (right > cw + cxDlg - 10)
+        at.rx() -= right - (cw + cxDlg - 10);
+    if (b.top() < 0)
+        at.ry() -= b.top();
+    else if (bottom > ch + cyDlg - 10)
+        at.ry() -= bottom - (ch + cyDlg - 10);
+    p->x = at.x();
+    p->y = at.y();
+    p->carried = 0;
+    pieces_.append(std::move(piece));
+    redrawPiece(p);
+}
+
+void CTrayWnd::turnPiece(CPiece* piece)
+{
+    if (!app_.state.rotationAllowed || !piece || pieces_.indexOf(piece) < 0)
+        return;
+    app_.state.modified = 1;
+    piece->rotation = (piece->rotation + 1) % 4;
+    frame_.document().rebuildPiece(*piece);
+    update();
+}
+
+CPiece* CTrayWnd::hitTest(QPoint clientPoint) const
+{
+    for (int i = pieces_.size() - 1; i >= 0; --i) {
+        CPiece* p = pieces_[i];
+        if (p->outline().contains(clientPoint - QPoint(p->x, p->y)))
+            return p;
+    }
+    return nullptr;
+}
+
+void CTrayWnd::redrawPiece(const CPiece* p)
+{
+    if (p)
+        update(p->bounds().translated(QPoint(p->x, p->y) + clientOrigin()));
+}
+
+void CTrayWnd::raisePiece(CPiece* piece)
+{
+    const int i = pieces_.indexOf(piece);
+    if (i < 0)
+        return;
+    pieces_.append(pieces_.take(i));
+    redrawPiece(piece);
+}
+
+// ---- placement, minimising, closing ----
+
+WindowPlacement CTrayWnd::placement() const
+{
+    WindowPlacement wp;
+    wp.flags = minimizedPositionSet_ ? WindowPlacement::kSetMinPosition : 0;
+    wp.showCmd = minimized_ ? WindowPlacement::kShowMinimized : WindowPlacement::kShowNormal;
+    wp.minPosition = minimizedPosition_;
+    wp.setNormalRect(minimized_ ? normalGeometry_ : geometry());
+    return wp;
+}
+
+void CTrayWnd::setPlacement(const WindowPlacement& wp)
+{
+    // A stored rectangle may be anything; sizes stay between the smallest a
+    // user can make and the view, places within reach of the view.
+    const QSize least = minimumTrackingSize();
+    const QSize most(std::max(least.width(), view_.width()), std::max(least.height(), view_.height()));
+    auto span = [](int32_t from, int32_t to, int lo, int hi) {
+        return int(std::clamp<int64_t>(int64_t(to) - int64_t(from), lo, hi));
+    };
+    auto place = [](int32_t v) { return int(std::clamp<int32_t>(v, -10000, 10000)); };
+    const QRect normal(place(wp.left), place(wp.top), span(wp.left, wp.right, least.width(), most.width()),
+                       span(wp.top, wp.bottom, least.height(), most.height()));
+    if (wp.flags & WindowPlacement::kSetMinPosition) {
+        minimizedPosition_ = QPoint(place(wp.minPosition.x()), place(wp.minPosition.y()));
+        minimizedPositionSet_ = true;
+    }
+    if (wp.showCmd == WindowPlacement::kShowMinimized) {
+        // Minimised twice over would take the minimised rectangle for the normal one.
+        if (minimized_)
+            restoreTray();
+        setGeometry(normal);
+        minimizeTray();
+    } else {
+        // Any other show command opens the tray: a hidden tray could never be found again.
+        minimized_ = false;
+        setGeometry(normal);
+        keepInside();
+    }
+    normalGeometry_ = minimized_ ? normalGeometry_ : geometry();
+}
+
+int CTrayWnd::minimizedWidth() const { return std::max(kMinimizedWidth, minimumTrackingSize().width()); }
+
+void CTrayWnd::minimizeTray()
+{
+    if (minimized_ || closed_)
+        return;
+    normalGeometry_ = geometry();
+    if (!minimizedPositionSet_) {
+        minimizedPosition_ = QPoint(1, view_.takeMinimizedTrayY());
+        minimizedPositionSet_ = true;
+    }
+    minimized_ = true;
+    setGeometry(QRect(minimizedPosition_, QSize(minimizedWidth(), kMinimizedHeight)));
+    keepInside();
+    update();
+}
+
+void CTrayWnd::restoreTray()
+{
+    if (!minimized_)
+        return;
+    minimized_ = false;
+    setGeometry(normalGeometry_);
+    keepInside();
+    update();
+}
+
+void CTrayWnd::closeTray()
+{
+    if (closed_)
+        return;
+    putCarriedBack();
+    closed_ = true;
+    app_.state.modified = 1;
+    view_.trayNumbers().release(number_);
+    if (CPiece* current = frame_.currentPiece(); current && pieces_.indexOf(current) >= 0)
+        frame_.clearCurrentPiece();
+    CPieceStrip* strip = frame_.strip();
+    // A point above the column: each piece goes before the first row shown.
+    const QPoint aboveColumn = strip ? strip->mapToGlobal(QPoint(1, 1)) : QPoint();
+    while (!pieces_.empty()) {
+        auto piece = pieces_.takeFirst();
+        piece->carried = 0;
+        if (strip)
+            strip->addPiece(std::move(piece), aboveColumn);
+        else
+            frame_.document().boxList().append(std::move(piece));
+    }
+    if (strip)
+        strip->update();
+    hide();
+    QCoreApplication::postEvent(&view_, new TrayClosedEvent(this));
+}
+
+void CTrayWnd::discard()
+{
+    abandonDrag();
+    closed_ = true;
+    pieces_.clear();
+    hide();
+}
+
+// ---- carrying a piece out ----
+
+void CTrayWnd::bringForward()
+{
+    raise();
+    view_.moveTrayToHead(this);
+}
+
+QRect CTrayWnd::carriedBox(QPoint globalPoint) const
+{
+    CDragOverlay* overlay = frame_.overlay();
+    const QRect box = carried_->bounds().translated(overlay->mapFromGlobal(globalPoint) - grab_);
+    // The piece and its shadow never leave the frame's client area.
+    const QRect client(QPoint(0, 0), kClient.size());
+    const QRect withShadow = box.adjusted(0, 0, 3, 3);
+    QPoint d;
+    if (withShadow.left() < client.left())
+        d.rx() = client.left() - withShadow.left();
+    else if (withShadow.right() > client.right())
+        d.rx() = client.right() - withShadow.right();
+    if (withShadow.top() < client.top())
+        d.ry() = client.top() - withShadow.top();
+    else if (withShadow.bottom() > client.bottom())
+        d.ry() = client.bottom() - withShadow.bottom();
+    return box.translated(d);
+}
+
+void CTrayWnd::startDrag(CPiece* piece, QPoint clientPoint)
+{
+    CDragOverlay* overlay = frame_.overlay();
+    if (!overlay || overlay->active())
+        return;
+    frame_.select(piece, ContainerKind::Tray, this);
+    carriedIndex_ = pieces_.indexOf(piece);
+    carriedFrom_ = QPoint(piece->x, piece->y);
+    grab_ = clientPoint - carriedFrom_;
+    carried_ = pieces_.take(carriedIndex_);
+    carried_->carried = 1;
+    dragging_ = true;
+    // The layer's snapshot renders the tray afresh, already without the piece.
+    update();
+    const QPoint global = mapToGlobal(clientPoint + clientOrigin());
+    const QRect box = carriedBox(global);
+    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
+    overlay->begin(CDragOverlay::pieceSprite(*carried_), box.topLeft());
+    setFocus(Qt::MouseFocusReason);
+    grabMouse();
+}
+
+void CTrayWnd::moveDrag(QPoint globalPoint)
+{
+    CDragOverlay* overlay = frame_.overlay();
+    if (!overlay || !carried_)
+        return;
+    const QRect box = carriedBox(globalPoint);
+    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
+    overlay->moveTo(box.topLeft());
+}
+
+void CTrayWnd::drop(QPoint s)
+{
+    dragging_ = false;
+    releaseMouse();
+    if (CDragOverlay* overlay = frame_.overlay())
+        overlay->end();
+    std::unique_ptr<CPiece> piece = std::move(carried_);
+    const QRect dragRect = dragRect_;
+    dragRect_ = QRect();
+    if (!piece) {
+        update();
+        return;
+    }
+    CPiece* p = piece.get();
+    p->carried = 0;
+    const QPoint q = s - grab_;
+
+    // A button let go outside the window says that nothing takes the piece;
+    // inside, the piece (kept within the client area) always meets the board
+    // or the column.
+    const QRect client(frame_.mapToGlobal(kClient.topLeft()), kClient.size());
+    if (client.contains(s)) {
+        CPieceStrip* strip = frame_.strip();
+        const QRect viewRect(view_.mapToGlobal(QPoint(0, 0)), view_.size());
+        const bool overView = dragRect.intersects(viewRect);
+        const bool overStrip = strip && dragRect.intersects(strip->globalRect());
+        if (CTrayWnd* tray = view_.trayAt(s)) {
+            tray->addPiece(std::move(piece), q);
+            frame_.select(p, ContainerKind::Tray, tray);
+        } else if (overView && (!overStrip || viewRect.contains(s))) {
+            view_.dropSinglePiece(std::move(piece), q);
+            frame_.select(p, ContainerKind::Board, &view_);
+        } else if (overStrip) {
+            strip->addPiece(std::move(piece), q);
+            frame_.select(p, ContainerKind::Strip, strip);
+        }
+    }
+    if (piece) {
+        // Nowhere took it: back into the tray where it was.
+        carried_ = std::move(piece);
+        putCarriedBack();
+    }
+    carriedIndex_ = -1;
+    update();
+}
+
+void CTrayWnd::putCarriedBack()
+{
+    if (dragging_) {
+        dragging_ = false;
+        releaseMouse();
+        if (CDragOverlay* overlay = frame_.overlay())
+            overlay->end();
+    }
+    if (!carried_)
+        return;
+    carried_->carried = 0;
+    carried_->x = carriedFrom_.x();
+    carried_->y = carriedFrom_.y();
+    const int at = std::clamp(carriedIndex_, 0, pieces_.size());
+    CPiece* p = carried_.get();
+    pieces_.insert(at, std::move(carried_));
+    carriedIndex_ = -1;
+    redrawPiece(p);
+}
+
+void CTrayWnd::abandonDrag()
+{
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    releaseMouse();
+    if (CDragOverlay* overlay = frame_.overlay())
+        overlay->end();
+    carried_.reset();
+    carriedIndex_ = -1;
+}
+
+// ---- mouse ----
+
+void CTrayWnd::mousePressEvent(QMouseEvent* e)
+{
+    if (dragging_ || closed_)
+        return;
+    bringForward();
+    const QPoint pos = e->position().toPoint();
+    const bool inClient = clientRect().contains(pos);
+    if (e->button() == Qt::LeftButton) {
+        if (!inClient) {
+            framePress(e);
+            return;
+        }
+        if (CPiece* hit = hitTest(pos - clientOrigin()))
+            startDrag(hit, pos - clientOrigin());
+    } else if (e->button() == Qt::RightButton && inClient) {
+        CPiece* hit = hitTest(pos - clientOrigin());
+        if (!hit)
+            return;
+        frame_.select(hit, ContainerKind::Tray, this);
+        if (e->modifiers() & Qt::ShiftModifier)
+            frame_.hint(hit);
+        else
+            turnPiece(hit);
+    }
+}
+
+void CTrayWnd::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    // A double click on the frame does nothing; in the client area the
+    // second click is a click of its own.
+    if (clientRect().contains(e->position().toPoint()))
+        mousePressEvent(e);
+}
+
+void CTrayWnd::mouseMoveEvent(QMouseEvent* e)
+{
+    if (dragging_) {
+        // A release we never saw still ends the drag where the button came up.
+        if (!(e->buttons() & Qt::LeftButton))
+            drop(e->globalPosition().toPoint());
+        else
+            moveDrag(e->globalPosition().toPoint());
+        return;
+    }
+    frameMove(e);
+}
+
+void CTrayWnd::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    if (dragging_)
+        drop(e->globalPosition().toPoint());
+    else
+        frameRelease(e);
+}
+
+void CTrayWnd::focusOutEvent(QFocusEvent* e)
+{
+    QWidget::focusOutEvent(e);
+    if (dragging_)
+        drop(QCursor::pos());
+    press_ = Press::None;
+}
+
+void CTrayWnd::moveEvent(QMoveEvent* e)
+{
+    QWidget::moveEvent(e);
+    keepInside();
+}
+
+void CTrayWnd::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    update();
+}

@@ -35,7 +35,8 @@ std::vector<saved_game::PieceEntry> entriesOf(const PieceList& list)
     return out;
 }
 
-QString shownPath(const QString& path) { return QDir::toNativeSeparators(path); }
+// The whole path: the player may have been started on a relative one.
+QString shownPath(const QString& path) { return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()); }
 
 } // namespace
 

@@ -69,14 +69,18 @@ void CTileMenderView::moveTrayToHead(CTrayWnd* tray)
 
 void CTileMenderView::closeAllTrays()
 {
-    // Out of the list at once: whoever asked (restart, loading a game) goes
-    // on with no trays left, whatever the posted notices still say.
-    std::vector<CTrayWnd*> closing;
-    closing.swap(trays_);
-    for (CTrayWnd* tray : closing) {
+    // Each closing tray takes itself out of the list.
+    const std::vector<CTrayWnd*> closing = trays_;
+    for (CTrayWnd* tray : closing)
         tray->closeTray();
-        tray->deleteLater();
-    }
+    trays_.clear();
+}
+
+void CTileMenderView::takeOutOfList(CTrayWnd* tray)
+{
+    const auto it = std::find(trays_.begin(), trays_.end(), tray);
+    if (it != trays_.end())
+        trays_.erase(it);
 }
 
 void CTileMenderView::discardAllTrays()
@@ -96,10 +100,9 @@ void CTileMenderView::discardAllTrays()
 
 void CTileMenderView::trayClosed(CTrayWnd* tray)
 {
-    const auto it = std::find(trays_.begin(), trays_.end(), tray);
-    if (it == trays_.end())
-        return; // already taken out by closeAllTrays
-    trays_.erase(it);
+    if (!tray)
+        return; // already gone with another puzzle
+    takeOutOfList(tray);
     tray->deleteLater();
 }
 

@@ -81,6 +81,9 @@ public:
     void moveTrayToHead(CTrayWnd* tray);
     // Closes every tray; their pieces go back to the Piece Viewer.
     void closeAllTrays();
+    // A closing tray leaves the list at once, so nobody finds it there while
+    // its notice to the view is still on its way.
+    void takeOutOfList(CTrayWnd* tray);
     // The tray whose client area holds a global point, searched from the head.
     CTrayWnd* trayAt(QPoint globalPoint) const;
     QPoint nextTrayPosition{firstTrayPosition()}; // where the next tray opens
@@ -124,7 +127,7 @@ private:
     void groupDrop(QPoint globalPoint);
     void putOnBoard(std::unique_ptr<CPiece> piece);
     void complete();
-    // A closed tray leaves the list and goes once its events are done.
+    // A closed tray's notice: the tray goes once its events are done.
     void trayClosed(CTrayWnd* tray);
     // Another puzzle: the old trays go with the old pieces in them.
     void discardAllTrays();

@@ -213,6 +213,7 @@ void CTrayWnd::closeTray()
     if (strip)
         strip->update();
     hide();
+    view_.takeOutOfList(this);
     QCoreApplication::postEvent(&view_, new TrayClosedEvent(this));
 }
 

@@ -100,10 +100,12 @@ TEST(Trays, ClosingReturnsThePiecesFreesTheNumberAndForgetsTheCurrentPiece)
     EXPECT_EQ(g.frame->currentPiece(), nullptr);
     EXPECT_FALSE(p->selected);
     EXPECT_FALSE(g.view->trayNumbers().used(1));
-    settle();
-    ASSERT_EQ(g.view->trays().size(), 2u);
+    ASSERT_EQ(g.view->trays().size(), 2u) << "out of the list at once";
     EXPECT_EQ(g.view->trays()[0], c);
     EXPECT_EQ(g.view->trays()[1], a);
+    QPointer<CTrayWnd> closed(b);
+    settle();
+    EXPECT_TRUE(closed.isNull());
 
     EXPECT_EQ(g.view->openTray()->title(), "Tray2") << "the lowest free number comes back";
     EXPECT_EQ(g.view->openTray()->title(), "Tray4");
@@ -135,7 +137,13 @@ TEST(Trays, RestartClosesEveryTrayAndStartsTheCascadeAgain)
     EXPECT_EQ(g.doc->boxList().size(), 6);
     EXPECT_EQ(g.view->nextTrayPosition, QPoint(0, kTop));
     EXPECT_EQ(g.view->nextMinimizedTrayY, g.view->height() - 25);
+    // A saved game loaded right away sets its own table; the closed trays,
+    // deleted later, must not free its numbers.
+    g.view->trayNumbers().setTable({1, 1});
     settle();
+    EXPECT_TRUE(g.view->trayNumbers().used(0));
+    EXPECT_TRUE(g.view->trayNumbers().used(1));
+    g.view->trayNumbers().setTable(std::vector<int32_t>(20, 0));
     EXPECT_EQ(g.view->openTray()->title(), "Tray1");
 }
 
@@ -410,7 +418,7 @@ TEST(Trays, AHintFindsATrayNeighbourAndBringsItsTrayForward)
     EXPECT_EQ(t->pieces().at(t->pieces().size() - 1), n) << "the hinted piece lies on top";
 
     // A board neighbour under a tray: the tray steps aside.
-    g.doc->boxList().append(t->pieces().take(0)); // (2, 0) leaves, so the board's is the one candidate
+    t->pieces().take(0); // (2, 0) leaves the game, so the board's is the one candidate
     g.view->dropSinglePiece(fromBox(g, 0, 0), t->mapToGlobal(t->clientOrigin() + QPoint(20, 100)));
     ASSERT_TRUE(g.view->grid().at(0, 0));
     g.frame->hint(n);

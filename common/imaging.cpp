@@ -51,7 +51,8 @@ bool save(const QString& path, const ToolkitBitmap& bmp, int format, int, int qu
     if (bmp.isNull())
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write is seen before the rename replaces the old file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     QImageWriter writer(&file, format == kFormatBmp ? "bmp" : "jpeg");
     if (format != kFormatBmp)

@@ -36,14 +36,18 @@ std::vector<QString> readLines(const QString& path)
 bool writeLines(const QString& path, const std::vector<QString>& lines)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write is seen before the rename replaces the old file.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     QByteArray out;
     for (const QString& l : lines) {
         out += l.toUtf8();
         out += "\r\n";
     }
-    f.write(out);
+    if (f.write(out) != out.size()) {
+        f.cancelWriting();
+        return false;
+    }
     return f.commit();
 }
 

@@ -135,7 +135,9 @@ bool write(QIODevice* device, const PuzzleFileData& d)
 bool writeFile(const QString& path, const PuzzleFileData& d)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write (a full disk) is seen before the rename
+    // replaces the old file.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (!write(&f, d))
         return false;

@@ -65,6 +65,8 @@ CMainFrame::CMainFrame(CTileMenderApp* app, CTileMenderDoc* doc, QWidget* parent
     });
     view_->initialUpdate();
 
+    // Running from now, so a box shown during start-up never shows a nonsense time.
+    clockStart = tick::now();
     if (!clockTimer_.isActive())
         clockTimer_.start(100, this);
 }

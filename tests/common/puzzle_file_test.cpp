@@ -1,15 +1,20 @@
 #include "archive.h"
 #include "crt_random.h"
+#include "profile.h"
 #include "puzzle_file.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <random>
+
+#include <sys/resource.h>
 
 using puzzle_file::ReadResult;
 
@@ -192,4 +197,47 @@ TEST(PuzzleFile, RandomlyMutatedFilesNeverCrashTheReader)
         }
     }
     SUCCEED() << ok << " mutated files were still readable";
+}
+
+namespace {
+// Runs `f` with writes beyond a few bytes failing, as on a full disk (a
+// read-only folder would not stop a test run as root).
+template <typename F>
+void withFullDisk(F f)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &small);
+    f();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+}
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+} // namespace
+
+TEST(PuzzleFile, AFullDiskNeverReplacesTheFileThatWasThere)
+{
+    QTemporaryDir dir;
+    const QString puz = dir.filePath("Beach.puz"), ini = dir.filePath("puzzle.ini");
+    ASSERT_TRUE(puzzle_file::writeFile(puz, small()));
+    ASSERT_TRUE(profile::writeString(ini, "Puzzles", "Name1", "Beach"));
+    const QByteArray oldPuz = contents(puz), oldIni = contents(ini);
+    bool puzOk = true, iniOk = true;
+    withFullDisk([&] {
+        puzOk = puzzle_file::writeFile(puz, testfiles::makePuzzle(5, 5, 48));
+        iniOk = profile::writeString(ini, "Puzzles", "Name2", QString(200, 'x'));
+    });
+    EXPECT_FALSE(puzOk);
+    EXPECT_FALSE(iniOk);
+    EXPECT_EQ(contents(puz), oldPuz);
+    EXPECT_EQ(contents(ini), oldIni);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
 }

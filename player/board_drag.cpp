@@ -5,6 +5,7 @@
 
 #include "bitmaps.h"
 #include "drag_overlay.h"
+#include "drop_target.h"
 #include "finish_window.h"
 #include "main_frame.h"
 #include "message_box.h"
@@ -69,18 +70,9 @@ void CTileMenderView::startDrag(CPiece* hit, QPoint board)
 void CTileMenderView::moveDrag(QPoint global)
 {
     const QPoint s = frame_.mapFromGlobal(global) - kClient.topLeft();
-    const QRect client(QPoint(0, 0), kClient.size());
     // The carried piece's box stays inside the client area.
     const QRect box = carriedPiece_->bounds().translated(s - grabInPiece_);
-    QPoint d;
-    if (box.left() < client.left())
-        d.rx() = client.left() - box.left();
-    else if (box.right() > client.right())
-        d.rx() = client.right() - box.right();
-    if (box.top() < client.top())
-        d.ry() = client.top() - box.top();
-    else if (box.bottom() > client.bottom())
-        d.ry() = client.bottom() - box.bottom();
+    const QPoint d = board_rules::shiftInside(box, QRect(QPoint(0, 0), kClient.size()));
     groupRect_.moveTopLeft(s + d - grabInGroup_);
     frame_.overlay()->moveTo(groupRect_.topLeft());
 }
@@ -91,39 +83,23 @@ void CTileMenderView::drop(QPoint global)
     releaseMouse();
     frame_.overlay()->end();
 
+    // Groups only ever go back onto the board; a single piece may go elsewhere.
     if (carried_.size() == 1) {
-        // A single piece goes into a tray whose client area the cursor is in.
-        if (CTrayWnd* tray = trayAt(global)) {
+        const QRect dragRect(frame_.mapToGlobal(groupRect_.topLeft() + kClient.topLeft()), groupRect_.size());
+        const DropTarget target = singlePieceTarget(frame_, global, dragRect);
+        if (target.kind != DropTarget::Board) {
             auto piece = carried_.takeFirst();
             piece->carried = 0;
-            tray->addPiece(std::move(piece), global - grabInPiece_);
-            frame_.select(carriedPiece_, ContainerKind::Tray, tray);
-            carriedPiece_ = nullptr;
-            return;
-        }
-        CPieceStrip* strip = frame_.strip();
-        const QPoint s = frame_.mapFromGlobal(global) - kClient.topLeft();
-        const bool overView = groupRect_.intersects(kView);
-        const bool overStrip = strip && groupRect_.intersects(kPanel);
-        bool toStrip = false;
-        if (overView && overStrip)
-            toStrip = kPanel.contains(s);
-        else
-            toStrip = overStrip;
-        if (toStrip) {
-            frame_.select(carriedPiece_, ContainerKind::Strip, strip);
-            while (!carried_.empty()) {
-                auto piece = carried_.takeFirst();
-                piece->carried = 0;
-                strip->addPiece(std::move(piece), global);
+            if (target.kind == DropTarget::Tray) {
+                target.tray->addPiece(std::move(piece), global - grabInPiece_);
+                frame_.select(carriedPiece_, ContainerKind::Tray, target.tray);
+            } else if (target.kind == DropTarget::Strip) {
+                frame_.strip()->addPiece(std::move(piece), global);
+                frame_.select(carriedPiece_, ContainerKind::Strip, frame_.strip());
+            } else {
+                // Nowhere takes it: it goes back where it was picked up.
+                putOnBoard(std::move(piece));
             }
-            carriedPiece_ = nullptr;
-            return;
-        }
-        if (!overView) {
-            // Nowhere takes it: it goes back where it was picked up.
-            while (!carried_.empty())
-                putOnBoard(carried_.takeFirst());
             carriedPiece_ = nullptr;
             return;
         }

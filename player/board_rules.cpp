@@ -146,6 +146,20 @@ QPoint clampIntoView(const QRect& g, int w, int h, int cxDlg, int cyDlg)
     return {x, y};
 }
 
+QPoint shiftInside(const QRect& box, const QRect& area)
+{
+    QPoint d;
+    if (box.left() < area.left())
+        d.rx() = area.left() - box.left();
+    else if (box.right() > area.right())
+        d.rx() = area.right() - box.right();
+    if (box.top() < area.top())
+        d.ry() = area.top() - box.top();
+    else if (box.bottom() > area.bottom())
+        d.ry() = area.bottom() - box.bottom();
+    return d;
+}
+
 QPoint turnedPosition(QPoint s, int dc, int dr, int q, int k)
 {
     switch (q & 3) {

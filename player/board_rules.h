@@ -61,6 +61,10 @@ Match matchTest(const CPiece& s, const BoardGrid& grid, QPoint boardOrigin, QSiz
 // (width w, height h) and out of the corner where the picture buttons are.
 QPoint clampIntoView(const QRect& r, int w, int h, int cxDlg, int cyDlg);
 
+// How far a carried box must move to lie inside an area (0 on an axis where
+// it already does): carried pieces never leave the frame's client area.
+QPoint shiftInside(const QRect& box, const QRect& area);
+
 // Where a group piece goes when its group turns about s: (dc, dr) its home
 // offset from s, q its new rotation.
 QPoint turnedPosition(QPoint s, int dc, int dr, int q, int k);

@@ -1,8 +1,10 @@
 #include "piece_strip.h"
 
 #include "bitmaps.h"
+#include "board_rules.h"
 #include "board_view.h"
 #include "drag_overlay.h"
+#include "drop_target.h"
 #include "main_frame.h"
 #include "strip_geometry.h"
 #include "tile_mender_app.h"
@@ -323,19 +325,10 @@ QRect CPieceStrip::carriedBox(QPoint globalPoint) const
     CDragOverlay* overlay = frame_.overlay();
     const int half = cellSize_ / 2;
     const QPoint origin = overlay->mapFromGlobal(globalPoint) - QPoint(half, half);
-    QRect box = carried_->bounds().translated(origin);
-    // Like a tray drag: the piece never leaves the frame's client area.
+    const QRect box = carried_->bounds().translated(origin);
+    // Like a tray drag: the piece and its shadow never leave the frame's client area.
     const QRect client(QPoint(0, 0), frame_geometry::kClient.size());
-    int dx = 0, dy = 0;
-    if (box.left() < client.left())
-        dx = client.left() - box.left();
-    else if (box.right() > client.right())
-        dx = client.right() - box.right();
-    if (box.top() < client.top())
-        dy = client.top() - box.top();
-    else if (box.bottom() > client.bottom())
-        dy = client.bottom() - box.bottom();
-    return box.translated(dx, dy);
+    return box.translated(board_rules::shiftInside(box.adjusted(0, 0, 3, 3), client));
 }
 
 void CPieceStrip::startPieceDrag(CPiece* piece, QPoint globalPoint)
@@ -388,46 +381,27 @@ void CPieceStrip::drop(QPoint s)
     const int half = cellSize_ / 2;
     const QPoint q = s - QPoint(half, half);
 
-    // Trays are asked first: a drop inside one goes there. Then the window
-    // itself: the carried piece never leaves the client area on screen, so
-    // its rectangle always meets the board or the column, and a button let
-    // go outside the window is what says that nothing takes the piece.
     CTileMenderView* view = frame_.view();
-    if (CTrayWnd* tray = view ? view->trayAt(s) : nullptr) {
+    const DropTarget target = singlePieceTarget(frame_, s, dragRect);
+    if (target.kind != DropTarget::Nowhere) {
         std::unique_ptr<CPiece> taken = pieces_->take(index);
-        refresh();
-        tray->addPiece(std::move(taken), q);
-        frame_.select(piece, ContainerKind::Tray, tray);
-        update();
-        return;
-    }
-    const QRect client(frame_.mapToGlobal(frame_geometry::kClient.topLeft()), frame_geometry::kClient.size());
-    if (!client.contains(s)) {
-        update();
-        return;
-    }
-    const QRect viewRect = view ? QRect(view->mapToGlobal(QPoint(0, 0)), view->size()) : QRect();
-    const bool overView = view && dragRect.intersects(viewRect);
-    const bool overStrip = dragRect.intersects(globalRect());
-    bool toBoard = false;
-    bool toStrip = false;
-    if (overView && overStrip) {
-        toBoard = viewRect.contains(s);
-        toStrip = !toBoard;
-    } else if (overView)
-        toBoard = true;
-    else if (overStrip)
-        toStrip = true;
-
-    if (toBoard) {
-        std::unique_ptr<CPiece> taken = pieces_->take(index);
-        refresh();
-        view->dropSinglePiece(std::move(taken), q);
-        frame_.select(piece, ContainerKind::Board, view);
-    } else if (toStrip) {
-        std::unique_ptr<CPiece> taken = pieces_->take(index);
-        addPiece(std::move(taken), q);
-        frame_.select(piece, ContainerKind::Strip, this);
+        switch (target.kind) {
+        case DropTarget::Tray:
+            refresh();
+            target.tray->addPiece(std::move(taken), q);
+            frame_.select(piece, ContainerKind::Tray, target.tray);
+            break;
+        case DropTarget::Board:
+            refresh();
+            view->dropSinglePiece(std::move(taken), q);
+            frame_.select(piece, ContainerKind::Board, view);
+            break;
+        default:
+            // Another place in the column.
+            addPiece(std::move(taken), q);
+            frame_.select(piece, ContainerKind::Strip, this);
+            break;
+        }
     }
     // Neither: the piece stays where it was in the column.
     update();

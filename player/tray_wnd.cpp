@@ -6,8 +6,10 @@
 #include "tray_wnd.h"
 
 #include "bitmaps.h"
+#include "board_rules.h"
 #include "board_view.h"
 #include "drag_overlay.h"
+#include "drop_target.h"
 #include "main_frame.h"
 #include "piece_strip.h"
 #include "tile_mender_app.h"
@@ -239,17 +241,7 @@ QRect CTrayWnd::carriedBox(QPoint globalPoint) const
     const QRect box = carried_->bounds().translated(overlay->mapFromGlobal(globalPoint) - grab_);
     // The piece and its shadow never leave the frame's client area.
     const QRect client(QPoint(0, 0), kClient.size());
-    const QRect withShadow = box.adjusted(0, 0, 3, 3);
-    QPoint d;
-    if (withShadow.left() < client.left())
-        d.rx() = client.left() - withShadow.left();
-    else if (withShadow.right() > client.right())
-        d.rx() = client.right() - withShadow.right();
-    if (withShadow.top() < client.top())
-        d.ry() = client.top() - withShadow.top();
-    else if (withShadow.bottom() > client.bottom())
-        d.ry() = client.bottom() - withShadow.bottom();
-    return box.translated(d);
+    return box.translated(board_rules::shiftInside(box.adjusted(0, 0, 3, 3), client));
 }
 
 void CTrayWnd::startDrag(CPiece* piece, QPoint clientPoint)
@@ -301,25 +293,22 @@ void CTrayWnd::drop(QPoint s)
     p->carried = 0;
     const QPoint q = s - grab_;
 
-    // A button let go outside the window says that nothing takes the piece;
-    // inside, the piece (kept within the client area) always meets the board
-    // or the column.
-    const QRect client(frame_.mapToGlobal(kClient.topLeft()), kClient.size());
-    if (client.contains(s)) {
-        CPieceStrip* strip = frame_.strip();
-        const QRect viewRect(view_.mapToGlobal(QPoint(0, 0)), view_.size());
-        const bool overView = dragRect.intersects(viewRect);
-        const bool overStrip = strip && dragRect.intersects(strip->globalRect());
-        if (CTrayWnd* tray = view_.trayAt(s)) {
-            tray->addPiece(std::move(piece), q);
-            frame_.select(p, ContainerKind::Tray, tray);
-        } else if (overView && (!overStrip || viewRect.contains(s))) {
-            view_.dropSinglePiece(std::move(piece), q);
-            frame_.select(p, ContainerKind::Board, &view_);
-        } else if (overStrip) {
-            strip->addPiece(std::move(piece), q);
-            frame_.select(p, ContainerKind::Strip, strip);
-        }
+    const DropTarget target = singlePieceTarget(frame_, s, dragRect);
+    switch (target.kind) {
+    case DropTarget::Tray:
+        target.tray->addPiece(std::move(piece), q);
+        frame_.select(p, ContainerKind::Tray, target.tray);
+        break;
+    case DropTarget::Board:
+        view_.dropSinglePiece(std::move(piece), q);
+        frame_.select(p, ContainerKind::Board, &view_);
+        break;
+    case DropTarget::Strip:
+        frame_.strip()->addPiece(std::move(piece), q);
+        frame_.select(p, ContainerKind::Strip, frame_.strip());
+        break;
+    case DropTarget::Nowhere:
+        break;
     }
     if (piece) {
         // Nowhere took it: back into the tray where it was.

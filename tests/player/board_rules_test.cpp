@@ -108,6 +108,12 @@ TEST(BoardRules, DroppedRectanglesStayInTheViewAndOutOfTheButtonCorner)
     // Bottom left of the button corner: only kept inside the view.
     EXPECT_EQ(clampIntoView(QRect(100, 500, 100, 100), w, h, cx, cy), QPoint(100, 475));
     EXPECT_EQ(clampIntoView(QRect(100, 100, 100, 100), w, h, cx, cy), QPoint(100, 100));
+
+    // Carried boxes are shifted back inside the client area, on each axis alone.
+    const QRect client(0, 0, 794, 575);
+    EXPECT_EQ(shiftInside(QRect(-10, 20, 50, 50), client), QPoint(10, 0));
+    EXPECT_EQ(shiftInside(QRect(780, 560, 50, 50), client), QPoint(-36, -35));
+    EXPECT_EQ(shiftInside(QRect(10, 20, 50, 50), client), QPoint(0, 0));
 }
 
 TEST(BoardRules, TurnedGroupsAndThumbnails)

@@ -1,0 +1,20 @@
+#pragma once
+// Where a single carried piece goes when it is let go, wherever it was
+// picked up: a tray under the cursor first, then the board or the Piece
+// Viewer, whichever its rectangle meets (the cursor decides when it meets
+// both). A button let go outside the frame's client area means that nothing
+// takes the piece.
+
+#include <QPoint>
+#include <QRect>
+
+class CMainFrame;
+class CTrayWnd;
+
+struct DropTarget {
+    enum Kind { Nowhere, Tray, Board, Strip } kind = Nowhere;
+    CTrayWnd* tray = nullptr;
+};
+
+// `cursor` and `dragRect` (the piece with its shadow) in global coordinates.
+DropTarget singlePieceTarget(const CMainFrame& frame, QPoint cursor, const QRect& dragRect);

@@ -41,6 +41,8 @@ public:
     QPoint boardOrigin() const { return origin_; }
     int fixedCount() const { return fixedCount_; }
     bool dragging() const { return dragging_; }
+    // The pieces of the group being carried, at the places they were lifted from.
+    const PieceList& carriedPieces() const { return carried_; }
     Button highlightedButton() const { return highlighted_; }
     // The scroll position; the board always fits the view, so it stays (0, 0).
     QPoint scrollPosition() const { return QPoint(0, 0); }

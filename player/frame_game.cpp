@@ -69,9 +69,19 @@ bool CMainFrame::saveGame()
     g.nextTrayX = view_->nextTrayPosition.x();
     g.nextTrayY = view_->nextTrayPosition.y();
     g.nextMinimizedTrayY = view_->nextMinimizedTrayY;
-    for (const CTrayWnd* t : view_->trays())
+    // Pieces being carried right now are kept where they were picked up.
+    for (const CTrayWnd* t : view_->trays()) {
         g.trays.push_back({t->number(), t->placement(), entriesOf(t->pieces())});
+        if (const CPiece* c = t->carriedPiece()) {
+            saved_game::PieceEntry e = entryOf(*c);
+            e.x = t->carriedFrom().x();
+            e.y = t->carriedFrom().y();
+            g.trays.back().pieces.push_back(e);
+        }
+    }
     g.board = entriesOf(view_->boardList());
+    for (const auto& c : view_->carriedPieces())
+        g.board.push_back(entryOf(*c));
     g.trayTable = view_->trayNumbers().table();
 
     for (const auto& p : doc_->boxList())

@@ -99,6 +99,8 @@ public:
     // A drag out of this tray is in progress.
     bool dragging() const { return dragging_; }
     const CPiece* carriedPiece() const { return carried_.get(); }
+    // Where the carried piece lay in the tray before it was picked up.
+    QPoint carriedFrom() const { return carriedFrom_; }
     // Ends a drag when the tray goes away under it; the piece is lost with the tray.
     void abandonDrag();
     // Another puzzle replaces this one: the tray goes with its pieces, which

@@ -456,6 +456,27 @@ TEST(SavedGame, AnUntouchedGameHasNoTraysNothingOnTheBoardAndEveryPieceInTheBox)
     EXPECT_EQ(file.trayTable, std::vector<int32_t>(20, 0));
 }
 
+TEST(SavedGame, SavingInTheMiddleOfADragKeepsTheCarriedPiecesWhereTheyWereLifted)
+{
+    Game g(4, 3, 48, false);
+    auto take = [&](int c, int r) { return g.doc->boxList().take(g.doc->boxList().find(c, r)); };
+    g.view->dropSinglePiece(take(1, 1), g.view->mapToGlobal(QPoint(300, 300)));
+    g.view->dropSinglePiece(take(2, 1), g.view->mapToGlobal(QPoint(348, 300)));
+    const CPiece* a = g.view->grid().at(1, 1);
+    Game::send(g.view, QEvent::MouseButtonPress, QPoint(a->x + 24, a->y + 24), Qt::LeftButton, Qt::LeftButton);
+    Game::send(g.view, QEvent::MouseMove, QPoint(100, 100), Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(g.view->dragging());
+    save(g);
+    Game::send(g.view, QEvent::MouseButtonRelease, QPoint(100, 100), Qt::LeftButton, Qt::NoButton);
+
+    saved_game::SavedGame file;
+    ASSERT_EQ(saved_game::read(readAll(savePath(g)), file), ReadResult::Ok);
+    ASSERT_EQ(file.board.size(), 2u) << "the carried group is in the file";
+    EXPECT_EQ(file.board[0].x, 300);
+    EXPECT_EQ(file.board[1].x, 348);
+    EXPECT_EQ(file.box.size(), 10u);
+}
+
 TEST(SavedGame, LandsBesideThePuzzleUnderItsNameBeforeTheLastDot)
 {
     Game g(2, 2, 48, false);

@@ -65,11 +65,14 @@ void paintLattice(QPainter &p)
     p.restore();
 }
 
-// The name in the middle: seen on the splash and around small boards.
+// The name in the middle: seen on the splash and around small boards. It
+// stays a watermark, so that the part a board leaves uncovered reads as
+// backdrop rather than as a stray shape next to the puzzle.
 void paintLogo(QPainter &p)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
+    p.setOpacity(0.3);
     const QPointF centre(469, 292);
 
     // A green piece as the emblem.

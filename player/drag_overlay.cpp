@@ -1,6 +1,7 @@
 #include "drag_overlay.h"
 
 #include "bitmaps.h"
+#include "board_rules.h"
 #include "piece.h"
 
 #include <QPaintEvent>
@@ -42,6 +43,27 @@ void CDragOverlay::end()
     hide();
     snapshot_ = QPixmap();
     sprite_ = QImage();
+}
+
+QRect CDragOverlay::confinedBox(const CPiece& piece, QPoint globalOrigin) const
+{
+    const QRect box = piece.bounds().translated(mapFromGlobal(globalOrigin));
+    const QRect client(QPoint(0, 0), frame_geometry::kClient.size());
+    return box.translated(board_rules::shiftInside(box.adjusted(0, 0, 3, 3), client));
+}
+
+QRect CDragOverlay::beginPiece(const CPiece& piece, QPoint globalOrigin)
+{
+    const QRect box = confinedBox(piece, globalOrigin);
+    begin(pieceSprite(piece), box.topLeft());
+    return QRect(mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
+}
+
+QRect CDragOverlay::movePiece(const CPiece& piece, QPoint globalOrigin)
+{
+    const QRect box = confinedBox(piece, globalOrigin);
+    moveTo(box.topLeft());
+    return QRect(mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
 }
 
 QImage CDragOverlay::pieceSprite(const CPiece& piece)

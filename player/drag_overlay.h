@@ -31,6 +31,12 @@ public:
     // The client area as it looked when the drag began (for tests).
     const QPixmap& snapshot() const { return snapshot_; }
 
+    // One piece carried by itself (from the column or a tray): shown with its
+    // origin at a global point, moved so that it and its shadow stay inside
+    // the client area. Both return the global rectangle of piece and shadow.
+    QRect beginPiece(const class CPiece& piece, QPoint globalOrigin);
+    QRect movePiece(const class CPiece& piece, QPoint globalOrigin);
+
     // A sprite of one piece lifted off its container: the piece drawn at
     // (0, 0) of its box, with its black shadow 3 pixels right and down.
     static QImage pieceSprite(const class CPiece& piece);
@@ -39,6 +45,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
+    QRect confinedBox(const class CPiece& piece, QPoint globalOrigin) const;
     QWidget* frame_;
     QPixmap snapshot_;
     QImage sprite_;

@@ -1,7 +1,6 @@
 #include "piece_strip.h"
 
 #include "bitmaps.h"
-#include "board_rules.h"
 #include "board_view.h"
 #include "drag_overlay.h"
 #include "drop_target.h"
@@ -320,17 +319,6 @@ void CPieceStrip::endThumbDrag()
 
 // ---- dragging a piece out ----
 
-QRect CPieceStrip::carriedBox(QPoint globalPoint) const
-{
-    CDragOverlay* overlay = frame_.overlay();
-    const int half = cellSize_ / 2;
-    const QPoint origin = overlay->mapFromGlobal(globalPoint) - QPoint(half, half);
-    const QRect box = carried_->bounds().translated(origin);
-    // Like a tray drag: the piece and its shadow never leave the frame's client area.
-    const QRect client(QPoint(0, 0), frame_geometry::kClient.size());
-    return box.translated(board_rules::shiftInside(box.adjusted(0, 0, 3, 3), client));
-}
-
 void CPieceStrip::startPieceDrag(CPiece* piece, QPoint globalPoint)
 {
     CDragOverlay* overlay = frame_.overlay();
@@ -342,9 +330,8 @@ void CPieceStrip::startPieceDrag(CPiece* piece, QPoint globalPoint)
     carried_ = piece;
     carried_->carried = 1;
     dragging_ = true;
-    const QRect box = carriedBox(globalPoint);
-    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
-    overlay->begin(CDragOverlay::pieceSprite(*piece), box.topLeft());
+    // Centred under the cursor.
+    dragRect_ = overlay->beginPiece(*piece, globalPoint - QPoint(cellSize_ / 2, cellSize_ / 2));
     // The press holds the mouse for us until its release; the focus tells us
     // when the user switched away in the middle.
     setFocus(Qt::MouseFocusReason);
@@ -355,9 +342,7 @@ void CPieceStrip::moveDrag(QPoint globalPoint)
     CDragOverlay* overlay = frame_.overlay();
     if (!overlay || !carried_)
         return;
-    const QRect box = carriedBox(globalPoint);
-    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
-    overlay->moveTo(box.topLeft());
+    dragRect_ = overlay->movePiece(*carried_, globalPoint - QPoint(cellSize_ / 2, cellSize_ / 2));
 }
 
 void CPieceStrip::drop(QPoint s)

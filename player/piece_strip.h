@@ -76,7 +76,6 @@ private:
     void startPieceDrag(CPiece* piece, QPoint globalPoint);
     // The carried piece's box under the cursor, kept inside the frame's
     // client area; in the frame's client coordinates.
-    QRect carriedBox(QPoint globalPoint) const;
     void moveDrag(QPoint globalPoint);
     void drop(QPoint globalPoint);
     void endThumbDrag();

@@ -6,7 +6,6 @@
 #include "tray_wnd.h"
 
 #include "bitmaps.h"
-#include "board_rules.h"
 #include "board_view.h"
 #include "drag_overlay.h"
 #include "drop_target.h"
@@ -235,15 +234,6 @@ void CTrayWnd::bringForward()
     view_.moveTrayToHead(this);
 }
 
-QRect CTrayWnd::carriedBox(QPoint globalPoint) const
-{
-    CDragOverlay* overlay = frame_.overlay();
-    const QRect box = carried_->bounds().translated(overlay->mapFromGlobal(globalPoint) - grab_);
-    // The piece and its shadow never leave the frame's client area.
-    const QRect client(QPoint(0, 0), kClient.size());
-    return box.translated(board_rules::shiftInside(box.adjusted(0, 0, 3, 3), client));
-}
-
 void CTrayWnd::startDrag(CPiece* piece, QPoint clientPoint)
 {
     CDragOverlay* overlay = frame_.overlay();
@@ -259,9 +249,7 @@ void CTrayWnd::startDrag(CPiece* piece, QPoint clientPoint)
     // The layer's snapshot renders the tray afresh, already without the piece.
     update();
     const QPoint global = mapToGlobal(clientPoint + clientOrigin());
-    const QRect box = carriedBox(global);
-    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
-    overlay->begin(CDragOverlay::pieceSprite(*carried_), box.topLeft());
+    dragRect_ = overlay->beginPiece(*carried_, global - grab_);
     setFocus(Qt::MouseFocusReason);
     grabMouse();
 }
@@ -271,9 +259,7 @@ void CTrayWnd::moveDrag(QPoint globalPoint)
     CDragOverlay* overlay = frame_.overlay();
     if (!overlay || !carried_)
         return;
-    const QRect box = carriedBox(globalPoint);
-    dragRect_ = QRect(overlay->mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
-    overlay->moveTo(box.topLeft());
+    dragRect_ = overlay->movePiece(*carried_, globalPoint - grab_);
 }
 
 void CTrayWnd::drop(QPoint s)

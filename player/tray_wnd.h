@@ -133,7 +133,6 @@ private:
     void drop(QPoint globalPoint);
     // The carried piece's box under the cursor, kept inside the frame's
     // client area; in the drag layer's (the frame's client) coordinates.
-    QRect carriedBox(QPoint globalPoint) const;
     void bringForward();
     // Ends a drag with the carried piece back at its old place in the list.
     void putCarriedBack();

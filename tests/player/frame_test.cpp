@@ -450,8 +450,9 @@ TEST(FrameHint, PicksAtRandomAmongBoxAndBoardNeighboursAndFlashesTwelveSteps)
         g.frame->installEventFilter(&rec);
         crt::srand(seed);
         g.frame->hint(middle);
-        if (!boxFirst)
+        if (!boxFirst) {
             EXPECT_EQ(g.view->boardList()[g.view->boardList().size() - 1], left) << "the hinted piece comes on top";
+        }
         ASSERT_TRUE(waitFor([&] { return rec.levels.size() >= 13 && chosen->hintLevel == 0; }));
         rec.note();
         g.frame->removeEventFilter(&rec);

@@ -1,0 +1,8 @@
+// Vorlin: the puzzle suite's front end.
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    return 0;
+}

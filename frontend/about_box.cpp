@@ -1,0 +1,101 @@
+#include "about_box.h"
+
+#include "frontend_art.h"
+#include "vorlin_app.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+
+void centreOnScreen(QWidget* window)
+{
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        window->move(s->geometry().center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+CAboutDlg::CAboutDlg(CVorlinApp&, QWidget* parent) : QDialog(parent)
+{
+    setWindowFlag(Qt::FramelessWindowHint);
+    setWindowTitle(CVorlinApp::productTitle());
+    setFixedSize(kSize);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    centreOnScreen(this);
+}
+
+void CAboutDlg::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), frontendBitmap(QStringLiteral("181")));
+    // Arial of height 16 at weight 650; Liberation/DejaVu stand in for Arial.
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(16);
+    f.setWeight(QFont::Weight(650));
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(kVersionRect, Qt::AlignCenter, QStringLiteral("Version 1.0"));
+}
+
+void CAboutDlg::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)
+        accept();
+}
+
+CSplashWnd::CSplashWnd(QWidget* repaintAfter)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::SplashScreen),
+      picture_(frontendBitmap(QStringLiteral("181"))), repaintAfter_(repaintAfter)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(CAboutDlg::kSize);
+    centreOnScreen(this);
+    qApp->installEventFilter(this);
+    timer_ = startTimer(kShowMs);
+}
+
+bool CSplashWnd::wanted(const QStringList& arguments)
+{
+    for (const QString& a : arguments.mid(1)) {
+        const QString s = a.toLower();
+        if (s == QLatin1String("-nosplash") || s == QLatin1String("/nosplash"))
+            return false;
+    }
+    return true;
+}
+
+void CSplashWnd::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), picture_);
+}
+
+bool CSplashWnd::eventFilter(QObject*, QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonPress:
+        finish();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void CSplashWnd::timerEvent(QTimerEvent*) { finish(); }
+
+void CSplashWnd::finish()
+{
+    if (!timer_)
+        return;
+    killTimer(timer_);
+    timer_ = 0;
+    qApp->removeEventFilter(this);
+    if (repaintAfter_)
+        repaintAfter_->update();
+    close();
+}

@@ -1,0 +1,167 @@
+#include "main_menu.h"
+
+#include "about_box.h"
+#include "frontend_art.h"
+#include "game_menu.h"
+#include "message_box.h"
+#include "vorlin_app.h"
+#include "window_link.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+QRect CMainMenuDlg::rectOf(ButtonId b)
+{
+    switch (b) {
+    case GameMenu: return skin::box(10, 0, 71, 27);
+    case Help: return kHelpRect;
+    case Minimise: return kMinimiseRect;
+    case Close: return kCloseRect;
+    case NewGame: return skin::box(44, 468, 231, 518);
+    case LoadGame: return skin::box(59, 527, 303, 583);
+    case About: return skin::box(343, 510, 454, 553);
+    case Exit: return skin::box(721, 547, 796, 591);
+    }
+    return {};
+}
+
+CMainMenuDlg::CMainMenuDlg(CVorlinApp& app, QWidget* parent) : SkinWindow(app, parent, kSize)
+{
+    setBackground(frontendBitmap(QStringLiteral("01_MAIN")));
+    setWindowIcon(QIcon(QPixmap::fromImage(frontendBitmap(QStringLiteral("128")))));
+    // Added in hit-test order, so the ids are the ButtonId values.
+    addButton(frontendBitmap(QStringLiteral("BAR_GAME")), rectOf(GameMenu));
+    addCaptionButtons();
+    addButton(frontendBitmap(QStringLiteral("01_NEWGAME")), rectOf(NewGame), true);
+    addButton(frontendBitmap(QStringLiteral("01_LOADGAME")), rectOf(LoadGame), true);
+    addButton(frontendBitmap(QStringLiteral("01_ABOUT")), rectOf(About), true);
+    addButton(frontendBitmap(QStringLiteral("01_EXIT")), rectOf(Exit), true);
+
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        move(s->geometry().center() - QPoint(kSize.width() / 2, kSize.height() / 2));
+    app.mainWindow = this;
+    link_ = new WindowLink(CVorlinApp::productTitle(), this, this);
+}
+
+CMainMenuDlg::~CMainMenuDlg() = default;
+
+void CMainMenuDlg::redrawNormal(int button)
+{
+    // The modal window opened by this button took the mouse: whatever the
+    // tracker remembers is stale now.
+    resetButtons();
+    update(buttonRect(button));
+}
+
+void CMainMenuDlg::onButtonClick(int button)
+{
+    switch (button) {
+    case GameMenu: showGameMenu(); break;
+    case Help: app().OpenHelp(this); break;
+    case Minimise:
+        hideGameMenu();
+        app().minimiseTogether(this);
+        break;
+    case Close:
+    case Exit: OnCommand(kCmdExit); break;
+    case NewGame: OnCommand(kCmdNewGame); break;
+    case LoadGame: OnCommand(kCmdLoadGame); break;
+    case About: runAbout(); break;
+    default: break;
+    }
+}
+
+void CMainMenuDlg::OnCommand(int id)
+{
+    switch (id) {
+    case kCmdNewGame: runNewGame(); break;
+    case kCmdLoadGame: runLoadGame(); break;
+    case kCmdExit: accept(); break;
+    default: break;
+    }
+}
+
+void CMainMenuDlg::runNewGame()
+{
+    redrawNormal(NewGame);
+    closeGameMenu();
+    app().wizardPage = 1;
+    messageBox(this, QStringLiteral("Making a new puzzle with the wizard is not available yet.\n"
+                                    "Puzzles can be made from the command line: Vorlin --make PICTURE --name NAME"),
+               CVorlinApp::productTitle(), mb::Ok | mb::IconInformation);
+    app().wizardPage = 0;
+}
+
+void CMainMenuDlg::runLoadGame()
+{
+    redrawNormal(LoadGame);
+    closeGameMenu();
+    messageBox(this, QStringLiteral("The list of saved puzzles is not available yet."),
+               CVorlinApp::productTitle(), mb::Ok | mb::IconInformation);
+}
+
+void CMainMenuDlg::runAbout()
+{
+    redrawNormal(About);
+    CAboutDlg about(app(), this);
+    about.exec();
+    hideGameMenu();
+}
+
+void CMainMenuDlg::showGameMenu()
+{
+    if (!gameMenu_)
+        gameMenu_ = new CGameMenu(app(), this);
+    gameMenu_->show();
+    gameMenu_->raise();
+}
+
+void CMainMenuDlg::hideGameMenu()
+{
+    if (gameMenu_)
+        gameMenu_->hide();
+}
+
+void CMainMenuDlg::closeGameMenu()
+{
+    // The menu may be the one whose click got us here: let it finish first.
+    if (gameMenu_) {
+        gameMenu_->hide();
+        gameMenu_->deleteLater();
+        gameMenu_ = nullptr;
+    }
+}
+
+void CMainMenuDlg::onPressElsewhere() { hideGameMenu(); }
+
+void CMainMenuDlg::onHotChanged(int button)
+{
+    if (button != GameMenu)
+        hideGameMenu();
+}
+
+bool CMainMenuDlg::event(QEvent* e)
+{
+    if (e->type() == QEvent::Type(kBringToFront)) {
+        // Come forward without moving or resizing; a minimised window is
+        // shown again, since coming forward minimised would show nothing.
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+        if (app().childWindow) {
+            app().childWindow->raise();
+            app().childWindow->activateWindow();
+        }
+        return true;
+    }
+    return SkinWindow::event(e);
+}
+
+void CMainMenuDlg::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        app().restoreMinimised();
+    SkinWindow::changeEvent(e);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The main menu window: the first thing a user sees. It opens the wizard, the
+// list of saved puzzles and the about box, one at a time above itself.
+
+#include "skin_window.h"
+
+#include <QPointer>
+
+class CGameMenu;
+class WindowLink;
+
+class CMainMenuDlg : public SkinWindow {
+    Q_OBJECT
+public:
+    static constexpr QSize kSize{800, 600};
+    // Private message: a second start of the program asks us to come forward.
+    static constexpr int kBringToFront = 1027;
+    // Commands of the game menu.
+    static constexpr int kCmdNewGame = 32773;
+    static constexpr int kCmdLoadGame = 32774;
+    static constexpr int kCmdExit = 32775;
+
+    enum ButtonId { GameMenu, Help, Minimise, Close, NewGame, LoadGame, About, Exit };
+
+    explicit CMainMenuDlg(CVorlinApp& app, QWidget* parent = nullptr);
+    ~CMainMenuDlg() override;
+
+    void OnCommand(int id);
+    CGameMenu* gameMenu() const { return gameMenu_; }
+    // Where the main menu's buttons are (left, top, right, bottom as listed).
+    static QRect rectOf(ButtonId b);
+
+protected:
+    void onButtonClick(int button) override;
+    bool forgetsHotOnRelease() const override { return true; }
+    void onPressElsewhere() override;
+    void onHotChanged(int button) override;
+    bool event(QEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void showGameMenu();
+    void hideGameMenu();
+    void closeGameMenu();
+    void runNewGame();
+    void runLoadGame();
+    void runAbout();
+    void redrawNormal(int button);
+
+    CGameMenu* gameMenu_ = nullptr;
+    WindowLink* link_ = nullptr;
+};

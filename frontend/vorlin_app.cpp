@@ -1,0 +1,100 @@
+#include "vorlin_app.h"
+
+#include "frontend_art.h"
+#include "message_box.h"
+#include "program_start.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+int screenDpiY()
+{
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? qRound(s->logicalDotsPerInchY()) : 96;
+}
+} // namespace
+
+CVorlinApp::CVorlinApp(const SuiteFolders& folders) : folders_(folders)
+{
+    initFrontendArt();
+    QDir().mkpath(folders_.data);
+    for (const char* name : {"MENU", "02_RADIO", "BAR_HELP", "BAR_ICON", "BAR_CLOSE"})
+        shared_.insert(QLatin1String(name), frontendBitmap(QLatin1String(name)));
+    font_ = makeFont(screenDpiY());
+}
+
+CVorlinApp::~CVorlinApp() = default;
+
+const QImage& CVorlinApp::sharedBitmap(const QString& name) const
+{
+    static const QImage none;
+    auto it = shared_.constFind(name);
+    return it == shared_.constEnd() ? none : *it;
+}
+
+QFont CVorlinApp::makeFont(int dpi)
+{
+    // DejaVu Sans stands in for MS Sans Serif: a variable-pitch sans face.
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setFixedPitch(false);
+    // 14 points in pixels, rounded as a multiply-divide rounds.
+    f.setPixelSize((14 * dpi + 36) / 72);
+    f.setWeight(QFont::Weight(650));
+    return f;
+}
+
+void CVorlinApp::OpenHelp(QWidget* parent)
+{
+    const QString path = folders_.helpFile;
+    if (!QFileInfo(path).isFile()) {
+        messageBox(parent, QStringLiteral("Unable to locate the Help file !"), productTitle(), mb::Ok);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        messageBox(parent, QStringLiteral("No program to show the help file was found.\nThe manual is at %1").arg(path),
+                   productTitle(), mb::Ok | mb::IconExclamation);
+}
+
+void CVorlinApp::EmailPuzzle(const QString& name, QWidget* parent)
+{
+    messageBox(parent,
+               QStringLiteral("Sending puzzles by e-mail is not available yet.\n"
+                              "The puzzle \"%1\" is kept in the list of saved puzzles.").arg(name),
+               productTitle(), mb::Ok | mb::IconInformation);
+}
+
+bool CVorlinApp::startPlayer(const QString& name) const
+{
+    return startProgram(folders_.program + QStringLiteral("TileMender"),
+                        {folders_.data + name + QStringLiteral(".puz")}, folders_.program);
+}
+
+void CVorlinApp::minimiseTogether(QWidget* window)
+{
+    minimised = true;
+    if (window)
+        window->showMinimized();
+    if (mainWindow && mainWindow != window)
+        mainWindow->showMinimized();
+}
+
+void CVorlinApp::restoreMinimised()
+{
+    if (!minimised)
+        return;
+    minimised = false;
+    if (mainWindow)
+        mainWindow->showNormal();
+    if (childWindow) {
+        childWindow->showNormal();
+        childWindow->raise();
+        childWindow->activateWindow();
+    }
+}

@@ -3,11 +3,14 @@
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
+# Where `make install` puts the suite; the launchers go to the user's data folder.
+PREFIX   ?= $(HOME)/.local/share/PuzzleSuite
 PACKAGES := g++ cmake make pkg-config libgl-dev \
             qt6-base-dev qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base \
             libsane-dev sane-utils makeself xdg-utils fonts-dejavu-core \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            python3 python3-aiosmtpd xvfb xauth xdotool
+            python3 python3-aiosmtpd xvfb xauth xdotool \
+            desktop-file-utils shared-mime-info
 
 .PHONY: all setup configure build run test bench install clean
 
@@ -42,7 +45,7 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x $$b ] && $$b; done
 
 install: build
-	cmake --install $(BUILD)
+	sh resources/desktop/install.sh $(BUILD)/root "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD)

@@ -36,6 +36,7 @@ protected:
     void onPressElsewhere() override;
     void onHotChanged(int button) override;
     bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
@@ -49,4 +50,5 @@ private:
 
     CGameMenu* gameMenu_ = nullptr;
     WindowLink* link_ = nullptr;
+    bool painted_ = false;
 };

@@ -1,6 +1,7 @@
 #include "about_box.h"
 
 #include "frontend_art.h"
+#include "suite_font.h"
 #include "vorlin_app.h"
 
 #include <QApplication>
@@ -28,11 +29,9 @@ void CAboutDlg::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.drawImage(QPoint(0, 0), frontendBitmap(QStringLiteral("181")));
-    // Arial of height 16 at weight 650; Liberation/DejaVu stand in for Arial.
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStyleHint(QFont::SansSerif);
+    // Arial of height 16 at weight 650: the suite's sans face stands in for Arial.
+    QFont f = suiteFont(14, 96);
     f.setPixelSize(16);
-    f.setWeight(QFont::Weight(650));
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(kVersionRect, Qt::AlignCenter, QStringLiteral("Version 1.0"));

@@ -3,22 +3,14 @@
 #include "frontend_art.h"
 #include "message_box.h"
 #include "program_start.h"
+#include "suite_font.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QUrl>
 #include <QWidget>
 
-namespace {
-int screenDpiY()
-{
-    const QScreen* s = QGuiApplication::primaryScreen();
-    return s ? qRound(s->logicalDotsPerInchY()) : 96;
-}
-} // namespace
 
 CVorlinApp::CVorlinApp(const SuiteFolders& folders) : folders_(folders)
 {
@@ -38,17 +30,7 @@ const QImage& CVorlinApp::sharedBitmap(const QString& name) const
     return it == shared_.constEnd() ? none : *it;
 }
 
-QFont CVorlinApp::makeFont(int dpi)
-{
-    // DejaVu Sans stands in for MS Sans Serif: a variable-pitch sans face.
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setFixedPitch(false);
-    // 14 points in pixels, rounded as a multiply-divide rounds.
-    f.setPixelSize((14 * dpi + 36) / 72);
-    f.setWeight(QFont::Weight(650));
-    return f;
-}
+QFont CVorlinApp::makeFont(int dpi) { return suiteFont(14, dpi); }
 
 void CVorlinApp::OpenHelp(QWidget* parent)
 {

@@ -17,7 +17,14 @@ prefix=$(cd "$prefix" && pwd)
 # The user's own puzzles in an earlier install stay: only the programs and
 # their side files are replaced.
 mkdir -p "$prefix/Bin" "$prefix/Data"
-cp -R "$tree/Bin/." "$prefix/Bin/"
+for f in "$tree"/Bin/*; do
+  name=$(basename "$f")
+  case "$name" in
+    # The user's library and scratch picture belong to the user.
+    puzzle.ini|Nuvark_Puzzle.JPG) [ -e "$prefix/Bin/$name" ] && continue ;;
+  esac
+  cp -R "$f" "$prefix/Bin/"
+done
 for f in "$tree"/*; do
   [ -f "$f" ] && cp "$f" "$prefix/"
 done

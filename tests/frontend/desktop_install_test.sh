@@ -29,6 +29,9 @@ grep -q '%f$' "$apps/puzzlesuite-tilemender.desktop" || fail "TileMender takes n
 
 # A puzzle the user made survives a second install.
 echo mine > "$prefix/Data/Mine.puz"
+printf '[Puzzle]\r\nPuzzle_Count=1\r\n' > "$prefix/Bin/puzzle.ini"
+cp "$prefix/Bin/puzzle.ini" "$work/library"
 sh "$installer" "$tree" "$prefix" > /dev/null
 [ "$(cat "$prefix/Data/Mine.puz")" = mine ] || fail "reinstall replaced the user's puzzle"
+cmp -s "$prefix/Bin/puzzle.ini" "$work/library" || fail "reinstall replaced the user's library"
 echo "1 passed, 0 failed"

@@ -167,3 +167,86 @@ TEST(SuiteFolders, RootIsTheFolderAboveTheProgramsFolder)
     EXPECT_EQ(f.libraryFile, QStringLiteral("/home/u/My Puzzles/Bin/puzzle.ini"));
     EXPECT_EQ(f.scratchPicture(), QStringLiteral("/home/u/My Puzzles/Bin/Nuvark_Puzzle.JPG"));
 }
+
+// ---- Radio options and the splash, on real widgets ----
+
+#include "about_box.h"
+#include "skin_window.h"
+#include "vorlin_app.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class TwoOptions : public SkinWindow {
+public:
+    static constexpr QRect kFirst = skin::box(84, 82, 264, 111);
+    static constexpr QRect kSecond = skin::box(86, 139, 286, 168);
+    int clicks = 0;
+
+    explicit TwoOptions(CVorlinApp& app) : SkinWindow(app, nullptr, QSize(300, 200))
+    {
+        QImage strip(180, 87, QImage::Format_RGB32);
+        strip.fill(Qt::darkGreen);
+        addRadio(strip, kFirst, 0);
+        addRadio(strip, kSecond, 1);
+    }
+
+protected:
+    void onButtonClick(int) override { ++clicks; }
+};
+
+struct AppFixture : ::testing::Test {
+    QTemporaryDir dir;
+    CVorlinApp app{SuiteFolders::fromProgramPath(dir.path() + QStringLiteral("/Bin/Vorlin"))};
+};
+
+} // namespace
+
+TEST_F(AppFixture, RadioOptionsReactLeftOfTheirPictureAndShowTheirMarks)
+{
+    TwoOptions w(app);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.radioValue(), 0);
+    // The right end of the picture no longer reacts; its left neighbour does.
+    EXPECT_EQ(w.hitTest(QPoint(248, 140)), 1);
+    EXPECT_EQ(w.hitTest(QPoint(249, 140)), skin::kNone);
+    EXPECT_EQ(w.hitTest(QPoint(86 - 37, 140)), 1);
+    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(60, 150));
+    EXPECT_EQ(w.radioValue(), 1);
+    EXPECT_EQ(w.clicks, 1);
+
+    const QImage marks = app.sharedBitmap(QStringLiteral("02_RADIO")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(marks.size(), QSize(37, 72));
+    const QImage shot = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Off mark beside the first option, on mark beside the second.
+    EXPECT_EQ(shot.copy(84 - 37, 82, 37, 29), marks.copy(0, 0, 37, 29));
+    EXPECT_EQ(shot.copy(86 - 37, 139, 37, 29), marks.copy(0, 36, 37, 29));
+}
+
+TEST(Splash, GoesAwayAtTheFirstKeyOrAfterItsTime)
+{
+    QPointer<CSplashWnd> splash = new CSplashWnd;
+    splash->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(splash.data()));
+    QWidget other;
+    other.show();
+    QTest::keyClick(&other, Qt::Key_A);
+    QTest::qWait(10);
+    EXPECT_TRUE(splash.isNull() || !splash->isVisible());
+
+    QPointer<CSplashWnd> timed = new CSplashWnd;
+    timed->show();
+    QElapsedTimer t;
+    t.start();
+    while (timed && timed->isVisible() && t.elapsed() < 3000)
+        QTest::qWait(10);
+    EXPECT_GE(t.elapsed(), 700);
+    EXPECT_LT(t.elapsed(), 2000);
+    EXPECT_FALSE(CSplashWnd::wanted({QStringLiteral("Vorlin"), QStringLiteral("/NOSPLASH")}));
+    EXPECT_TRUE(CSplashWnd::wanted({QStringLiteral("Vorlin")}));
+}

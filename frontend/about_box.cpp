@@ -10,12 +10,6 @@
 #include <QPointer>
 #include <QScreen>
 
-void centreOnScreen(QWidget* window)
-{
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        window->move(s->geometry().center() - QPoint(window->width() / 2, window->height() / 2));
-}
-
 CAboutDlg::CAboutDlg(CVorlinApp&, QWidget* parent) : QDialog(parent)
 {
     setWindowFlag(Qt::FramelessWindowHint);

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QWidget>
 
+#include "skin_window.h"
+
 class CVorlinApp;
 
 class CAboutDlg : public QDialog {
@@ -42,6 +44,3 @@ private:
     QWidget* repaintAfter_;
     int timer_ = 0;
 };
-
-// Centres a top-level window on the primary screen.
-void centreOnScreen(QWidget* window);

@@ -41,8 +41,7 @@ CMainMenuDlg::CMainMenuDlg(CVorlinApp& app, QWidget* parent) : SkinWindow(app, p
     addButton(frontendBitmap(QStringLiteral("01_ABOUT")), rectOf(About), true);
     addButton(frontendBitmap(QStringLiteral("01_EXIT")), rectOf(Exit), true);
 
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        move(s->geometry().center() - QPoint(kSize.width() / 2, kSize.height() / 2));
+    centreOnScreen(this);
     app.mainWindow = this;
     link_ = new WindowLink(CVorlinApp::productTitle(), this, this);
 }

@@ -6,6 +6,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QGuiApplication>
+#include <QScreen>
+
+void centreOnScreen(QWidget* window)
+{
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        window->move(s->geometry().center() - QPoint(window->width() / 2, window->height() / 2));
+}
 
 SkinWindow::SkinWindow(CVorlinApp& app, QWidget* parent, QSize size) : QDialog(parent), app_(app)
 {
@@ -69,6 +77,14 @@ void SkinWindow::setRadioValue(int value)
     update();
 }
 
+void SkinWindow::setButtonVisible(int button, bool visible)
+{
+    if (button < 0 || button >= int(buttons_.size()) || buttons_[button].visible == visible)
+        return;
+    buttons_[button].visible = visible;
+    update(buttons_[button].rect);
+}
+
 void SkinWindow::setBackground(const QImage& bitmap, QPoint origin)
 {
     background_ = bitmap;
@@ -84,7 +100,7 @@ QRect SkinWindow::buttonRect(int button) const
 int SkinWindow::hitTest(QPoint pos) const
 {
     for (int i = 0; i < int(buttons_.size()); ++i)
-        if (buttons_[i].hitRect.contains(pos))
+        if (buttons_[i].visible && buttons_[i].hitRect.contains(pos))
             return i;
     return skin::kNone;
 }
@@ -109,6 +125,8 @@ void SkinWindow::paintEvent(QPaintEvent*)
         p.fillRect(rect(), Qt::black);
     for (int i = 0; i < int(buttons_.size()); ++i) {
         const Button& b = buttons_[i];
+        if (!b.visible)
+            continue;
         // A look is drawn into its rectangle only, whatever the strip's width.
         p.save();
         p.setClipRect(b.rect);

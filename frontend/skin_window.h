@@ -13,6 +13,9 @@
 
 class CVorlinApp;
 
+// Centres a top-level window on the primary screen.
+void centreOnScreen(QWidget* window);
+
 class SkinWindow : public QDialog {
     Q_OBJECT
 public:
@@ -40,6 +43,8 @@ protected:
     int addRadio(const QImage& strip, const QRect& rect, int value);
     void addCaptionButtons();
     void setRadioValue(int value);
+    // A hidden button is neither drawn nor found by the hit test.
+    void setButtonVisible(int button, bool visible);
     // The window's background; `origin` is where this window lies in the
     // bitmap (a page shows the part of its parent's background under it).
     void setBackground(const QImage& bitmap, QPoint origin = {});
@@ -75,6 +80,7 @@ private:
         QRect hitRect;   // where the mouse finds it
         bool transparent = false;
         int radioValue = -1; // -1: a plain button
+        bool visible = true;
     };
     CVorlinApp& app_;
     QImage background_;

@@ -11,6 +11,8 @@
 #include <sane/sane.h>
 #include <sane/saneopts.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -61,6 +63,75 @@ void preferColour(SANE_Handle h)
         }
         return;
     }
+}
+
+const SANE_Option_Descriptor* findOption(SANE_Handle h, const char* name, SANE_Int& index)
+{
+    for (SANE_Int i = 1;; ++i) {
+        const SANE_Option_Descriptor* d = sane_get_option_descriptor(h, i);
+        if (!d)
+            return nullptr;
+        if (d->name && std::strcmp(d->name, name) == 0) {
+            index = i;
+            return d;
+        }
+    }
+}
+
+// A numeric option's value as a double (SANE_Fixed or SANE_Int).
+bool readNumber(SANE_Handle h, const char* name, double& value)
+{
+    SANE_Int i = 0;
+    const SANE_Option_Descriptor* d = findOption(h, name, i);
+    if (!d || d->size != sizeof(SANE_Word) || !SANE_OPTION_IS_ACTIVE(d->cap)
+        || (d->type != SANE_TYPE_INT && d->type != SANE_TYPE_FIXED))
+        return false;
+    SANE_Word w = 0;
+    if (sane_control_option(h, i, SANE_ACTION_GET_VALUE, &w, nullptr) != SANE_STATUS_GOOD)
+        return false;
+    value = d->type == SANE_TYPE_FIXED ? SANE_UNFIX(w) : double(w);
+    return true;
+}
+
+// Puzzles are made from at most 640 x 480 pixels: scanning the whole area at
+// the resolution that gives about that much keeps scans quick and small.
+void preferPuzzleResolution(SANE_Handle h)
+{
+    double left = 0, top = 0, right = 0, bottom = 0;
+    if (!readNumber(h, SANE_NAME_SCAN_TL_X, left) || !readNumber(h, SANE_NAME_SCAN_TL_Y, top)
+        || !readNumber(h, SANE_NAME_SCAN_BR_X, right) || !readNumber(h, SANE_NAME_SCAN_BR_Y, bottom))
+        return;
+    const double widthInches = (right - left) / 25.4, heightInches = (bottom - top) / 25.4;
+    if (widthInches <= 0 || heightInches <= 0)
+        return;
+    const double wanted = std::min(640.0 / widthInches, 480.0 / heightInches);
+    SANE_Int i = 0;
+    const SANE_Option_Descriptor* d = findOption(h, SANE_NAME_SCAN_RESOLUTION, i);
+    if (!d || !SANE_OPTION_IS_SETTABLE(d->cap) || d->size != sizeof(SANE_Word)
+        || (d->type != SANE_TYPE_INT && d->type != SANE_TYPE_FIXED))
+        return;
+    const bool fixed = d->type == SANE_TYPE_FIXED;
+    auto toValue = [fixed](SANE_Word w) { return fixed ? SANE_UNFIX(w) : double(w); };
+    auto toWord = [fixed](double v) { return fixed ? SANE_FIX(v) : SANE_Word(std::lround(v)); };
+    SANE_Word best = toWord(wanted);
+    if (d->constraint_type == SANE_CONSTRAINT_RANGE && d->constraint.range) {
+        const SANE_Range* r = d->constraint.range;
+        double v = std::clamp(wanted, toValue(r->min), toValue(r->max));
+        if (r->quant > 0) {
+            const double q = toValue(r->quant);
+            v = toValue(r->min) + std::round((v - toValue(r->min)) / q) * q;
+        }
+        best = toWord(std::clamp(v, toValue(r->min), toValue(r->max)));
+    } else if (d->constraint_type == SANE_CONSTRAINT_WORD_LIST && d->constraint.word_list
+               && d->constraint.word_list[0] > 0) {
+        // The listed resolution nearest to the wanted one.
+        const SANE_Word* list = d->constraint.word_list;
+        best = list[1];
+        for (SANE_Int k = 1; k <= list[0]; ++k)
+            if (std::abs(toValue(list[k]) - wanted) < std::abs(toValue(best) - wanted))
+                best = list[k];
+    }
+    sane_control_option(h, i, SANE_ACTION_SET_VALUE, &best, nullptr);
 }
 
 // One frame's bytes, read to its end.
@@ -181,6 +252,7 @@ bool scan(QWidget*, ToolkitBitmap& bmp, QString* error)
         return false;
     }
     preferColour(h);
+    preferPuzzleResolution(h);
 
     QImage image;
     bool ok = true;

@@ -43,11 +43,22 @@ const std::map<QString, QSize> kSizes = {
     {"BAR_GAME", {61, 81}}, {"BAR_HELP", {51, 81}}, {"BAR_ICON", {28, 72}}, {"BAR_CLOSE", {28, 72}},
     {"MENU", {20, 123}}, {"181", {332, 207}}, {"140", {56, 26}}, {"141", {199, 43}},
     {"128", {48, 48}}, {"134", {32, 32}},
+    {"08_NEWGAME", {215, 51}}, {"02_BACK", {102, 192}}, {"02_NEXT", {102, 198}}, {"02_FINISH", {102, 198}},
+    {"HOME", {112, 324}}, {"02_RADIO", {37, 72}},
+    {"02_GETIMAGE", {230, 52}}, {"02_GET_OPEN", {180, 87}}, {"02_GET_SCAN", {180, 87}},
+    {"02_LEVEL", {230, 52}}, {"02_LEVEL_EASY", {78, 87}}, {"02_LEVEL_NORMAL", {127, 87}},
+    {"02_LEVEL_HARD", {85, 87}}, {"02_LEVEL_OTHER", {129, 90}},
+    {"03_ROTATE", {250, 52}}, {"03_ROTATE_YES", {55, 87}}, {"03_ROTATE_NO", {43, 87}},
+    {"04_SAVENAME", {230, 52}},
+    {"05_CREATE", {133, 52}}, {"05_CREATE_PLAY", {101, 111}}, {"05_CREATE_EMAIL", {112, 84}},
 };
 
 // Strips of three looks stacked.
 const QStringList kStrips = {"01_NEWGAME", "01_LOADGAME", "01_ABOUT", "01_EXIT",
-                             "BAR_GAME", "BAR_HELP", "BAR_ICON", "BAR_CLOSE"};
+                             "BAR_GAME", "BAR_HELP", "BAR_ICON", "BAR_CLOSE",
+                             "02_BACK", "02_NEXT", "02_FINISH", "HOME",
+                             "02_GET_OPEN", "02_GET_SCAN", "02_LEVEL_EASY", "02_LEVEL_NORMAL", "02_LEVEL_HARD",
+                             "02_LEVEL_OTHER", "03_ROTATE_YES", "03_ROTATE_NO", "05_CREATE_PLAY", "05_CREATE_EMAIL"};
 
 // Buttons copied transparently, with the place they are copied to.
 const std::map<QString, QRect> kKeyed = {
@@ -193,6 +204,37 @@ TEST_F(FrontendArtTest, TextGroundsAreDark)
     EXPECT_LT(brightest, 80) << "something light stands where the version is written";
     // ...and the rest of the picture is not empty.
     EXPECT_GT(differingPixels(about.copy(0, 0, 332, 90), QImage(332, 90, QImage::Format_RGB32)), 332 * 90 / 2);
+}
+
+TEST_F(FrontendArtTest, RadioMarksLieOnFlatPanelWhereverAPageDrawsThem)
+{
+    // A mark is copied 37 pixels left of its option on the page, so the
+    // page panel must be one colour under every such place, the colour
+    // around the mark's sockets.
+    const QImage bg = bitmap("02_MAIN"), radio = bitmap("02_RADIO");
+    const QRgb panel = radio.pixel(0, 0);
+    for (QPoint c : {QPoint(kRadioW - 1, 0), QPoint(0, 2 * kRadioH - 1), QPoint(kRadioW - 1, 2 * kRadioH - 1)})
+        EXPECT_EQ(radio.pixel(c), panel);
+    const QImage off = radio.copy(0, 0, kRadioW, kRadioH), on = radio.copy(0, kRadioH, kRadioW, kRadioH);
+    EXPECT_GT(differingPixels(off, on), 60) << "on and off look alike";
+    for (const QRect &option : {kGetOpen, kGetScan, kLevelEasy, kLevelNormal, kLevelHard, kLevelOther, kRotateYes,
+                                kRotateNo, kCreatePlay, kCreateEmail}) {
+        const QRect mark = QRect(option.left() - kRadioShift, option.top(), kRadioW, kRadioH).translated(kPageArea.topLeft());
+        ASSERT_TRUE(kPageArea.contains(mark)) << option.x() << "," << option.y();
+        for (int y = mark.top(); y <= mark.bottom(); ++y)
+            for (int x = mark.left(); x <= mark.right(); ++x)
+                ASSERT_EQ(bg.pixel(x, y), panel) << "panel not flat at " << x << "," << y;
+    }
+}
+
+TEST_F(FrontendArtTest, NameUnderThePreviewIsWrittenOnALightGround)
+{
+    // The wizard writes the puzzle's name in black, 20 pixels above the
+    // preview area's foot, centred in it.
+    const QImage bg = bitmap("02_MAIN");
+    const QRect line(kPreviewArea.left() + 20, kNameTop, kPreviewArea.width() - 40, 16);
+    int brightest = 0;
+    EXPECT_GT(meanLuma(bg, line, &brightest), 190.0);
 }
 
 // The progress bar as the window paints it at fill end e.

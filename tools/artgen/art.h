@@ -58,6 +58,8 @@ QImage wizardBackground();
 // The main menu's buttons, game menu tiles, about picture, progress bar
 // and icons.
 std::vector<NamedBitmap> mainMenuBitmaps(const QImage &mainBg);
+// The wizard's title, buttons, page titles, options and radio mark.
+std::vector<NamedBitmap> wizardBitmaps(const QImage &wizardBg);
 
 // A jigsaw of the sample picture with one piece lifted out, drawn into box
 // (the suite's picture on the main menu and in the about box).

@@ -216,7 +216,9 @@ QImage wizardBackground()
     p.setOpacity(0.8);
     paintLattice(p, kPreviewArea.adjusted(3, 3, -3, -3));
     p.restore();
-    paintPanel(p, kPageArea, kPageHeader);
+    // The page panel's lower rim lies just below the page area, so a radio
+    // mark near the page's foot covers flat panel only.
+    paintPanel(p, kPageArea.adjusted(0, 0, 0, 3), kPageHeader);
     paintDeck(p, QRectF(532.5, 394.5, 300, 250), 20);
     p.setRenderHint(QPainter::Antialiasing, false);
     paintBorders(p);

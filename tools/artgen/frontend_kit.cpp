@@ -200,7 +200,7 @@ void optionFace(QPainter &p, const QSize &size, Look look, const QString &label)
         p.strokePath(pill, QPen(QColor(40, 140, 30), 1.5));
         ink = Qt::white;
     }
-    const QRectF textBox = r.adjusted(r.height() / 2 - 4, 0, -r.height() / 2 + 4, 0).translated(shift);
+    const QRectF textBox = r.adjusted(7, 0, -5, 0).translated(shift);
     p.setFont(fittedFont(label, 16, textBox.width()));
     p.setPen(ink);
     p.drawText(textBox, Qt::AlignVCenter | Qt::AlignLeft, label);

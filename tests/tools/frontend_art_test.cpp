@@ -51,6 +51,10 @@ const std::map<QString, QSize> kSizes = {
     {"03_ROTATE", {250, 52}}, {"03_ROTATE_YES", {55, 87}}, {"03_ROTATE_NO", {43, 87}},
     {"04_SAVENAME", {230, 52}},
     {"05_CREATE", {133, 52}}, {"05_CREATE_PLAY", {101, 111}}, {"05_CREATE_EMAIL", {112, 84}},
+    {"08_LOADGAME", {215, 51}}, {"07_LOAD_MAIN", {288, 99}},
+    {"07_LOAD_PLAY", {160, 126}}, {"07_LOAD_EMAIL", {195, 111}}, {"07_LOAD_RENAME", {206, 111}},
+    {"07_LOAD_DELETE", {182, 111}}, {"07_LOAD_UP", {63, 114}}, {"07_LOAD_DN", {59, 114}},
+    {"07_LOAD_FRAME", {411, 164}},
 };
 
 // Strips of three looks stacked.
@@ -58,13 +62,18 @@ const QStringList kStrips = {"01_NEWGAME", "01_LOADGAME", "01_ABOUT", "01_EXIT",
                              "BAR_GAME", "BAR_HELP", "BAR_ICON", "BAR_CLOSE",
                              "02_BACK", "02_NEXT", "02_FINISH", "HOME",
                              "02_GET_OPEN", "02_GET_SCAN", "02_LEVEL_EASY", "02_LEVEL_NORMAL", "02_LEVEL_HARD",
-                             "02_LEVEL_OTHER", "03_ROTATE_YES", "03_ROTATE_NO", "05_CREATE_PLAY", "05_CREATE_EMAIL"};
+                             "02_LEVEL_OTHER", "03_ROTATE_YES", "03_ROTATE_NO", "05_CREATE_PLAY", "05_CREATE_EMAIL",
+                             "07_LOAD_PLAY", "07_LOAD_EMAIL", "07_LOAD_RENAME", "07_LOAD_DELETE",
+                             "07_LOAD_UP", "07_LOAD_DN"};
 
 // Buttons copied transparently, with the place they are copied to.
 const std::map<QString, QRect> kKeyed = {
     {"01_NEWGAME", kMenuNewGame}, {"01_LOADGAME", kMenuLoadGame}, {"01_ABOUT", kMenuAbout}, {"01_EXIT", kMenuExit},
+    {"07_LOAD_UP", kLoadUp}, {"07_LOAD_DN", kLoadDown},
 };
-const char *backgroundOf(const QString &) { return "01_MAIN"; }
+// The main menu's buttons lie on its own background; the page arrows on
+// the load window's, which is the wizard's.
+const char *backgroundOf(const QString &name) { return name.startsWith("01_") ? "01_MAIN" : "02_MAIN"; }
 
 bool isKey(QRgb c) { return (c & 0xffffff) == 0x0000ff; }
 
@@ -235,6 +244,24 @@ TEST_F(FrontendArtTest, NameUnderThePreviewIsWrittenOnALightGround)
     const QRect line(kPreviewArea.left() + 20, kNameTop, kPreviewArea.width() - 40, 16);
     int brightest = 0;
     EXPECT_GT(meanLuma(bg, line, &brightest), 190.0);
+}
+
+TEST_F(FrontendArtTest, SlotFramesDifferAndTakeBlackTextBelowThePicture)
+{
+    const QImage frames = bitmap("07_LOAD_FRAME");
+    const int w = kSlot0.width(), h = kSlot0.height();
+    const QImage normal = frames.copy(0, 0, w, h), hover = frames.copy(w, 0, w, h), selected = frames.copy(2 * w, 0, w, h);
+    EXPECT_GT(differingPixels(normal, hover), w * h / 20);
+    EXPECT_GT(differingPixels(normal, selected), w * h / 20);
+    EXPECT_GT(differingPixels(hover, selected), w * h / 20);
+    // Name and size are written in black, centred, from row 120 to 154;
+    // a 14-character name is about 100 pixels wide.
+    for (int k = 0; k < 3; ++k) {
+        const QImage f = frames.copy(k * w, 0, w, h);
+        EXPECT_GT(meanLuma(f, QRect(18, kSlotNameTop, w - 36, 154 - kSlotNameTop)), 190.0) << "frame " << k;
+        // The thumbnail (at most 100 x 100) is centred on a light well.
+        EXPECT_GT(meanLuma(f, QRect(w / 2 - 50, kSlotPictureH / 2 - 50, 100, 100)), 170.0) << "frame " << k;
+    }
 }
 
 // The progress bar as the window paints it at fill end e.

@@ -60,10 +60,13 @@ QImage wizardBackground();
 std::vector<NamedBitmap> mainMenuBitmaps(const QImage &mainBg);
 // The wizard's title, buttons, page titles, options and radio mark.
 std::vector<NamedBitmap> wizardBitmaps(const QImage &wizardBg);
+// The load window's title, picture, buttons and slot frames.
+std::vector<NamedBitmap> loadWindowBitmaps(const QImage &wizardBg);
 
-// A jigsaw of the sample picture with one piece lifted out, drawn into box
-// (the suite's picture on the main menu and in the about box).
-void paintPuzzleCollage(QPainter &p, const QRectF &box, int columns, int rows);
+// A jigsaw of the sample picture drawn into box, framed and with one piece
+// lifted out beside it when liftOne (the main menu's picture), or plain
+// (small cards in the load window).
+void paintPuzzleCollage(QPainter &p, const QRectF &box, int columns, int rows, bool liftOne = true);
 
 // The suite's name in green beside a green piece, centred on centre, the
 // letters px high.

@@ -20,6 +20,7 @@ std::vector<NamedBitmap> frontendBitmaps()
     std::vector<NamedBitmap> all{{QStringLiteral("01_MAIN"), mainBg}, {QStringLiteral("02_MAIN"), wizardBg}};
     for (auto &b : mainMenuBitmaps(mainBg)) all.push_back(std::move(b));
     for (auto &b : wizardBitmaps(wizardBg)) all.push_back(std::move(b));
+    for (auto &b : loadWindowBitmaps(wizardBg)) all.push_back(std::move(b));
     return all;
 }
 

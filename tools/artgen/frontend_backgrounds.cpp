@@ -84,7 +84,7 @@ void paintSuiteTitle(QPainter &p, QPointF centre, int px)
     p.restore();
 }
 
-void paintPuzzleCollage(QPainter &p, const QRectF &box, int columns, int rows)
+void paintPuzzleCollage(QPainter &p, const QRectF &box, int columns, int rows, bool liftOne)
 {
     static const QImage sample = samplePicture();
     p.save();
@@ -103,15 +103,18 @@ void paintPuzzleCollage(QPainter &p, const QRectF &box, int columns, int rows)
         const int rgt = c < columns - 1 ? right[size_t(r * columns + c)] : 0;
         return jigsawPiece(QRectF(box.left() + c * cw, box.top() + r * ch, cw, ch), {top, rgt, bottom, left});
     };
-    const int liftC = columns - 1, liftR = rows / 2;
+    // Without a lifted piece, no piece sits outside the grid.
+    const int liftC = liftOne ? columns - 1 : columns, liftR = rows / 2;
 
-    QPainterPath frame;
-    frame.addRoundedRect(box.adjusted(-6, -6, 6, 6), 8, 8);
-    p.fillPath(frame.translated(4, 6), QColor(0, 0, 0, 110));
-    p.fillPath(frame, QColor(20, 5, 36));
-    p.strokePath(frame, QPen(QColor(58, 180, 40), 1.5));
+    if (liftOne) {
+        QPainterPath frame;
+        frame.addRoundedRect(box.adjusted(-6, -6, 6, 6), 8, 8);
+        p.fillPath(frame.translated(4, 6), QColor(0, 0, 0, 110));
+        p.fillPath(frame, QColor(20, 5, 36));
+        p.strokePath(frame, QPen(QColor(58, 180, 40), 1.5));
+    }
 
-    const QPainterPath lifted = piece(liftC, liftR);
+    const QPainterPath lifted = liftOne ? piece(liftC, liftR) : QPainterPath();
     p.save();
     QPainterPath rest;
     rest.addRect(box);
@@ -130,6 +133,10 @@ void paintPuzzleCollage(QPainter &p, const QRectF &box, int columns, int rows)
                 p.strokePath(pc, QPen(QColor(255, 255, 255, 80), 1));
             }
 
+    if (!liftOne) {
+        p.restore();
+        return;
+    }
     // The lifted piece lies turned beside its place, with its shadow.
     const QPointF home = lifted.boundingRect().center();
     p.save();

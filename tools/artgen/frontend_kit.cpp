@@ -153,7 +153,11 @@ QPainterPath pieceButton(QPainter &p, const QRectF &box, Look look, const QStrin
     p.setFont(fittedFont(label, fontPx, textBox.width()));
     shadowedText(p, textBox.translated(shift), Qt::AlignCenter, label, faceInk(look));
 
-    // What the look covers: the body with its shadow, or with its glow.
+    return faceCover(shape, look);
+}
+
+QPainterPath faceCover(const QPainterPath &shape, Look look)
+{
     if (look == Normal) return shape.united(shape.translated(1.5, 2));
     if (look == Hot) {
         QPainterPathStroker glow;
@@ -161,7 +165,7 @@ QPainterPath pieceButton(QPainter &p, const QRectF &box, Look look, const QStrin
         glow.setJoinStyle(Qt::RoundJoin);
         return glow.createStroke(shape).united(shape);
     }
-    return shape.translated(shift * 0.5);
+    return shape.translated(faceShift(look) * 0.5);
 }
 
 void pillButton(QPainter &p, const QRectF &box, Look look, const QString &label, const IconFn &icon, int fontPx)

@@ -58,6 +58,10 @@ QFont fittedFont(const QString &text, int px, double width, bool condensed = fal
 QPainterPath pieceButton(QPainter &p, const QRectF &box, Look look, const QString &label, const IconFn &icon,
                          int fontPx);
 
+// What a face of that shape covers in a look (faceBody): the body with its
+// shadow, with its glow, or pressed in.
+QPainterPath faceCover(const QPainterPath &shape, Look look);
+
 // A rounded purple pill with an icon and a label, on a light panel.
 void pillButton(QPainter &p, const QRectF &box, Look look, const QString &label, const IconFn &icon, int fontPx);
 

@@ -162,7 +162,8 @@ std::vector<NamedBitmap> mainMenuBitmaps(const QImage &mainBg)
     out.push_back({QStringLiteral("140"), progressTiles()});
     out.push_back({QStringLiteral("141"), progressBackground()});
     out.push_back({QStringLiteral("128"), vorlinIcon(48)});
-    out.push_back({QStringLiteral("134"), vorlinIcon(32)});
+    // The icon of a puzzle package, which opens in the player.
+    out.push_back({QStringLiteral("134"), tileMenderIcon(32)});
     return out;
 }
 

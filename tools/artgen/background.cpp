@@ -29,42 +29,6 @@ void paintBase(QPainter &p)
     p.fillRect(kView, glow);
 }
 
-// A faint lattice of jigsaw pieces over the board area, with a few cells
-// tinted, so a small puzzle's surroundings are not a flat colour.
-void paintLattice(QPainter &p)
-{
-    constexpr int cell = 64;
-    const int cols = kView.width() / cell + 2;
-    const int rows = kView.height() / cell + 2;
-    Rng rng(7);
-    std::vector<int> horiz(size_t(cols * rows)), vert(size_t(cols * rows));
-    for (auto &e : horiz) e = (rng.next() & 1) ? 1 : -1;
-    for (auto &e : vert) e = (rng.next() & 1) ? 1 : -1;
-
-    p.save();
-    p.setClipRect(kView);
-    p.setRenderHint(QPainter::Antialiasing);
-    const double x0 = kView.left() - 20, y0 = kView.top() - 12;
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
-            const QRectF box(x0 + c * cell, y0 + r * cell, cell, cell);
-            // Shared edges use opposite kinds so the pieces interlock.
-            const int top = r > 0 ? -horiz[size_t((r - 1) * cols + c)] : 0;
-            const int bottom = horiz[size_t(r * cols + c)];
-            const int left = c > 0 ? -vert[size_t(r * cols + c - 1)] : 0;
-            const int right = vert[size_t(r * cols + c)];
-            const QPainterPath piece = jigsawPiece(box, {top, right, bottom, left});
-            const int tint = rng.integer(0, 10);
-            if (tint < 2)
-                p.fillPath(piece, QColor(60, 200, 60, 14));
-            else if (tint < 4)
-                p.fillPath(piece, QColor(170, 110, 255, 12));
-            p.strokePath(piece, QPen(QColor(180, 130, 255, 34), 1.2));
-        }
-    }
-    p.restore();
-}
-
 // The name in the middle: seen on the splash and around small boards. It
 // stays a watermark, so that the part a board leaves uncovered reads as
 // backdrop rather than as a stray shape next to the puzzle.
@@ -141,16 +105,6 @@ void paintCaption(QPainter &p)
         p.drawEllipse(QPointF(660 - 14 * i, 13.5), 3, 3);
     }
     p.setRenderHint(QPainter::Antialiasing, false);
-}
-
-void paintBorders(QPainter &p)
-{
-    const QColor rim(98, 44, 160);
-    p.fillRect(0, kCaptionBand, kBorder, kHeight, rim);
-    p.fillRect(kWidth - kBorder, kCaptionBand, kBorder, kHeight, rim);
-    p.fillRect(0, kHeight - kBorder, kWidth, kBorder, rim);
-    p.fillRect(kWidth - 1, 0, 1, kHeight, QColor(20, 4, 36));
-    p.fillRect(0, kHeight - 1, kWidth, 1, QColor(20, 4, 36));
 }
 
 // The left panel: a dark column well for the loose pieces, a plate for the
@@ -239,7 +193,7 @@ QImage background()
     QImage img(kWidth, kHeight, QImage::Format_RGB32);
     QPainter p(&img);
     paintBase(p);
-    paintLattice(p);
+    paintLattice(p, kView);
     paintLogo(p);
     paintCaption(p);
     paintPieceViewer(p);

@@ -2,24 +2,21 @@
 // strip holds three looks stacked (normal, hot, pressed); every look starts
 // from the background pixels the button covers, so its corners blend in.
 #include "art.h"
+#include "faces.h"
 #include "layout.h"
 #include "theme.h"
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <QtMath>
 
 #include <functional>
 
 namespace art {
-namespace {
 
 using namespace layout;
-using IconFn = std::function<void(QPainter &, const QRectF &, const QColor &)>;
 
-enum Look { Normal = 0, Hot = 1, Pressed = 2 };
-
-// Builds a strip of three looks; draw paints one look onto its own row.
 QImage strip(const QImage &bg, const Slot &s, const std::function<void(QPainter &, Look)> &draw)
 {
     QImage out(s.w, s.h * 3, QImage::Format_RGB32);
@@ -37,6 +34,8 @@ QImage strip(const QImage &bg, const Slot &s, const std::function<void(QPainter 
     p.end();
     return out;
 }
+
+namespace {
 
 // --- icons of the big buttons ------------------------------------------
 
@@ -134,27 +133,37 @@ void addTrayIcon(QPainter &p, const QRectF &r, const QColor &c)
     p.drawLine(b + QPointF(0, -3.5), b + QPointF(0, 3.5));
 }
 
+} // namespace
+
 // --- faces --------------------------------------------------------------
 
-void bigFace(QPainter &p, const QRect &faceRect, Look look, const QString &label, const IconFn &icon)
+QColor faceInk(Look look)
 {
-    QRectF face = QRectF(faceRect).adjusted(1.5, 3.5, -1.5, -1.5);
-    const QPointF shift = look == Pressed ? QPointF(1, 2) : QPointF(0, 0);
+    return look == Hot ? QColor(200, 255, 170) : look == Pressed ? QColor(150, 230, 130) : QColor(235, 230, 255);
+}
 
+QColor faceIconColour(Look look)
+{
+    return look == Hot ? kGreenBright : look == Pressed ? QColor(90, 210, 70) : QColor(120, 235, 96);
+}
+
+QPointF faceShift(Look look) { return look == Pressed ? QPointF(1, 2) : QPointF(0, 0); }
+
+void faceBody(QPainter &p, const QPainterPath &shape, Look look)
+{
+    const QRectF face = shape.boundingRect();
     if (look == Hot) { // green glow around the face
         for (int i = 3; i >= 1; --i) {
-            QPainterPath glow;
-            glow.addRoundedRect(face.adjusted(-i, -i, i, i), 11 + i, 11 + i);
-            p.fillPath(glow, QColor(90, 255, 70, 34));
+            QPainterPathStroker stroker;
+            stroker.setWidth(2 * i);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            p.fillPath(stroker.createStroke(shape).united(shape), QColor(90, 255, 70, 34));
         }
     } else if (look == Normal) { // drop shadow
-        QPainterPath sh;
-        sh.addRoundedRect(face.translated(1.5, 2), 11, 11);
-        p.fillPath(sh, QColor(0, 0, 0, 120));
+        p.fillPath(shape.translated(1.5, 2), QColor(0, 0, 0, 120));
     }
 
-    QPainterPath body;
-    body.addRoundedRect(face.translated(shift * 0.5), 11, 11);
+    const QPainterPath body = shape.translated(faceShift(look) * 0.5);
     QLinearGradient g(0, face.top(), 0, face.bottom());
     switch (look) {
     case Normal:
@@ -177,24 +186,33 @@ void bigFace(QPainter &p, const QRect &faceRect, Look look, const QString &label
     if (look != Pressed) { // glassy top highlight
         QPainterPath shine;
         shine.addRoundedRect(QRectF(face.left() + 3, face.top() + 2, face.width() - 6, face.height() * 0.4), 9, 9);
-        p.fillPath(shine, QColor(255, 255, 255, look == Hot ? 46 : 30));
+        p.fillPath(shine.intersected(body), QColor(255, 255, 255, look == Hot ? 46 : 30));
     } else { // inner shadow at the top
         QPainterPath dent;
         dent.addRoundedRect(QRectF(face.left() + 2, face.top() + 1.5, face.width() - 4, 6), 5, 5);
-        p.fillPath(dent, QColor(0, 0, 0, 90));
+        p.fillPath(dent.intersected(body), QColor(0, 0, 0, 90));
     }
     const QColor rim = look == Hot ? kGreenBright : look == Pressed ? QColor(30, 130, 24) : kGreen;
     p.strokePath(body, QPen(rim, look == Hot ? 2.0 : 1.5));
+}
 
-    const QColor ink = look == Hot ? QColor(200, 255, 170) : look == Pressed ? QColor(150, 230, 130) : QColor(235, 230, 255);
-    const QRectF iconBox(face.left(), face.top() + 3, face.width(), 36);
-    icon(p, iconBox.translated(shift), look == Hot ? kGreenBright : look == Pressed ? QColor(90, 210, 70) : QColor(120, 235, 96));
+void bigFace(QPainter &p, const QRect &faceRect, Look look, const QString &label, const IconFn &icon,
+             const FaceStyle &style)
+{
+    const QRectF face = QRectF(faceRect).adjusted(1.5, 3.5, -1.5, -1.5);
+    const QPointF shift = faceShift(look);
+    QPainterPath shape;
+    shape.addRoundedRect(face, 11, 11);
+    faceBody(p, shape, look);
 
-    p.setFont(font(12, true, label.size() > 5));
-    const QRectF textBox(face.left(), face.bottom() - 20, face.width(), 16);
+    const QRectF iconBox(face.left(), face.top() + 3, face.width(), style.iconHeight);
+    icon(p, iconBox.translated(shift), faceIconColour(look));
+
+    p.setFont(font(style.fontPx, true, label.size() > 5));
+    const QRectF textBox(face.left(), face.bottom() - style.fontPx - 8, face.width(), style.fontPx + 4);
     p.setPen(QColor(0, 0, 0, 140));
     p.drawText(textBox.translated(shift + QPointF(1, 1)), Qt::AlignCenter, label);
-    p.setPen(ink);
+    p.setPen(faceInk(look));
     p.drawText(textBox.translated(shift), Qt::AlignCenter, label);
 }
 
@@ -259,6 +277,8 @@ void windowFace(QPainter &p, const Slot &s, Look look, bool close)
         p.drawLine(m + QPointF(-5.5, 5), m + QPointF(5.5, 5));
     }
 }
+
+namespace {
 
 QImage thumb(const QImage &bg)
 {

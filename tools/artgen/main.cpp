@@ -1,5 +1,6 @@
-// artgen OUTDIR: draws the player's bitmaps and side files and synthesises
-// its sounds. The build runs it and embeds or copies what it writes.
+// artgen OUTDIR [player|frontend]: draws the bitmaps and side files of the
+// player or of the front end (both when no part is named) and synthesises
+// the player's sounds. The build runs it and embeds or copies what it writes.
 #include "art.h"
 
 #include <QDir>
@@ -32,23 +33,12 @@ bool writeImage(const QString &path, const QImage &img, const char *format, int 
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+bool writePlayer(const QDir &out)
 {
-    // Drawing needs no screen; the build machine may have none.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: artgen OUTDIR\n");
-        return 2;
-    }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
     if (!out.mkpath(QStringLiteral("player"))) {
-        std::fprintf(stderr, "artgen: cannot create %s/player\n", argv[1]);
-        return 1;
+        std::fprintf(stderr, "artgen: cannot create %s/player\n", qPrintable(out.path()));
+        return false;
     }
-
     bool ok = true;
     const QImage bg = art::background();
     for (const art::Bitmap &b : art::playerBitmaps(bg))
@@ -62,5 +52,43 @@ int main(int argc, char **argv)
                      art::finishPicture().convertToFormat(QImage::Format_RGB888), "bmp");
     ok &= writeFile(out.filePath(QStringLiteral("app.wav")), art::fanfareSound());
     ok &= writeImage(out.filePath(QStringLiteral("Sample.jpg")), art::samplePicture(), "jpeg", 92);
+    // The desktop launcher's icon; the player has no bitmap for it.
+    ok &= writeImage(out.filePath(QStringLiteral("TileMender.png")), art::tileMenderIcon(256), "png");
+    return ok;
+}
+
+bool writeFrontend(const QDir &out)
+{
+    if (!out.mkpath(QStringLiteral("frontend"))) {
+        std::fprintf(stderr, "artgen: cannot create %s/frontend\n", qPrintable(out.path()));
+        return false;
+    }
+    bool ok = true;
+    for (const art::NamedBitmap &b : art::frontendBitmaps()) {
+        // Icons keep their transparent corners; the rest is opaque.
+        const QImage img = b.image.hasAlphaChannel() ? b.image.convertToFormat(QImage::Format_ARGB32)
+                                                     : b.image.convertToFormat(QImage::Format_RGB32);
+        ok &= writeImage(out.filePath(QStringLiteral("frontend/%1.png").arg(b.name)), img, "png");
+    }
+    ok &= writeImage(out.filePath(QStringLiteral("Vorlin.png")), art::vorlinIcon(256), "png");
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Drawing needs no screen; the build machine may have none.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QString part = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (argc < 2 || argc > 3 || (argc == 3 && part != QLatin1String("player") && part != QLatin1String("frontend"))) {
+        std::fprintf(stderr, "usage: artgen OUTDIR [player|frontend]\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    bool ok = true;
+    if (part.isEmpty() || part == QLatin1String("player")) ok &= writePlayer(out);
+    if (part.isEmpty() || part == QLatin1String("frontend")) ok &= writeFrontend(out);
     return ok ? 0 : 1;
 }

@@ -1,6 +1,11 @@
 #include "theme.h"
 
+#include "layout.h"
+
+#include <QPainter>
 #include <QPointF>
+
+#include <vector>
 #include <QTransform>
 
 namespace art {
@@ -55,6 +60,50 @@ QPainterPath jigsawPiece(const QRectF &r, const std::array<int, 4> &edges)
     addEdge(p, bl, tl, edges[3]);
     p.closeSubpath();
     return p;
+}
+
+void paintLattice(QPainter &p, const QRect &area)
+{
+    constexpr int cell = 64;
+    const int cols = area.width() / cell + 2;
+    const int rows = area.height() / cell + 2;
+    Rng rng(7);
+    std::vector<int> horiz(size_t(cols * rows)), vert(size_t(cols * rows));
+    for (auto &e : horiz) e = (rng.next() & 1) ? 1 : -1;
+    for (auto &e : vert) e = (rng.next() & 1) ? 1 : -1;
+
+    p.save();
+    p.setClipRect(area);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double x0 = area.left() - 20, y0 = area.top() - 12;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            const QRectF box(x0 + c * cell, y0 + r * cell, cell, cell);
+            // Shared edges use opposite kinds so the pieces interlock.
+            const int top = r > 0 ? -horiz[size_t((r - 1) * cols + c)] : 0;
+            const int bottom = horiz[size_t(r * cols + c)];
+            const int left = c > 0 ? -vert[size_t(r * cols + c - 1)] : 0;
+            const int right = vert[size_t(r * cols + c)];
+            const QPainterPath piece = jigsawPiece(box, {top, right, bottom, left});
+            const int tint = rng.integer(0, 10);
+            if (tint < 2)
+                p.fillPath(piece, QColor(60, 200, 60, 14));
+            else if (tint < 4)
+                p.fillPath(piece, QColor(170, 110, 255, 12));
+            p.strokePath(piece, QPen(QColor(180, 130, 255, 34), 1.2));
+        }
+    }
+    p.restore();
+}
+
+void paintBorders(QPainter &p)
+{
+    const QColor rim(98, 44, 160);
+    p.fillRect(0, layout::kCaptionBand, layout::kBorder, layout::kHeight, rim);
+    p.fillRect(layout::kWidth - layout::kBorder, layout::kCaptionBand, layout::kBorder, layout::kHeight, rim);
+    p.fillRect(0, layout::kHeight - layout::kBorder, layout::kWidth, layout::kBorder, rim);
+    p.fillRect(layout::kWidth - 1, 0, 1, layout::kHeight, QColor(20, 4, 36));
+    p.fillRect(0, layout::kHeight - 1, layout::kWidth, 1, QColor(20, 4, 36));
 }
 
 } // namespace art

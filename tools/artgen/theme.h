@@ -5,7 +5,9 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QPainterPath>
+#include <QRect>
 #include <QRectF>
 
 #include <array>
@@ -56,6 +58,13 @@ QFont font(int pixelSize, bool bold = true, bool condensed = false);
 // A jigsaw piece filling cell r; edges are top, right, bottom, left with
 // 1 = knob out, -1 = hole in, 0 = flat.
 QPainterPath jigsawPiece(const QRectF &r, const std::array<int, 4> &edges);
+
+// A faint lattice of interlocking pieces over area, a few cells tinted, so
+// a large dark surface is not a flat colour.
+void paintLattice(QPainter &p, const QRect &area);
+
+// The rim of an 800 x 600 window below its caption band.
+void paintBorders(QPainter &p);
 
 // Blank ARGB image ready for painting.
 QImage canvas(int w, int h, const QColor &fill = Qt::transparent);

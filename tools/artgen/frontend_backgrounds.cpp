@@ -223,9 +223,10 @@ QImage wizardBackground()
     p.setOpacity(0.8);
     paintLattice(p, kPreviewArea.adjusted(3, 3, -3, -3));
     p.restore();
-    // The page panel's lower rim lies just below the page area, so a radio
-    // mark near the page's foot covers flat panel only.
-    paintPanel(p, kPageArea.adjusted(0, 0, 0, 3), kPageHeader);
+    // The page panel reaches below the page area: a radio mark at the
+    // page's foot then covers flat panel only, and the load window's
+    // Delete button, which stands lower than any page, still lies on it.
+    paintPanel(p, kPageArea.adjusted(0, 0, 0, kLoadDelete.bottom() + 6 - kPageArea.bottom()), kPageHeader);
     paintDeck(p, QRectF(532.5, 394.5, 300, 250), 20);
     p.setRenderHint(QPainter::Antialiasing, false);
     paintBorders(p);

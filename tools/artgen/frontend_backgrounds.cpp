@@ -63,12 +63,7 @@ void paintSuiteTitle(QPainter &p, QPointF centre, int px)
 
     const QRectF cell(left, centre.y() - emblem / 2 + 4, emblem * 0.78, emblem * 0.78);
     const QPainterPath piece = jigsawPiece(cell, {1, 1, 0, -1});
-    p.fillPath(piece.translated(4 * k, 5 * k), QColor(0, 0, 0, 120));
-    QLinearGradient eg(cell.topLeft(), cell.bottomRight());
-    eg.setColorAt(0, kGreenBright);
-    eg.setColorAt(1, QColor(20, 120, 30));
-    p.fillPath(piece, eg);
-    p.strokePath(piece, QPen(QColor(210, 255, 190), 2 * k));
+    paintGreenPiece(p, piece, cell, QPointF(4 * k, 5 * k), 120, 2 * k);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 70));
     p.drawEllipse(QRectF(cell.left() + 8 * k, cell.top() + 7 * k, 26 * k, 12 * k));

@@ -42,12 +42,7 @@ void paintLogo(QPainter &p)
     // A green piece as the emblem.
     const QRectF emblem(centre.x() - 42, centre.y() - 132, 84, 84);
     const QPainterPath piece = jigsawPiece(emblem, {1, -1, 1, 0});
-    p.fillPath(piece.translated(4, 5), QColor(0, 0, 0, 110));
-    QLinearGradient eg(emblem.topLeft(), emblem.bottomRight());
-    eg.setColorAt(0, kGreenBright);
-    eg.setColorAt(1, QColor(20, 120, 30));
-    p.fillPath(piece, eg);
-    p.strokePath(piece, QPen(QColor(210, 255, 190), 2));
+    paintGreenPiece(p, piece, emblem, QPointF(4, 5), 110, 2);
     const QRectF shine(emblem.left() + 10, emblem.top() + 10, 34, 16);
     p.setBrush(QColor(255, 255, 255, 70));
     p.setPen(Qt::NoPen);

@@ -63,12 +63,7 @@ void paintSuiteTitle(QPainter &p, QPointF centre, int px)
 
     const QRectF cell(left, centre.y() - emblem / 2 + 4, emblem * 0.78, emblem * 0.78);
     const QPainterPath piece = jigsawPiece(cell, {1, 1, 0, -1});
-    p.fillPath(piece.translated(4 * k, 5 * k), QColor(0, 0, 0, 120));
-    QLinearGradient eg(cell.topLeft(), cell.bottomRight());
-    eg.setColorAt(0, kGreenBright);
-    eg.setColorAt(1, QColor(20, 120, 30));
-    p.fillPath(piece, eg);
-    p.strokePath(piece, QPen(QColor(210, 255, 190), 2 * k));
+    paintGreenPiece(p, piece, cell, QPointF(4 * k, 5 * k), 120, 2 * k);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 70));
     p.drawEllipse(QRectF(cell.left() + 8 * k, cell.top() + 7 * k, 26 * k, 12 * k));
@@ -223,9 +218,10 @@ QImage wizardBackground()
     p.setOpacity(0.8);
     paintLattice(p, kPreviewArea.adjusted(3, 3, -3, -3));
     p.restore();
-    // The page panel's lower rim lies just below the page area, so a radio
-    // mark near the page's foot covers flat panel only.
-    paintPanel(p, kPageArea.adjusted(0, 0, 0, 3), kPageHeader);
+    // The page panel reaches below the page area: a radio mark at the
+    // page's foot then covers flat panel only, and the load window's
+    // Delete button, which stands lower than any page, still lies on it.
+    paintPanel(p, kPageArea.adjusted(0, 0, 0, kLoadDelete.bottom() + 6 - kPageArea.bottom()), kPageHeader);
     paintDeck(p, QRectF(532.5, 394.5, 300, 250), 20);
     p.setRenderHint(QPainter::Antialiasing, false);
     paintBorders(p);

@@ -222,12 +222,7 @@ void titleFace(QPainter &p, const QRectF &box, const QString &text, int px)
     const double left = box.center().x() - total / 2;
     const QRectF piece(left, box.center().y() - emblem / 2, emblem * 0.8, emblem * 0.8);
     const QPainterPath mark = jigsawPiece(piece.translated(0, emblem * 0.1), {1, 0, 0, -1});
-    p.fillPath(mark.translated(1.5, 2), QColor(0, 0, 0, 120));
-    QLinearGradient mg(piece.topLeft(), piece.bottomRight());
-    mg.setColorAt(0, kGreenBright);
-    mg.setColorAt(1, QColor(20, 120, 30));
-    p.fillPath(mark, mg);
-    p.strokePath(mark, QPen(QColor(210, 255, 190), 1));
+    paintGreenPiece(p, mark, piece, QPointF(1.5, 2), 120, 1);
 
     words.translate(left + emblem + gap - wb.left(), box.center().y() - wb.center().y());
     p.fillPath(words.translated(2, 2), QColor(0, 0, 0, 130));

@@ -36,12 +36,7 @@ QImage vorlinIcon(int size)
     paintTile(p, s);
     const QRectF cell(s * 0.2, s * 0.3, s * 0.46, s * 0.46);
     const QPainterPath piece = jigsawPiece(cell, {1, 1, -1, 0});
-    p.fillPath(piece.translated(s * 0.03, s * 0.04), QColor(0, 0, 0, 110));
-    QLinearGradient g(cell.topLeft(), cell.bottomRight());
-    g.setColorAt(0, kGreenBright);
-    g.setColorAt(1, QColor(20, 120, 30));
-    p.fillPath(piece, g);
-    p.strokePath(piece, QPen(QColor(210, 255, 190), std::max(1.0, s * 0.025)));
+    paintGreenPiece(p, piece, cell, QPointF(s * 0.03, s * 0.04), 110, std::max(1.0, s * 0.025));
     // A four-pointed gold spark at the top right.
     const QPointF c(s * 0.74, s * 0.26);
     const double r = s * 0.15, w = s * 0.04;

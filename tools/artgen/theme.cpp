@@ -2,6 +2,7 @@
 
 #include "layout.h"
 
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPointF>
 
@@ -104,6 +105,17 @@ void paintBorders(QPainter &p)
     p.fillRect(0, layout::kHeight - layout::kBorder, layout::kWidth, layout::kBorder, rim);
     p.fillRect(layout::kWidth - 1, 0, 1, layout::kHeight, QColor(20, 4, 36));
     p.fillRect(0, layout::kHeight - 1, layout::kWidth, 1, QColor(20, 4, 36));
+}
+
+void paintGreenPiece(QPainter &p, const QPainterPath &piece, const QRectF &cell, QPointF shadow, int shadowAlpha,
+                     double rim)
+{
+    p.fillPath(piece.translated(shadow), QColor(0, 0, 0, shadowAlpha));
+    QLinearGradient g(cell.topLeft(), cell.bottomRight());
+    g.setColorAt(0, kGreenBright);
+    g.setColorAt(1, QColor(20, 120, 30));
+    p.fillPath(piece, g);
+    p.strokePath(piece, QPen(QColor(210, 255, 190), rim));
 }
 
 } // namespace art

@@ -63,6 +63,11 @@ QPainterPath jigsawPiece(const QRectF &r, const std::array<int, 4> &edges);
 // a large dark surface is not a flat colour.
 void paintLattice(QPainter &p, const QRect &area);
 
+// The suite's emblem: a piece filled with the green gradient across cell,
+// rimmed light green, over its shadow moved by shadow.
+void paintGreenPiece(QPainter &p, const QPainterPath &piece, const QRectF &cell, QPointF shadow, int shadowAlpha,
+                     double rim);
+
 // The rim of an 800 x 600 window below its caption band.
 void paintBorders(QPainter &p);
 

@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 bool CBmpDialog::showPreview_ = true;
 
 // The owner-drawn box: paints the preview where the picture's own proportions
@@ -80,6 +82,8 @@ CBmpDialog::CBmpDialog(QWidget* parent) : QFileDialog(parent, QStringLiteral("Op
     // One decode at a time; a newer selection drops the queued one.
     decoder_.setMaxThreadCount(1);
     buildPanel();
+    // Qt's default leaves the folder's list a few lines high once the panel is below it.
+    resize(std::max(width(), 660), std::max(height(), 560));
 
     // The dialog starts without a preview, the box as the setting left it.
     freePreview();
@@ -100,6 +104,8 @@ void CBmpDialog::buildPanel()
 {
     auto* group = new QGroupBox(QStringLiteral("Preview"), this);
     group->setObjectName(QStringLiteral("previewGroup"));
+    // Extra height belongs to the folder's list.
+    group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto* row = new QHBoxLayout(group);
     box_ = new CBmpPreviewBox(group);
     box_->setObjectName(QStringLiteral("previewBox"));

@@ -170,6 +170,8 @@ PictureInfo readPicture(const QString& path, const QSize& maxPreview)
             reader.setScaledSize(sideways ? fit.transposed() : fit);
     }
 
+    // A thumbnail does not need the exact transform and smooth chroma: the JPEG decoder's fast path.
+    reader.setQuality(49);
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return info;

@@ -19,7 +19,6 @@ namespace {
 // without alpha is 24 bits even when it is held in 32.
 int depthOf(QImage::Format format)
 {
-    // A JPEG cut inside its header answers with an uninitialised value.
     if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats)
         return 0;
     const QPixelFormat pf = QImage::toPixelFormat(format);
@@ -145,6 +144,7 @@ PictureInfo readPicture(const QString& path, const QSize& maxPreview)
     if (format.isEmpty())
         return info;
 
+    const QSize stored = reader.size();
     int bits = 0;
     if (format == "bmp") {
         // The decoder widens 4- and 16-bit files, so their depth comes from
@@ -154,11 +154,11 @@ PictureInfo readPicture(const QString& path, const QSize& maxPreview)
         if (!bmp.valid || fileBytes < bmp.requiredBytes)
             return info;
         bits = bmp.bitCount;
-    } else {
+    } else if (stored.isValid()) {
+        // Without a readable header the decoder answers this with an uninitialised value.
         bits = depthOf(reader.imageFormat());
     }
 
-    const QSize stored = reader.size();
     if (stored.isValid() && qint64(stored.width()) * stored.height() > imaging::kMaxPixels)
         return info;
     const bool sideways = turnsSideways(reader.transformation());

@@ -12,7 +12,6 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QListView>
 #include <QScreen>
@@ -21,8 +20,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QtEndian>
-
-#include <functional>
 
 namespace {
 
@@ -60,15 +57,6 @@ QByteArray withExifOrientation(QByteArray jpeg, int orientation)
     QByteArray segment(app1, sizeof app1 - 1);
     segment[4 + 6 + 8 + 2 + 8] = char(orientation);
     return jpeg.insert(2, segment);
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(10);
-    return done();
 }
 
 const QStringList kEmpty{QString(), QString(), QString(), QString()};
@@ -109,7 +97,6 @@ TEST(BmpPreview, WideAndTallPicturesFillTheBoxKeepingTheirShape)
     EXPECT_EQ(previewRect(box, {400, 300}), QRect(1, 1 + 19, 150, 112));
     EXPECT_EQ(previewRect(box, {300, 400}), QRect(1 + 19, 1, 112, 150));
     EXPECT_EQ(previewRect(box, {100, 100}), box);
-    EXPECT_EQ(previewRect(box, {4000, 1}), QRect(1, 1 + 75, 150, 0));
     // A nearly square wide picture in a low box spans the box's height instead of spilling out.
     EXPECT_EQ(previewRect(QRect(0, 0, 200, 100), {1000, 999}), QRect(50, 0, 100, 100));
     EXPECT_TRUE(previewRect(box, {0, 10}).isEmpty());
@@ -122,7 +109,7 @@ TEST(BmpPreview, FilterListBecomesQtFilters)
     EXPECT_EQ(CBmpDialog::qtNameFilters("Pictures|*.jpg;*.png||"), QStringList({"Pictures (*.jpg *.png)"}));
 }
 
-TEST_F(BmpDialog, ColourLineFollowsTheFilesOwnDepth)
+TEST_F(BmpDialog, LinesTellTheFilesOwnDepthAndWholeKilobytes)
 {
     const std::pair<int, const char*> depths[] = {{1, "Colors: 2 (monocromatic)"}, {4, "Colors: 16"},
                                                   {8, "Colors: 256"},           {16, "Colors: 65,536"},
@@ -138,10 +125,7 @@ TEST_F(BmpDialog, ColourLineFollowsTheFilesOwnDepth)
     EXPECT_EQ(select(write("c.jpg", testfiles::encode(photo, "jpeg"))).value(2), "Colors: 16 millions");
     const QImage grey = photo.convertToFormat(QImage::Format_Grayscale8);
     EXPECT_EQ(select(write("g.jpg", testfiles::encode(grey, "jpeg"))).value(2), "Colors: 256");
-}
 
-TEST_F(BmpDialog, SizeLineCountsWholeKilobytes)
-{
     const QByteArray bmp = bmpBytes(4, 4, 24);
     EXPECT_EQ(select(write("a.bmp", bmp.leftJustified(1023, '\0'))).value(3), "Size: 0 Kb");
     EXPECT_EQ(select(write("b.bmp", bmp.leftJustified(2048, '\0'))).value(3), "Size: 2 Kb");
@@ -196,15 +180,11 @@ TEST_F(BmpDialog, LargePhotoIsDecodedAtTheBoxSizeAndTurnedByExif)
     const QString big = write("big.jpg", testfiles::encode(photo, "jpeg", 80));
     EXPECT_EQ(select(big), QStringList({"Width: 4000 pixels", "Height: 3000 pixels", "Colors: 16 millions",
                                         QStringLiteral("Size: %1 Kb").arg(QFileInfo(big).size() / 1024)}));
-    const QImage preview = dlg->previewImage();
-    EXPECT_LE(preview.width(), CBmpDialog::kPreviewSize.width());
-    EXPECT_LE(preview.height(), CBmpDialog::kPreviewSize.height());
+    EXPECT_TRUE(QRect(QPoint(), CBmpDialog::kPreviewSize).contains(QRect(QPoint(), dlg->previewImage().size())));
     EXPECT_EQ(dlg->previewDrawRect().size(), QSize(150, 112));
 
     const QByteArray turned = withExifOrientation(testfiles::encode(testfiles::patternImage(300, 200), "jpeg"), 6);
-    const QStringList lines = select(write("turned.jpg", turned));
-    EXPECT_EQ(lines.value(0), "Width: 200 pixels");
-    EXPECT_EQ(lines.value(1), "Height: 300 pixels");
+    EXPECT_EQ(select(write("turned.jpg", turned)).mid(0, 2), QStringList({"Width: 200 pixels", "Height: 300 pixels"}));
     EXPECT_EQ(dlg->previewDrawRect().size(), QSize(100, 150));
     EXPECT_GT(dlg->previewImage().height(), dlg->previewImage().width());
 }
@@ -225,10 +205,10 @@ TEST_F(BmpDialog, FiltersIgnoreCaseAndAllFilesOpensOtherPictures)
     };
     dlg->setDirectory(dir.path());
     EXPECT_EQ(dlg->defaultSuffix(), "jpg");
-    ASSERT_TRUE(waitFor([&] { return listed("PHOTO.JPG"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed("PHOTO.JPG"); }));
     EXPECT_FALSE(listed("b.png"));
     dlg->selectNameFilter(dlg->nameFilters().value(2));
-    EXPECT_TRUE(waitFor([&] { return listed("b.png") && listed("notes"); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed("b.png") && listed("notes"); }));
 
     // Moving in the dialog's own list drives the preview.
     QSignalSpy updated(dlg.get(), &CBmpDialog::previewUpdated);

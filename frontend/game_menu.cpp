@@ -11,8 +11,9 @@ CGameMenu::CGameMenu(CVorlinApp& app, CMainMenuDlg* menu) : QWidget(menu), app_(
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // Measured with the main window's own font, as it stands.
-    const QFontMetrics metrics(menu->font());
+    // Measured in the font the items are drawn in: measured in the window's
+    // default font, the longest item would be cut off at the right end.
+    const QFontMetrics metrics(app.font());
     int widest = 0;
     for (const QString& item : items())
         widest = std::max(widest, metrics.horizontalAdvance(item));

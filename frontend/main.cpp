@@ -16,11 +16,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     CVorlinApp app(SuiteFolders::forThisProgram());
-    CMainMenuDlg menu(app);
-    if (CSplashWnd::wanted(QApplication::arguments())) {
-        auto* splash = new CSplashWnd(&menu);
-        splash->show();
-    }
+    CMainMenuDlg menu(app, nullptr, CSplashWnd::wanted(QApplication::arguments()));
     menu.exec();
     return 0;
 }

@@ -29,7 +29,8 @@ QRect CMainMenuDlg::rectOf(ButtonId b)
     return {};
 }
 
-CMainMenuDlg::CMainMenuDlg(CVorlinApp& app, QWidget* parent) : SkinWindow(app, parent, kSize)
+CMainMenuDlg::CMainMenuDlg(CVorlinApp& app, QWidget* parent, bool showSplash)
+    : SkinWindow(app, parent, kSize), splashPending_(showSplash)
 {
     setBackground(frontendBitmap(QStringLiteral("01_MAIN")));
     setWindowIcon(QIcon(QPixmap::fromImage(frontendBitmap(QStringLiteral("128")))));
@@ -159,6 +160,18 @@ bool CMainMenuDlg::event(QEvent* e)
         return true;
     }
     return SkinWindow::event(e);
+}
+
+void CMainMenuDlg::showEvent(QShowEvent* e)
+{
+    SkinWindow::showEvent(e);
+    if (!splashPending_)
+        return;
+    splashPending_ = false;
+    // Shown after the menu, so it lies above it even without a window manager.
+    auto* splash = new CSplashWnd(this);
+    splash->show();
+    splash->raise();
 }
 
 void CMainMenuDlg::paintEvent(QPaintEvent* e)

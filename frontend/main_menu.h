@@ -22,7 +22,8 @@ public:
 
     enum ButtonId { GameMenu, Help, Minimise, Close, NewGame, LoadGame, About, Exit };
 
-    explicit CMainMenuDlg(CVorlinApp& app, QWidget* parent = nullptr);
+    // showSplash: the splash picture comes up over the menu when it first shows.
+    explicit CMainMenuDlg(CVorlinApp& app, QWidget* parent = nullptr, bool showSplash = false);
     ~CMainMenuDlg() override;
 
     void OnCommand(int id);
@@ -37,6 +38,7 @@ protected:
     void onHotChanged(int button) override;
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
@@ -51,4 +53,5 @@ private:
     CGameMenu* gameMenu_ = nullptr;
     WindowLink* link_ = nullptr;
     bool painted_ = false;
+    bool splashPending_ = false;
 };

@@ -4,8 +4,12 @@
 // may be quoted, a write replaces one key and keeps the rest of the file, and
 // lines are written with CR LF.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
+#include <vector>
 
 namespace profile {
 
@@ -27,5 +31,23 @@ bool deleteSection(const QString& file, const QString& section);
 
 QStringList sections(const QString& file);
 QStringList keys(const QString& file, const QString& section);
+
+// A file read once for many look-ups: a reader that asks for thousands of
+// keys would otherwise parse the whole file for every one of them. Answers
+// exactly as the functions above do for the file as it was when read.
+class Snapshot {
+public:
+    explicit Snapshot(const QString& file);
+    QString readString(const QString& section, const QString& key,
+                       const QString& def = QString(), int bufferSize = 0) const;
+    int readInt(const QString& section, const QString& key, int def) const;
+    bool hasSection(const QString& section) const;
+    QStringList sections() const;
+
+private:
+    std::vector<QString> lines_;
+    // Case-folded section name -> lines [begin, end) of its first occurrence.
+    QHash<QString, std::pair<int, int>> sections_;
+};
 
 } // namespace profile

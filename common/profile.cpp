@@ -172,16 +172,17 @@ int readInt(const QString& file, const QString& section, const QString& key, int
     return parseInt(readString(file, section, key, QString()), def);
 }
 
-bool writeString(const QString& file, const QString& section, const QString& key,
-                 const QString& value)
+namespace {
+
+void applyWrite(std::vector<QString>& lines, const QString& section, const QString& key,
+                const QString& value)
 {
-    auto lines = readLines(file);
     const QString entry = key + QLatin1Char('=') + value;
     const Range r = findSection(lines, section);
     if (r.begin < 0) {
         lines.push_back(QLatin1Char('[') + section + QLatin1Char(']'));
         lines.push_back(entry);
-        return writeLines(file, lines);
+        return;
     }
     const int k = findKey(lines, r, key);
     if (k >= 0) {
@@ -194,6 +195,23 @@ bool writeString(const QString& file, const QString& section, const QString& key
             --at;
         lines.insert(lines.begin() + at, entry);
     }
+}
+
+} // namespace
+
+bool writeString(const QString& file, const QString& section, const QString& key,
+                 const QString& value)
+{
+    auto lines = readLines(file);
+    applyWrite(lines, section, key, value);
+    return writeLines(file, lines);
+}
+
+bool writeStrings(const QString& file, const std::vector<Write>& writes)
+{
+    auto lines = readLines(file);
+    for (const Write& w : writes)
+        applyWrite(lines, w.section, w.key, w.value);
     return writeLines(file, lines);
 }
 

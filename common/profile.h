@@ -26,6 +26,14 @@ int readInt(const QString& file, const QString& section, const QString& key, int
 // Writes one key, creating the file and the section when needed.
 bool writeString(const QString& file, const QString& section, const QString& key,
                  const QString& value);
+// Several keys with one rewrite of the file, applied in order as
+// writeString would apply them one by one.
+struct Write {
+    QString section;
+    QString key;
+    QString value;
+};
+bool writeStrings(const QString& file, const std::vector<Write>& writes);
 bool deleteKey(const QString& file, const QString& section, const QString& key);
 bool deleteSection(const QString& file, const QString& section);
 

@@ -82,18 +82,19 @@ int LibraryFile::FindLibraryEntry(const QString& name) const
 
 bool LibraryFile::WriteLibraryEntry(const QString& name, int index, int columns, int rows)
 {
+    std::vector<profile::Write> writes;
     const int count = this->count();
     if (index <= 0 || index > count) {
         if (count >= kMaxEntries)
             return false;
         index = count + 1;
-        if (!profile::writeString(path_, kHeader, kCountKey, QString::number(index)))
-            return false;
+        writes.push_back({kHeader, kCountKey, QString::number(index)});
     }
     const QString section = sectionFor(index);
-    return profile::writeString(path_, section, kNameKey, name)
-        && profile::writeString(path_, section, kSizeKey,
-                                QStringLiteral("%1 %2").arg(columns).arg(rows));
+    writes.push_back({section, kNameKey, name});
+    writes.push_back({section, kSizeKey, QStringLiteral("%1 %2").arg(columns).arg(rows)});
+    // One rewrite for all three keys: the entry is never half recorded.
+    return profile::writeStrings(path_, writes);
 }
 
 QByteArray LibraryFile::layout(const std::vector<LibraryRecord>& records)

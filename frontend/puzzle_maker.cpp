@@ -143,13 +143,14 @@ bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
 
 bool PuzzleMaker::encodeThroughScratch(const ToolkitBitmap& picture, QByteArray& bytes)
 {
+    // The scratch file holds exactly the bytes that go into the puzzle. It is
+    // scratch, so it is overwritten in place rather than through a new file.
     const QString scratch = folders_.scratchPicture();
-    if (!imaging::save(scratch, picture, imaging::kFormatJpeg, 24, 50))
-        return failed(QStringLiteral("Cannot write the scratch picture \"%1\".").arg(scratch));
+    bytes = imaging::encode(picture, imaging::kFormatJpeg, 50);
     QFile f(scratch);
-    if (!f.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("Cannot read the scratch picture \"%1\".").arg(scratch));
-    bytes = f.readAll();
+    if (bytes.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()
+        || !f.flush())
+        return failed(QStringLiteral("Cannot write the scratch picture \"%1\".").arg(scratch));
     return true;
 }
 

@@ -77,21 +77,22 @@ bool PuzzleMaker::chooseGrid(int level, MakerUi& ui, int& c, int& r, int& cell)
     const int h = workingImage.height();
     if (level >= Easy && level <= Hard) {
         cell = kLevelCells[level];
-        // A picture smaller than a cell still makes one column or row; it is
-        // stretched to the cell.
-        c = std::max(1, w / cell);
-        r = std::max(1, h / cell);
-        return true;
-    }
-    if (level != Custom)
+        c = w / cell;
+        r = h / cell;
+    } else if (level == Custom) {
+        if (!ui.chooseCustomLevel(w, h, r, c, cell))
+            return false;
+    } else {
         return failed(QStringLiteral("There is no level %1.").arg(level));
-    if (!ui.chooseCustomLevel(w, h, r, c, cell))
-        return false;
+    }
+    // A picture smaller than a cell still makes one column or row; it is
+    // stretched to the cell.
     c = std::max(1, c);
     r = std::max(1, r);
     if (cell < 1 || qint64(c) * cell > kMaxSide || qint64(r) * cell > kMaxSide
         || qint64(c) * r > kMaxPieces)
-        return failed(QStringLiteral("A grid of %1 x %2 pieces of %3 pixels cannot be made.").arg(c).arg(r).arg(cell));
+        return failed(QStringLiteral("A grid of %1 x %2 pieces of %3 pixels is larger than the player can open.")
+                          .arg(c).arg(r).arg(cell));
     return true;
 }
 

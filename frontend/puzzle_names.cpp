@@ -24,6 +24,10 @@ QString whyNotUsable(const QString& name)
         if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
             return QStringLiteral("A puzzle name cannot contain \"%1\".").arg(c);
     }
+    // The library's search reads an entry without a name as this word, so
+    // a puzzle of that name could never be found again.
+    if (name == QLatin1String("NUVARK_NULL"))
+        return QStringLiteral("\"NUVARK_NULL\" cannot be the name of a puzzle.");
     // The library file trims its values, so such a name would not read back
     // as the name of its files.
     if (name.front().isSpace() || name.back().isSpace())

@@ -74,6 +74,12 @@ TEST(Levels, CancelOrNonsenseChangesNothing)
     ASSERT_TRUE(m.maker.PrepareLevel(PuzzleMaker::Custom, m.ui));
     EXPECT_EQ(m.maker.pieces.size(), 1u);
 
+    // A working picture far beyond a fitted one is refused, not cut into
+    // more pieces than the player opens.
+    Maker huge(4800, 4800);
+    EXPECT_FALSE(huge.maker.PrepareLevel(PuzzleMaker::Hard, huge.ui));
+    EXPECT_FALSE(huge.maker.lastError().isEmpty());
+
     PuzzleMaker empty(m.tree.folders);
     EXPECT_FALSE(empty.PrepareLevel(PuzzleMaker::Easy, m.ui));
 }

@@ -161,7 +161,8 @@ TEST(WritePuzzle, UnusableNamesAreRefusedBeforeAnythingIsWritten)
     ASSERT_TRUE(m.maker.PrepareLevel(PuzzleMaker::Easy, m.ui));
     const auto before = m.everything();
     for (const QString& name : {QString(), QString("ThirteenChars"), QString("a/b"), QString("a\\b"),
-                                QString(" lead"), QString("trail "), QString("new\nline")}) {
+                                QString(" lead"), QString("trail "), QString("new\nline"),
+                                QString("NUVARK_NULL")}) {
         EXPECT_FALSE(m.maker.WritePuzzle(name, m.ui)) << name.toStdString();
         EXPECT_FALSE(m.maker.lastError().isEmpty());
     }

@@ -45,6 +45,7 @@ QStringList keys(const QString& file, const QString& section);
 // exactly as the functions above do for the file as it was when read.
 class Snapshot {
 public:
+    Snapshot() = default; // an empty file
     explicit Snapshot(const QString& file);
     QString readString(const QString& section, const QString& key,
                        const QString& def = QString(), int bufferSize = 0) const;

@@ -3,9 +3,14 @@
 #include "profile.h"
 #include "puzzle_names.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -46,6 +51,12 @@ std::vector<int> presentEntries(const profile::Snapshot& file, int limit)
     return out;
 }
 
+// The file read once, or nothing when it is not one we may read.
+profile::Snapshot snapshot(const LibraryFile& lib)
+{
+    return lib.usable() ? profile::Snapshot(lib.path()) : profile::Snapshot();
+}
+
 int storedCount(const profile::Snapshot& file)
 {
     const int n = file.readInt(kHeader, kCountKey, 0);
@@ -62,14 +73,22 @@ LibraryFile::LibraryFile(QString path)
 {
 }
 
+bool LibraryFile::usable() const
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path_).constData(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISREG(st.st_mode) && st.st_size <= kMaxBytes;
+}
+
 int LibraryFile::count() const
 {
-    return storedCount(profile::Snapshot(path_));
+    return storedCount(snapshot(*this));
 }
 
 int LibraryFile::FindLibraryEntry(const QString& name) const
 {
-    const profile::Snapshot file(path_);
+    const profile::Snapshot file = snapshot(*this);
     // Entries without a section read as missing names and never match, so
     // only the sections present need to be asked.
     for (const int i : presentEntries(file, storedCount(file))) {
@@ -82,6 +101,8 @@ int LibraryFile::FindLibraryEntry(const QString& name) const
 
 bool LibraryFile::WriteLibraryEntry(const QString& name, int index, int columns, int rows)
 {
+    if (!usable())
+        return false;
     std::vector<profile::Write> writes;
     const int count = this->count();
     if (index <= 0 || index > count) {
@@ -120,6 +141,9 @@ QByteArray LibraryFile::layout(const std::vector<LibraryRecord>& records)
 
 bool LibraryFile::RewriteLibrary(const std::vector<LibraryRecord>& records) const
 {
+    // A fifo or folder in the library's place is left alone.
+    if (QFileInfo::exists(path_) && !QFileInfo(path_).isFile())
+        return false;
     QSaveFile f(path_);
     // Unbuffered, so a short write is seen before the rename replaces the old file.
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -134,7 +158,7 @@ bool LibraryFile::RewriteLibrary(const std::vector<LibraryRecord>& records) cons
 
 std::vector<LibraryRecord> LibraryFile::readList(const QString& dataFolder) const
 {
-    const profile::Snapshot file(path_);
+    const profile::Snapshot file = snapshot(*this);
     const auto present = presentEntries(file, storedCount(file));
     const int last = present.empty() ? 0 : present.back();
     std::vector<LibraryRecord> out;
@@ -155,5 +179,5 @@ std::vector<LibraryRecord> LibraryFile::readList(const QString& dataFolder) cons
 
 bool LibraryFile::renameEntry(int index, const QString& newName)
 {
-    return index >= 1 && profile::writeString(path_, sectionFor(index), kNameKey, newName);
+    return index >= 1 && usable() && profile::writeString(path_, sectionFor(index), kNameKey, newName);
 }

@@ -27,8 +27,16 @@ public:
     // The list cannot number more entries than its 16-bit count holds.
     static constexpr int kMaxEntries = 32767;
 
+    // A list of the most entries its count can number stays far below this;
+    // a larger file is no library of ours and is neither read nor written.
+    static constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
+
     explicit LibraryFile(QString path);
     const QString& path() const { return path_; }
+
+    // True when the file is missing (an empty library) or a regular file of
+    // a library's size; a fifo, a folder or a huge file is not used at all.
+    bool usable() const;
 
     // The number stored in the header; 0 for a missing or unreadable file.
     // A count that cannot be an entry number (negative, or past kMaxEntries)

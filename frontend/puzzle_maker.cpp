@@ -167,6 +167,9 @@ bool PuzzleMaker::checkWritable(const QString& name)
     if (!writableFolder(folders_.program))
         return failed(QStringLiteral("Cannot write puzzle \"%1\": the program folder \"%2\" is not writable.")
                           .arg(name, folders_.program));
+    if (!library().usable())
+        return failed(QStringLiteral("Cannot write puzzle \"%1\": \"%2\" is not a puzzle library.")
+                          .arg(name, folders_.libraryFile));
     return true;
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Library {
@@ -152,6 +154,28 @@ TEST(LibraryFile, DamagedFilesNeverCrashNorRunAway)
     lib.put(big);
     EXPECT_EQ(lib.file.FindLibraryEntry("p19999"), 19999);
     EXPECT_EQ(lib.file.readList("/d/").size(), 20000u);
+}
+
+TEST(LibraryFile, WhatIsNoLibraryIsNeitherReadNorWritten)
+{
+    Library lib;
+    // Far larger than any library: left as it is.
+    QByteArray huge = "[Puzzle]\r\nPuzzle_Count=1\r\n[Puzzle1]\r\nName=A\r\n";
+    huge += QByteArray(LibraryFile::kMaxBytes, ';');
+    lib.put(huge);
+    EXPECT_FALSE(lib.file.usable());
+    EXPECT_EQ(lib.file.FindLibraryEntry("A"), 0);
+    EXPECT_FALSE(lib.file.WriteLibraryEntry("B", 0, 1, 1));
+    EXPECT_EQ(lib.bytes().size(), huge.size());
+
+    // A fifo would block a reader for ever.
+    QFile::remove(lib.path);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(lib.path).constData(), 0600), 0);
+    EXPECT_FALSE(lib.file.usable());
+    EXPECT_EQ(lib.file.count(), 0);
+    EXPECT_TRUE(lib.file.readList("/d/").empty());
+    EXPECT_FALSE(lib.file.WriteLibraryEntry("B", 0, 1, 1));
+    EXPECT_FALSE(lib.file.RewriteLibrary({}));
 }
 
 TEST(LibraryFile, AFullListRefusesAnotherEntry)

@@ -197,6 +197,12 @@ TEST(WritePuzzle, UnwritableFoldersFailClearly)
     EXPECT_TRUE(blocked2.lastError().contains("program folder")) << blocked2.lastError().toStdString();
     EXPECT_TRUE(m.tree.dataFiles().isEmpty());
 
+    // A folder where the library should be: refused before any file is written.
+    QDir().mkpath(m.tree.folders.libraryFile);
+    EXPECT_FALSE(m.maker.WritePuzzle("Beach", m.ui));
+    EXPECT_TRUE(m.maker.lastError().contains("library")) << m.maker.lastError().toStdString();
+    EXPECT_TRUE(m.tree.dataFiles().isEmpty());
+
     // Nothing prepared yet.
     PuzzleMaker fresh(m.tree.folders);
     EXPECT_FALSE(fresh.WritePuzzle("Beach", m.ui));

@@ -46,20 +46,37 @@ bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel)
     return decode(reader, bmp, bitsPerPixel);
 }
 
+QByteArray encode(const ToolkitBitmap& bmp, int format, int quality)
+{
+    QByteArray bytes;
+    if (bmp.isNull())
+        return bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format == kFormatBmp ? "bmp" : "jpeg");
+    if (format != kFormatBmp)
+        writer.setQuality(quality > 0 ? quality : 75);
+    // Both formats store 24-bit colour. The JPEG encoder takes 32-bit pixels
+    // as they are, so only BMP needs the converted copy.
+    const bool direct = format != kFormatBmp && bmp.image.format() == QImage::Format_RGB32;
+    if (!writer.write(direct ? bmp.image : bmp.image.convertToFormat(QImage::Format_RGB888)))
+        bytes.clear();
+    return bytes;
+}
+
 bool save(const QString& path, const ToolkitBitmap& bmp, int format, int, int quality)
 {
-    if (bmp.isNull())
+    const QByteArray bytes = encode(bmp, format, quality);
+    if (bytes.isEmpty())
         return false;
     QSaveFile file(path);
     // Unbuffered, so a short write is seen before the rename replaces the old file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    QImageWriter writer(&file, format == kFormatBmp ? "bmp" : "jpeg");
-    if (format != kFormatBmp)
-        writer.setQuality(quality > 0 ? quality : 75);
-    // Both formats store 24-bit colour.
-    if (!writer.write(bmp.image.convertToFormat(QImage::Format_RGB888)))
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
         return false;
+    }
     return file.commit();
 }
 

@@ -35,6 +35,8 @@ constexpr qint64 kMaxPixels = 64ll * 1024 * 1024;
 // bitsPerPixel 24 converts to 24-bit colour; 0 keeps and reports the file's own depth.
 bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel);
 bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel);
+// The bytes save() would write: a complete image file in memory.
+QByteArray encode(const ToolkitBitmap& bmp, int format, int quality);
 // quality 1..100 for JPEG (0 means the default of 75); BMP ignores it.
 bool save(const QString& path, const ToolkitBitmap& bmp, int format, int bitsPerPixel, int quality);
 bool create(ToolkitBitmap& bmp, int width, int height, int bitsPerPixel = 24);

@@ -19,7 +19,10 @@ std::vector<QString> readLines(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxProfileBytes)
         return lines;
-    const QString all = QString::fromUtf8(f.readAll());
+    // With its length: the QByteArray overload stops at the first NUL byte,
+    // and a write would then drop everything after it.
+    const QByteArray bytes = f.readAll();
+    const QString all = QString::fromUtf8(bytes.constData(), bytes.size());
     const QStringList parts = all.split(QLatin1Char('\n'));
     lines.reserve(parts.size());
     for (QString l : parts) {
@@ -125,6 +128,27 @@ int findKey(const std::vector<QString>& lines, Range r, const QString& key)
     return -1;
 }
 
+// The leading decimal integer of a value, as the C runtime reads it.
+int parseInt(const QString& v, int def)
+{
+    if (v.isEmpty())
+        return def;
+    int i = 0;
+    bool negative = false;
+    if (v[0] == QLatin1Char('-') || v[0] == QLatin1Char('+')) {
+        negative = v[0] == QLatin1Char('-');
+        ++i;
+    }
+    qint64 n = 0;
+    for (; i < v.size() && v[i].isDigit() && v[i].unicode() < 128; ++i) {
+        n = n * 10 + (v[i].unicode() - '0');
+        if (n > 0xFFFFFFFFLL)
+            n = 0xFFFFFFFFLL;
+    }
+    // Like the C runtime, an overflowing value wraps into 32 bits.
+    return int(quint32(negative ? -n : n));
+}
+
 } // namespace
 
 QString readString(const QString& file, const QString& section, const QString& key,
@@ -145,35 +169,20 @@ QString readString(const QString& file, const QString& section, const QString& k
 
 int readInt(const QString& file, const QString& section, const QString& key, int def)
 {
-    const QString v = readString(file, section, key, QString());
-    if (v.isEmpty())
-        return def;
-    int i = 0;
-    bool negative = false;
-    if (v[0] == QLatin1Char('-') || v[0] == QLatin1Char('+')) {
-        negative = v[0] == QLatin1Char('-');
-        ++i;
-    }
-    qint64 n = 0;
-    for (; i < v.size() && v[i].isDigit() && v[i].unicode() < 128; ++i) {
-        n = n * 10 + (v[i].unicode() - '0');
-        if (n > 0xFFFFFFFFLL)
-            n = 0xFFFFFFFFLL;
-    }
-    // Like the C runtime, an overflowing value wraps into 32 bits.
-    return int(quint32(negative ? -n : n));
+    return parseInt(readString(file, section, key, QString()), def);
 }
 
-bool writeString(const QString& file, const QString& section, const QString& key,
-                 const QString& value)
+namespace {
+
+void applyWrite(std::vector<QString>& lines, const QString& section, const QString& key,
+                const QString& value)
 {
-    auto lines = readLines(file);
     const QString entry = key + QLatin1Char('=') + value;
     const Range r = findSection(lines, section);
     if (r.begin < 0) {
         lines.push_back(QLatin1Char('[') + section + QLatin1Char(']'));
         lines.push_back(entry);
-        return writeLines(file, lines);
+        return;
     }
     const int k = findKey(lines, r, key);
     if (k >= 0) {
@@ -186,6 +195,23 @@ bool writeString(const QString& file, const QString& section, const QString& key
             --at;
         lines.insert(lines.begin() + at, entry);
     }
+}
+
+} // namespace
+
+bool writeString(const QString& file, const QString& section, const QString& key,
+                 const QString& value)
+{
+    auto lines = readLines(file);
+    applyWrite(lines, section, key, value);
+    return writeLines(file, lines);
+}
+
+bool writeStrings(const QString& file, const std::vector<Write>& writes)
+{
+    auto lines = readLines(file);
+    for (const Write& w : writes)
+        applyWrite(lines, w.section, w.key, w.value);
     return writeLines(file, lines);
 }
 
@@ -229,6 +255,58 @@ QStringList keys(const QString& file, const QString& section)
     for (int i = r.begin + 1; r.begin >= 0 && i < r.end; ++i)
         if (!isComment(lines[i]))
             out << keyOf(lines[i]);
+    return out;
+}
+
+Snapshot::Snapshot(const QString& file)
+    : lines_(readLines(file))
+{
+    for (int i = 0; i < int(lines_.size()); ++i) {
+        const auto s = sectionOf(lines_[i]);
+        if (!s)
+            continue;
+        int end = i + 1;
+        while (end < int(lines_.size()) && !sectionOf(lines_[end]))
+            ++end;
+        // Later sections of the same name are never read, as with the file functions.
+        const QString name = s->toCaseFolded();
+        if (!sections_.contains(name))
+            sections_.insert(name, {i, end});
+        i = end - 1;
+    }
+}
+
+QString Snapshot::readString(const QString& section, const QString& key, const QString& def,
+                             int bufferSize) const
+{
+    QString v = def;
+    const auto it = sections_.constFind(section.toCaseFolded());
+    if (it != sections_.constEnd()) {
+        const int k = findKey(lines_, Range{it->first, it->second}, key);
+        if (k >= 0)
+            v = valueOf(lines_[k]);
+    }
+    if (bufferSize > 0 && v.size() > bufferSize - 1)
+        v.truncate(bufferSize - 1);
+    return v;
+}
+
+int Snapshot::readInt(const QString& section, const QString& key, int def) const
+{
+    return parseInt(readString(section, key, QString()), def);
+}
+
+bool Snapshot::hasSection(const QString& section) const
+{
+    return sections_.contains(section.toCaseFolded());
+}
+
+QStringList Snapshot::sections() const
+{
+    QStringList out;
+    for (const QString& l : lines_)
+        if (const auto s = sectionOf(l))
+            out << *s;
     return out;
 }
 

@@ -4,8 +4,12 @@
 // may be quoted, a write replaces one key and keeps the rest of the file, and
 // lines are written with CR LF.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <utility>
+#include <vector>
 
 namespace profile {
 
@@ -22,10 +26,37 @@ int readInt(const QString& file, const QString& section, const QString& key, int
 // Writes one key, creating the file and the section when needed.
 bool writeString(const QString& file, const QString& section, const QString& key,
                  const QString& value);
+// Several keys with one rewrite of the file, applied in order as
+// writeString would apply them one by one.
+struct Write {
+    QString section;
+    QString key;
+    QString value;
+};
+bool writeStrings(const QString& file, const std::vector<Write>& writes);
 bool deleteKey(const QString& file, const QString& section, const QString& key);
 bool deleteSection(const QString& file, const QString& section);
 
 QStringList sections(const QString& file);
 QStringList keys(const QString& file, const QString& section);
+
+// A file read once for many look-ups: a reader that asks for thousands of
+// keys would otherwise parse the whole file for every one of them. Answers
+// exactly as the functions above do for the file as it was when read.
+class Snapshot {
+public:
+    Snapshot() = default; // an empty file
+    explicit Snapshot(const QString& file);
+    QString readString(const QString& section, const QString& key,
+                       const QString& def = QString(), int bufferSize = 0) const;
+    int readInt(const QString& section, const QString& key, int def) const;
+    bool hasSection(const QString& section) const;
+    QStringList sections() const;
+
+private:
+    std::vector<QString> lines_;
+    // Case-folded section name -> lines [begin, end) of its first occurrence.
+    QHash<QString, std::pair<int, int>> sections_;
+};
 
 } // namespace profile

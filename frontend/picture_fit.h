@@ -1,0 +1,35 @@
+#pragma once
+// Getting a picture the way users have it into the size puzzles are made
+// from: at most 640 x 480, never enlarged, and always a decoded JPEG, because
+// every picture passes through the scratch JPEG file at quality 100.
+
+#include "imaging.h"
+
+#include <QSize>
+#include <QString>
+
+namespace picture_fit {
+
+constexpr int kMaxWidth = 640;
+constexpr int kMaxHeight = 480;
+
+// The size a picture of `size` is brought to. The factors are single
+// precision on purpose: an 800 x 600 picture becomes 639 x 480, as it always
+// has, so a picture gives the same puzzle it gave before.
+QSize fittedSize(QSize size);
+
+// Reads a picture file: turned upright by its EXIF orientation, and decoded
+// straight at its fitted size, so a camera photo far beyond the decoder's
+// memory limit still loads. A file that is no picture, or one of a single
+// pixel row or column, is refused with a sentence in `why`.
+bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why = nullptr);
+
+// Brings the picture to its fitted size and passes it through the scratch
+// JPEG; on success `picture` is the decoded scratch file.
+bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString* why = nullptr);
+
+// Both steps, for a picture file.
+bool loadAndFit(const QString& path, const QString& scratchPath, ToolkitBitmap& picture,
+                QString* why = nullptr);
+
+} // namespace picture_fit

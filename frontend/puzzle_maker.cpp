@@ -1,0 +1,282 @@
+#include "puzzle_maker.h"
+
+#include "maker_ui.h"
+#include "picture_fit.h"
+#include "puzzle_file.h"
+#include "puzzle_names.h"
+#include "puzzle_shading.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Cell sizes of easy, normal and hard.
+constexpr int kLevelCells[] = {96, 72, 48};
+
+// True when both paths name one file: on a file system that ignores case,
+// "cat.puz" is the "Cat.puz" just written and must not be removed.
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
+        && ::stat(QFile::encodeName(b).constData(), &sb) == 0
+        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool writableFolder(const QString& folder)
+{
+    const QFileInfo f(folder);
+    return f.isDir() && f.isWritable();
+}
+
+} // namespace
+
+PuzzleMaker::PuzzleMaker(SuiteFolders folders)
+    : folders_(std::move(folders))
+{
+}
+
+PuzzleMaker::~PuzzleMaker() = default;
+
+bool PuzzleMaker::failed(const QString& why)
+{
+    error_ = why;
+    return false;
+}
+
+bool PuzzleMaker::LoadFromPath(const QString& path)
+{
+    error_.clear();
+    ToolkitBitmap picture;
+    if (!picture_fit::loadAndFit(path, folders_.scratchPicture(), picture, &error_)) {
+        imaging::release(workingImage);
+        return false;
+    }
+    workingImage = std::move(picture);
+    return true;
+}
+
+bool PuzzleMaker::LoadFromPicture(ToolkitBitmap picture)
+{
+    error_.clear();
+    if (!picture_fit::fitAndNormalise(picture, folders_.scratchPicture(), &error_)) {
+        imaging::release(workingImage);
+        return false;
+    }
+    workingImage = std::move(picture);
+    return true;
+}
+
+bool PuzzleMaker::chooseGrid(int level, MakerUi& ui, int& c, int& r, int& cell)
+{
+    const int w = workingImage.width();
+    const int h = workingImage.height();
+    if (level >= Easy && level <= Hard) {
+        cell = kLevelCells[level];
+        c = w / cell;
+        r = h / cell;
+    } else if (level == Custom) {
+        if (!ui.chooseCustomLevel(w, h, r, c, cell))
+            return false;
+    } else {
+        return failed(QStringLiteral("There is no level %1.").arg(level));
+    }
+    // A picture smaller than a cell still makes one column or row; it is
+    // stretched to the cell.
+    c = std::max(1, c);
+    r = std::max(1, r);
+    if (cell < 1 || qint64(c) * cell > kMaxSide || qint64(r) * cell > kMaxSide
+        || qint64(c) * r > kMaxPieces)
+        return failed(QStringLiteral("A grid of %1 x %2 pieces of %3 pixels is larger than the player can open.")
+                          .arg(c).arg(r).arg(cell));
+    return true;
+}
+
+bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
+{
+    error_.clear();
+    if (workingImage.isNull())
+        return failed(QStringLiteral("There is no picture to make a puzzle of; choose one first."));
+    int c = 0, r = 0, cell = 0;
+    if (!chooseGrid(level, ui, c, r, cell))
+        return false;
+    columns = c;
+    rows = r;
+    pieceSize = cell;
+    const int count = c * r;
+
+    ui.progressStart(count * 7 + 40);
+    imaging::copy(puzzleImage, workingImage);
+    ui.progressAdvance(10);
+    imaging::resize(puzzleImage, c * cell, r * cell);
+    if (puzzleImage.image.format() != QImage::Format_RGB32)
+        puzzleImage.image = puzzleImage.image.convertToFormat(QImage::Format_RGB32);
+    ui.progressAdvance(30);
+
+    // The generator is never seeded here: the shapes follow on from wherever
+    // the program's sequence stands.
+    pieces.clear();
+    pieces.reserve(size_t(count));
+    std::vector<CPiece*> made;
+    made.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        auto piece = std::make_unique<CPiece>();
+        ChooseEdges(*piece, c, r, i % c, i / c, made, cell);
+        made.push_back(piece.get());
+        pieces.push_back(std::move(piece));
+        ui.progressAdvance(1);
+    }
+    for (int i = 0; i < count; ++i) {
+        pieces[size_t(i)]->buildOutline(cell, i % c, i / c);
+        ui.progressAdvance(1);
+    }
+    for (const auto& piece : pieces) {
+        puzzle_shading::shadePiece(puzzleImage.image, *piece, cell);
+        ui.progressAdvance(5);
+    }
+    ui.progressEnd();
+    return true;
+}
+
+bool PuzzleMaker::encodeThroughScratch(const ToolkitBitmap& picture, QByteArray& bytes)
+{
+    // The scratch file holds exactly the bytes that go into the puzzle. It is
+    // scratch, so it is overwritten in place rather than through a new file.
+    const QString scratch = folders_.scratchPicture();
+    bytes = imaging::encode(picture, imaging::kFormatJpeg, 50);
+    QFile f(scratch);
+    if (bytes.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()
+        || !f.flush())
+        return failed(QStringLiteral("Cannot write the scratch picture \"%1\".").arg(scratch));
+    return true;
+}
+
+bool PuzzleMaker::checkWritable(const QString& name)
+{
+    if (!QFileInfo(folders_.data).isDir() && !QDir().mkpath(folders_.data))
+        return failed(QStringLiteral("Cannot create the data folder \"%1\".").arg(folders_.data));
+    if (!writableFolder(folders_.data))
+        return failed(QStringLiteral("Cannot write puzzle \"%1\": the data folder \"%2\" is not writable.")
+                          .arg(name, folders_.data));
+    // The library and the scratch picture are replaced through new files
+    // beside them, so the program folder itself must take new files.
+    if (!writableFolder(folders_.program))
+        return failed(QStringLiteral("Cannot write puzzle \"%1\": the program folder \"%2\" is not writable.")
+                          .arg(name, folders_.program));
+    if (!library().usable())
+        return failed(QStringLiteral("Cannot write puzzle \"%1\": \"%2\" is not a puzzle library.")
+                          .arg(name, folders_.libraryFile));
+    return true;
+}
+
+bool PuzzleMaker::WritePuzzle(const QString& name, MakerUi& ui)
+{
+    error_.clear();
+    written_.clear();
+    if (const QString why = puzzle_names::whyNotUsable(name); !why.isEmpty())
+        return failed(why);
+    if (pieces.empty() || puzzleImage.isNull() || workingImage.isNull())
+        return failed(QStringLiteral("There is no puzzle to write yet; choose a picture and a level first."));
+    if (!checkWritable(name))
+        return false;
+    // Any spelling of the name is this puzzle.
+    if (!puzzle_names::spellingsOf(folders_.data, name + QStringLiteral(".puz")).isEmpty()
+        && !ui.confirmOverwrite())
+        return false;
+
+    QByteArray picture, guide;
+    if (!encodeThroughScratch(puzzleImage, picture))
+        return false;
+    // The guide picture is stored at the size of the puzzle picture.
+    imaging::resize(workingImage, puzzleImage.width(), puzzleImage.height());
+    if (!encodeThroughScratch(workingImage, guide))
+        return false;
+
+    PuzzleFileData data;
+    data.columns = columns;
+    data.rows = rows;
+    data.cellSize = pieceSize;
+    data.picture = std::move(picture);
+    data.guide = std::move(guide);
+    data.rotationAllowed = rotation;
+    data.pieces.reserve(pieces.size());
+    for (const auto& piece : pieces)
+        data.pieces.push_back(piece->record());
+
+    // Written beside and renamed into place: a failure never leaves half a
+    // puzzle, and the old one stays until the new one is whole.
+    const QString puz = puzzlePath(name);
+    if (!puzzle_file::writeFile(puz, data))
+        return failed(QStringLiteral("Cannot write the puzzle file \"%1\".").arg(puz));
+    written_ << puz;
+
+    const QString bmp = folders_.data + name + QStringLiteral(".bmp");
+    if (!WriteThumbnail(bmp))
+        return failed(QStringLiteral("Cannot write the thumbnail \"%1\".").arg(bmp));
+    written_ << bmp;
+
+    LibraryFile lib = library();
+    if (!lib.WriteLibraryEntry(name, lib.FindLibraryEntry(name), columns, rows))
+        return failed(QStringLiteral("Cannot record puzzle \"%1\" in the library \"%2\".").arg(name, lib.path()));
+    written_ << lib.path();
+
+    removeOldFiles(name);
+    return true;
+}
+
+void PuzzleMaker::removeOldFiles(const QString& name)
+{
+    const QString exact[] = {name + QStringLiteral(".puz"), name + QStringLiteral(".bmp")};
+    // A remade puzzle starts a fresh game, and its package would still carry
+    // the old pieces, so both go in every spelling.
+    const QString stale[] = {name + QStringLiteral("0.sav"), name + QStringLiteral("Puz.run")};
+    for (const QString& file : exact) {
+        const QString kept = folders_.data + file;
+        for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
+            if (other != file && !sameFile(folders_.data + other, kept))
+                QFile::remove(folders_.data + other);
+    }
+    for (const QString& file : stale)
+        for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
+            QFile::remove(folders_.data + other);
+}
+
+QSize PuzzleMaker::thumbnailSize(QSize s)
+{
+    const int w = s.width();
+    const int h = s.height();
+    if (w <= 0 || h <= 0)
+        return QSize();
+    if (w > h)
+        return QSize(100, std::max(1, int(float(h) / (float(w) * 0.01f))));
+    return QSize(std::max(1, int(float(w) / (float(h) * 0.01f))), 100);
+}
+
+bool PuzzleMaker::WriteThumbnail(const QString& path) const
+{
+    if (workingImage.isNull())
+        return false;
+    ToolkitBitmap thumbnail;
+    imaging::copy(thumbnail, workingImage);
+    const QSize size = thumbnailSize(thumbnail.image.size());
+    return imaging::resize(thumbnail, size.width(), size.height())
+        && imaging::save(path, thumbnail, imaging::kFormatBmp, 24, 0);
+}
+
+const ToolkitBitmap& PuzzleMaker::MakeWorkingPreview()
+{
+    if (!workingImage.isNull())
+        imaging::copy(workingPreview, workingImage);
+    return workingPreview;
+}
+
+const ToolkitBitmap& PuzzleMaker::MakePuzzlePreview()
+{
+    if (!puzzleImage.isNull())
+        imaging::copy(puzzlePreview, puzzleImage);
+    return puzzlePreview;
+}

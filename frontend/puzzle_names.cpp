@@ -1,0 +1,49 @@
+#include "puzzle_names.h"
+
+#include <QDir>
+
+namespace puzzle_names {
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString whyNotUsable(const QString& name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("Please give a name for the puzzle first!");
+    if (name.size() > kMaxLength)
+        return QStringLiteral("A puzzle name has at most %1 characters.").arg(kMaxLength);
+    for (const QChar c : name) {
+        // "/" cannot be in a file name, and "\\" is a folder separator to the
+        // archive tools and Windows machines puzzles travel to; control
+        // characters would break the library file's lines.
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return QStringLiteral("A puzzle name cannot contain control characters.");
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\'))
+            return QStringLiteral("A puzzle name cannot contain \"%1\".").arg(c);
+    }
+    // The library's search reads an entry without a name as this word, so
+    // a puzzle of that name could never be found again.
+    if (name == QLatin1String("NUVARK_NULL"))
+        return QStringLiteral("\"NUVARK_NULL\" cannot be the name of a puzzle.");
+    // The library file trims its values, so such a name would not read back
+    // as the name of its files.
+    if (name.front().isSpace() || name.back().isSpace())
+        return QStringLiteral("A puzzle name cannot begin or end with a blank.");
+    return QString();
+}
+
+QStringList spellingsOf(const QString& folder, const QString& fileName)
+{
+    QStringList out;
+    const QDir dir(folder);
+    // Listing the folder costs one read however many puzzles it holds.
+    for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (sameName(f, fileName))
+            out << f;
+    return out;
+}
+
+} // namespace puzzle_names

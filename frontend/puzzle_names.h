@@ -1,0 +1,22 @@
+#pragma once
+// Puzzle names: what a name may be, and how two names compare. A name is the
+// base name of the puzzle's files and its key in the library; "Cat" and "cat"
+// are one puzzle, so every comparison ignores case, files included.
+
+#include <QString>
+#include <QStringList>
+
+namespace puzzle_names {
+
+constexpr int kMaxLength = 12;
+
+bool sameName(const QString& a, const QString& b);
+
+// Empty when the name can be used, else a sentence saying why not.
+QString whyNotUsable(const QString& name);
+
+// The names of the files in `folder` that are `fileName` without regard to
+// case (the exact spelling included when it exists).
+QStringList spellingsOf(const QString& folder, const QString& fileName);
+
+} // namespace puzzle_names

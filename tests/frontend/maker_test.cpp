@@ -1,0 +1,232 @@
+// Writing a puzzle's files: what lands on disk, what the player reads back,
+// remaking under a known name (in any spelling), and refusals.
+#include "frontend_fixture.h"
+#include "library_file.h"
+#include "puzzle_file.h"
+#include "puzzle_maker.h"
+#include "test_files.h"
+#include "tile_mender_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+struct Making {
+    SuiteTree tree;
+    PuzzleMaker maker{tree.folders};
+    ScriptedUi ui;
+    QString picture = tree.dir.filePath(QStringLiteral("beach.png"));
+
+    explicit Making(int w = 640, int h = 480)
+    {
+        testfiles::patternImage(w, h).save(picture, "png");
+    }
+    bool make(const QString& name, int level = PuzzleMaker::Hard)
+    {
+        return maker.LoadFromPath(picture) && maker.PrepareLevel(level, ui) && maker.WritePuzzle(name, ui);
+    }
+    std::map<QString, QByteArray> everything() const
+    {
+        std::map<QString, QByteArray> out;
+        for (const QString& f : tree.dataFiles())
+            out[f] = fileBytes(tree.data(f));
+        out["ini"] = fileBytes(tree.folders.libraryFile);
+        out["scratch"] = fileBytes(tree.folders.scratchPicture());
+        return out;
+    }
+};
+
+std::vector<PieceRecord> records(const PuzzleMaker& m)
+{
+    std::vector<PieceRecord> out;
+    for (const auto& p : m.pieces)
+        out.push_back(p->record());
+    return out;
+}
+
+} // namespace
+
+TEST(WritePuzzle, WritesThePuzzleTheThumbnailAndTheLibraryEntry)
+{
+    Making m;
+    m.maker.SetRotation(0);
+    ASSERT_TRUE(m.make("Beach")) << m.maker.lastError().toStdString();
+    EXPECT_EQ(m.tree.dataFiles(), (QStringList{"Beach.bmp", "Beach.puz"}));
+    EXPECT_EQ(m.maker.writtenFiles(),
+              (QStringList{m.tree.data("Beach.puz"), m.tree.data("Beach.bmp"), m.tree.folders.libraryFile}));
+
+    PuzzleFileData d;
+    ASSERT_EQ(puzzle_file::readFile(m.tree.data("Beach.puz"), d), puzzle_file::ReadResult::Ok);
+    EXPECT_EQ(d.columns, 13);
+    EXPECT_EQ(d.rows, 10);
+    EXPECT_EQ(d.cellSize, 48);
+    EXPECT_EQ(d.rotationAllowed, 0);
+    EXPECT_EQ(d.pieces, records(m.maker));
+    // Both stored pictures are JPEGs of the puzzle's size.
+    ToolkitBitmap picture, guide;
+    ASSERT_TRUE(imaging::loadFromData(d.picture, picture, 24));
+    ASSERT_TRUE(imaging::loadFromData(d.guide, guide, 24));
+    EXPECT_EQ(picture.image.size(), QSize(624, 480));
+    EXPECT_EQ(guide.image.size(), QSize(624, 480));
+    EXPECT_EQ(d.picture.left(2), QByteArray("\xFF\xD8"));
+    EXPECT_EQ(m.maker.workingImage.image.size(), QSize(624, 480));
+
+    ToolkitBitmap thumb;
+    ASSERT_TRUE(imaging::load(m.tree.data("Beach.bmp"), thumb, 0));
+    EXPECT_EQ(thumb.image.size(), QSize(100, 76));
+    EXPECT_EQ(thumb.bitsPerPixel, 24);
+
+    EXPECT_EQ(fileBytes(m.tree.folders.libraryFile),
+              QByteArray("[Puzzle]\r\nPuzzle_Count=1\r\n[Puzzle1]\r\nName=Beach\r\nSize=13 10\r\n"));
+}
+
+TEST(WritePuzzle, ThePlayerOpensItWithExactlyThePiecesCut)
+{
+    Making m;
+    ASSERT_TRUE(m.make("Beach", PuzzleMaker::Normal));
+    PlayerState state;
+    CTileMenderDoc doc(state);
+    QString error;
+    ASSERT_EQ(doc.open(m.tree.data("Beach.puz"), &error), CTileMenderDoc::OpenResult::Opened)
+        << error.toStdString();
+    EXPECT_EQ(doc.columns(), 8);
+    EXPECT_EQ(doc.rows(), 6);
+    EXPECT_EQ(doc.cellSize(), 72);
+    ASSERT_EQ(doc.boxList().size(), m.maker.pieces.size());
+    // Dealt in another order; matched by home cell.
+    for (const auto& p : doc.boxList()) {
+        const CPiece& made = *m.maker.pieces[size_t(p->row * 8 + p->column)];
+        EXPECT_EQ(p->record(), made.record());
+    }
+    EXPECT_EQ(doc.picture().image.size(), QSize(576, 432));
+}
+
+TEST(WritePuzzle, RemakingANameReusesItsEntryAndStartsAFreshGame)
+{
+    Making m;
+    ASSERT_TRUE(m.make("Beach", PuzzleMaker::Easy));
+    ASSERT_TRUE(m.make("Owl", PuzzleMaker::Easy));
+    putFile(m.tree.data("Beach0.sav"), "SA02");
+    putFile(m.tree.data("BeachPuz.run"), "old package");
+    putFile(m.tree.data("Owl0.sav"), "SA02");
+    EXPECT_EQ(m.ui.overwriteAsked, 0);
+
+    ASSERT_TRUE(m.make("Beach", PuzzleMaker::Hard));
+    EXPECT_EQ(m.ui.overwriteAsked, 1);
+    EXPECT_FALSE(m.tree.exists("Beach0.sav"));
+    EXPECT_FALSE(m.tree.exists("BeachPuz.run"));
+    EXPECT_TRUE(m.tree.exists("Owl0.sav"));
+    LibraryFile lib(m.tree.folders.libraryFile);
+    EXPECT_EQ(lib.count(), 2);
+    EXPECT_EQ(lib.FindLibraryEntry("Beach"), 1);
+    EXPECT_EQ(lib.readList(m.tree.folders.data)[0].sizeText, "13X10");
+}
+
+TEST(WritePuzzle, NamesIgnoreCaseAndTheNewSpellingReplacesTheOld)
+{
+    Making m;
+    ASSERT_TRUE(m.make("cat", PuzzleMaker::Easy));
+    putFile(m.tree.data("cat0.sav"), "SA02");
+    putFile(m.tree.data("CAT0.sav"), "SA02");
+    ASSERT_TRUE(m.make("Cat", PuzzleMaker::Normal));
+    EXPECT_EQ(m.ui.overwriteAsked, 1);
+    EXPECT_EQ(m.tree.dataFiles(), (QStringList{"Cat.bmp", "Cat.puz"}));
+    LibraryFile lib(m.tree.folders.libraryFile);
+    const auto list = lib.readList(m.tree.folders.data);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], (LibraryRecord{"Cat", "8X6", m.tree.data("Cat.bmp")}));
+}
+
+TEST(WritePuzzle, NoToTheOverwriteQuestionWritesNothingAtAll)
+{
+    Making m;
+    ASSERT_TRUE(m.make("Beach", PuzzleMaker::Easy));
+    putFile(m.tree.data("Beach0.sav"), "SA02");
+    const auto before = m.everything();
+    m.ui.overwrite = false;
+    ASSERT_TRUE(m.maker.PrepareLevel(PuzzleMaker::Hard, m.ui));
+    EXPECT_FALSE(m.maker.WritePuzzle("BEACH", m.ui));
+    EXPECT_TRUE(m.maker.lastError().isEmpty());
+    EXPECT_EQ(m.ui.overwriteAsked, 1);
+    EXPECT_EQ(m.everything(), before);
+}
+
+TEST(WritePuzzle, UnusableNamesAreRefusedBeforeAnythingIsWritten)
+{
+    Making m;
+    ASSERT_TRUE(m.maker.LoadFromPath(m.picture));
+    ASSERT_TRUE(m.maker.PrepareLevel(PuzzleMaker::Easy, m.ui));
+    const auto before = m.everything();
+    for (const QString& name : {QString(), QString("ThirteenChars"), QString("a/b"), QString("a\\b"),
+                                QString(" lead"), QString("trail "), QString("new\nline"),
+                                QString("NUVARK_NULL")}) {
+        EXPECT_FALSE(m.maker.WritePuzzle(name, m.ui)) << name.toStdString();
+        EXPECT_FALSE(m.maker.lastError().isEmpty());
+    }
+    EXPECT_EQ(m.everything(), before);
+    EXPECT_TRUE(m.maker.WritePuzzle("TwelveChars!", m.ui));
+    EXPECT_TRUE(m.maker.WritePuzzle("in  side", m.ui));
+}
+
+TEST(WritePuzzle, UnwritableFoldersFailClearly)
+{
+    Making m;
+    ASSERT_TRUE(m.maker.LoadFromPath(m.picture));
+    ASSERT_TRUE(m.maker.PrepareLevel(PuzzleMaker::Easy, m.ui));
+
+    // A data "folder" that is a file cannot be made or written into.
+    SuiteFolders noData = m.tree.folders;
+    putFile(m.tree.dir.filePath("DataFile"), "x");
+    noData.data = m.tree.dir.filePath("DataFile/");
+    PuzzleMaker blocked(noData);
+    blocked.workingImage = m.maker.workingImage;
+    ASSERT_TRUE(blocked.PrepareLevel(PuzzleMaker::Easy, m.ui));
+    EXPECT_FALSE(blocked.WritePuzzle("Beach", m.ui));
+    EXPECT_TRUE(blocked.lastError().contains("data folder")) << blocked.lastError().toStdString();
+
+    SuiteFolders noProgram = m.tree.folders;
+    noProgram.program = m.tree.dir.filePath("DataFile/Bin/");
+    noProgram.libraryFile = noProgram.program + "puzzle.ini";
+    PuzzleMaker blocked2(noProgram);
+    blocked2.workingImage = m.maker.workingImage;
+    ASSERT_TRUE(blocked2.PrepareLevel(PuzzleMaker::Easy, m.ui));
+    EXPECT_FALSE(blocked2.WritePuzzle("Beach", m.ui));
+    EXPECT_TRUE(blocked2.lastError().contains("program folder")) << blocked2.lastError().toStdString();
+    EXPECT_TRUE(m.tree.dataFiles().isEmpty());
+
+    // A folder where the library should be: refused before any file is written.
+    QDir().mkpath(m.tree.folders.libraryFile);
+    EXPECT_FALSE(m.maker.WritePuzzle("Beach", m.ui));
+    EXPECT_TRUE(m.maker.lastError().contains("library")) << m.maker.lastError().toStdString();
+    EXPECT_TRUE(m.tree.dataFiles().isEmpty());
+
+    // Nothing prepared yet.
+    PuzzleMaker fresh(m.tree.folders);
+    EXPECT_FALSE(fresh.WritePuzzle("Beach", m.ui));
+    EXPECT_FALSE(fresh.lastError().isEmpty());
+    EXPECT_FALSE(fresh.WriteThumbnail(m.tree.data("x.bmp")));
+}
+
+TEST(PuzzleMaker, StartValuesAndPreviews)
+{
+    Making m;
+    EXPECT_EQ(m.maker.columns, 5);
+    EXPECT_EQ(m.maker.rows, 5);
+    EXPECT_EQ(m.maker.pieceSize, 64);
+    EXPECT_EQ(m.maker.rotation, 1);
+    EXPECT_TRUE(m.maker.MakeWorkingPreview().isNull());
+    EXPECT_TRUE(m.maker.MakePuzzlePreview().isNull());
+
+    ASSERT_TRUE(m.maker.LoadFromPath(m.picture));
+    EXPECT_EQ(m.maker.MakeWorkingPreview().image.size(), QSize(640, 480));
+    ASSERT_TRUE(m.maker.PrepareLevel(PuzzleMaker::Normal, m.ui));
+    EXPECT_EQ(m.maker.MakePuzzlePreview().image, m.maker.puzzleImage.image);
+
+    // A failed load leaves no working picture, and the previews as they were.
+    EXPECT_FALSE(m.maker.LoadFromPath(m.tree.dir.filePath("missing.jpg")));
+    EXPECT_TRUE(m.maker.workingImage.isNull());
+    EXPECT_EQ(m.maker.MakeWorkingPreview().image.size(), QSize(640, 480));
+}

@@ -3,25 +3,35 @@
 #include "frontend_art.h"
 #include "message_box.h"
 #include "program_start.h"
+#include "puzzle_maker.h"
 #include "suite_font.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QUrl>
 #include <QWidget>
 
 
-CVorlinApp::CVorlinApp(const SuiteFolders& folders) : folders_(folders)
+CVorlinApp::CVorlinApp(const SuiteFolders& folders)
+    : folders_(folders), maker_(std::make_unique<PuzzleMaker>(folders))
 {
     initFrontendArt();
     QDir().mkpath(folders_.data);
     for (const char* name : {"MENU", "02_RADIO", "BAR_HELP", "BAR_ICON", "BAR_CLOSE"})
         shared_.insert(QLatin1String(name), frontendBitmap(QLatin1String(name)));
     font_ = makeFont(screenDpiY());
+    // Coming back to the program shows again what its caption button minimised.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        activation_ = QObject::connect(gui, &QGuiApplication::applicationStateChanged, gui,
+                                       [this](Qt::ApplicationState s) {
+                                           if (s == Qt::ApplicationActive)
+                                               restoreMinimised();
+                                       });
 }
 
-CVorlinApp::~CVorlinApp() = default;
+CVorlinApp::~CVorlinApp() { QObject::disconnect(activation_); }
 
 const QImage& CVorlinApp::sharedBitmap(const QString& name) const
 {

@@ -5,6 +5,8 @@
 
 #include "suite_folders.h"
 
+#include <memory>
+
 #include <QFont>
 #include <QHash>
 #include <QImage>
@@ -13,6 +15,7 @@
 
 #include <cstdint>
 
+class PuzzleMaker;
 class QWidget;
 
 class CVorlinApp {
@@ -32,6 +35,8 @@ public:
     // once, so every window draws the very same bitmaps.
     const QImage& sharedBitmap(const QString& name) const;
     const QFont& font() const { return font_; }
+    // The one puzzle maker, from start-up to exit.
+    PuzzleMaker& maker() { return *maker_; }
     // The shared font for a screen of that many dots per inch.
     static QFont makeFont(int dotsPerInchY);
 
@@ -65,4 +70,6 @@ private:
     SuiteFolders folders_;
     QHash<QString, QImage> shared_;
     QFont font_;
+    std::unique_ptr<PuzzleMaker> maker_;
+    QMetaObject::Connection activation_;
 };

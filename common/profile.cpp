@@ -1,6 +1,7 @@
 #include "profile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <optional>
@@ -13,12 +14,24 @@ namespace {
 constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
 
 
-std::vector<QString> readLines(const QString& path)
+// The file's lines; none for a missing file. `readable` turns false for a
+// file that is there but could not be read (a folder, a fifo, one too large
+// to be a profile), which the writers must then leave alone rather than
+// replace with only what they meant to change.
+std::vector<QString> readLines(const QString& path, bool* readable = nullptr)
 {
     std::vector<QString> lines;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxProfileBytes)
+    if (readable)
+        *readable = true;
+    const QFileInfo info(path);
+    if (!info.exists())
         return lines;
+    QFile f(path);
+    if (!info.isFile() || info.size() > kMaxProfileBytes || !f.open(QIODevice::ReadOnly)) {
+        if (readable)
+            *readable = false;
+        return lines;
+    }
     // With its length: the QByteArray overload stops at the first NUL byte,
     // and a write would then drop everything after it.
     const QByteArray bytes = f.readAll();
@@ -202,14 +215,20 @@ void applyWrite(std::vector<QString>& lines, const QString& section, const QStri
 bool writeString(const QString& file, const QString& section, const QString& key,
                  const QString& value)
 {
-    auto lines = readLines(file);
+    bool readable = false;
+    auto lines = readLines(file, &readable);
+    if (!readable)
+        return false;
     applyWrite(lines, section, key, value);
     return writeLines(file, lines);
 }
 
 bool writeStrings(const QString& file, const std::vector<Write>& writes)
 {
-    auto lines = readLines(file);
+    bool readable = false;
+    auto lines = readLines(file, &readable);
+    if (!readable)
+        return false;
     for (const Write& w : writes)
         applyWrite(lines, w.section, w.key, w.value);
     return writeLines(file, lines);
@@ -217,7 +236,10 @@ bool writeStrings(const QString& file, const std::vector<Write>& writes)
 
 bool deleteKey(const QString& file, const QString& section, const QString& key)
 {
-    auto lines = readLines(file);
+    bool readable = false;
+    auto lines = readLines(file, &readable);
+    if (!readable)
+        return false;
     const Range r = findSection(lines, section);
     if (r.begin < 0)
         return true;
@@ -230,7 +252,10 @@ bool deleteKey(const QString& file, const QString& section, const QString& key)
 
 bool deleteSection(const QString& file, const QString& section)
 {
-    auto lines = readLines(file);
+    bool readable = false;
+    auto lines = readLines(file, &readable);
+    if (!readable)
+        return false;
     const Range r = findSection(lines, section);
     if (r.begin < 0)
         return true;

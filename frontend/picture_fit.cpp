@@ -1,5 +1,6 @@
 #include "picture_fit.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -123,6 +124,16 @@ bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why)
     return !picture.isNull();
 }
 
+bool writeScratch(const QString& scratchPath, const QByteArray& bytes)
+{
+    QFile f(scratchPath);
+    // Written over and then cut to length rather than emptied first: file
+    // systems flush a file emptied and rewritten when it is closed, which
+    // the user would wait for.
+    return !bytes.isEmpty() && f.open(QIODevice::ReadWrite) && f.write(bytes) == bytes.size()
+        && f.resize(bytes.size()) && f.flush();
+}
+
 bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString* why)
 {
     if (picture.isNull() || tooSmall(picture.image.size())) {
@@ -134,7 +145,7 @@ bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString
         fail(why, QStringLiteral("Cannot bring the picture to %1 x %2 pixels.").arg(fitted.width()).arg(fitted.height()));
         return false;
     }
-    if (!imaging::save(scratchPath, picture, imaging::kFormatJpeg, 24, 100)) {
+    if (!writeScratch(scratchPath, imaging::encode(picture, imaging::kFormatJpeg, 100))) {
         fail(why, QStringLiteral("Cannot write the scratch picture \"%1\"; is its folder writable?").arg(scratchPath));
         return false;
     }

@@ -24,6 +24,10 @@ QSize fittedSize(QSize size);
 // pixel row or column, is refused with a sentence in `why`.
 bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why = nullptr);
 
+// Puts bytes into the scratch file, overwriting it in place: it is scratch,
+// so it needs neither a new file renamed over it nor a flush to the disk.
+bool writeScratch(const QString& scratchPath, const QByteArray& bytes);
+
 // Brings the picture to its fitted size and passes it through the scratch
 // JPEG; on success `picture` is the decoded scratch file.
 bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString* why = nullptr);

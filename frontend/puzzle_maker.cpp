@@ -144,13 +144,10 @@ bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
 
 bool PuzzleMaker::encodeThroughScratch(const ToolkitBitmap& picture, QByteArray& bytes)
 {
-    // The scratch file holds exactly the bytes that go into the puzzle. It is
-    // scratch, so it is overwritten in place rather than through a new file.
+    // The scratch file holds exactly the bytes that go into the puzzle.
     const QString scratch = folders_.scratchPicture();
     bytes = imaging::encode(picture, imaging::kFormatJpeg, 50);
-    QFile f(scratch);
-    if (bytes.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()
-        || !f.flush())
+    if (!picture_fit::writeScratch(scratch, bytes))
         return failed(QStringLiteral("Cannot write the scratch picture \"%1\".").arg(scratch));
     return true;
 }

@@ -176,8 +176,9 @@ void writeParts(const QTemporaryDir& dir)
         t.start();
         data.picture = imaging::encode(maker.puzzleImage, imaging::kFormatJpeg, 50);
         QFile f(folders.scratchPicture());
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.open(QIODevice::ReadWrite);
         f.write(data.picture);
+        f.resize(data.picture.size());
         f.close();
         jpeg.push_back(ms(t.nsecsElapsed()));
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -74,4 +76,42 @@ TEST(Profile, WriteCreatesAMissingFile)
     ASSERT_TRUE(profile::writeString(f.path, "Mail", "MailAdd0", "a@b.c"));
     EXPECT_EQ(f.bytes(), QByteArray("[Mail]\r\nMailAdd0=a@b.c\r\n"));
     EXPECT_FALSE(profile::writeString(f.dir.filePath("no/such/folder/x.ini"), "a", "b", "c"));
+}
+
+TEST(Profile, AFileThatCannotBeReadIsNeverReplaced)
+{
+    ProfileFile f;
+    // Too large to be a profile: writes fail and keep it whole.
+    QByteArray huge = "[a]\r\nk=v\r\n";
+    huge += QByteArray(17 * 1024 * 1024, ';');
+    f.put(huge);
+    EXPECT_EQ(profile::readString(f.path, "a", "k", "none"), "none");
+    EXPECT_FALSE(profile::writeString(f.path, "a", "k", "w"));
+    EXPECT_FALSE(profile::writeStrings(f.path, {{"a", "k", "w"}}));
+    EXPECT_FALSE(profile::deleteKey(f.path, "a", "k"));
+    EXPECT_FALSE(profile::deleteSection(f.path, "a"));
+    EXPECT_EQ(f.bytes().size(), huge.size());
+
+    // A folder in the file's place.
+    const QString folder = f.dir.filePath("folder.ini");
+    QDir().mkpath(folder);
+    EXPECT_FALSE(profile::writeString(folder, "a", "k", "v"));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+TEST(Profile, ASnapshotAnswersAsTheFileFunctions)
+{
+    ProfileFile f;
+    QByteArray text = "[One]\r\nk=1\r\n[one]\r\nk=2\r\nj=3\r\n[Two]\r\nK = \"quoted\" \r\nn=12abc\r\n";
+    text += QByteArray("[Three]\r\nz=\0after\r\n", 19);
+    f.put(text);
+    const profile::Snapshot s(f.path);
+    for (const auto& [section, key] : {std::pair{"ONE", "k"}, {"one", "j"}, {"two", "k"}, {"Two", "n"},
+                                       {"three", "z"}, {"Four", "x"}}) {
+        EXPECT_EQ(s.readString(section, key, "def", 5), profile::readString(f.path, section, key, "def", 5));
+        EXPECT_EQ(s.readInt(section, key, -1), profile::readInt(f.path, section, key, -1));
+    }
+    EXPECT_EQ(s.sections(), profile::sections(f.path));
+    EXPECT_TRUE(s.hasSection("THREE"));
+    EXPECT_FALSE(profile::Snapshot().hasSection("One"));
 }

@@ -5,7 +5,9 @@
 #include "puzzle_file.h"
 #include "puzzle_maker.h"
 #include "test_files.h"
+#ifdef WITH_PLAYER_CORE
 #include "tile_mender_doc.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -83,6 +85,7 @@ TEST(WritePuzzle, WritesThePuzzleTheThumbnailAndTheLibraryEntry)
               QByteArray("[Puzzle]\r\nPuzzle_Count=1\r\n[Puzzle1]\r\nName=Beach\r\nSize=13 10\r\n"));
 }
 
+#ifdef WITH_PLAYER_CORE
 TEST(WritePuzzle, ThePlayerOpensItWithExactlyThePiecesCut)
 {
     Making m;
@@ -103,6 +106,7 @@ TEST(WritePuzzle, ThePlayerOpensItWithExactlyThePiecesCut)
     }
     EXPECT_EQ(doc.picture().image.size(), QSize(576, 432));
 }
+#endif
 
 TEST(WritePuzzle, RemakingANameReusesItsEntryAndStartsAFreshGame)
 {

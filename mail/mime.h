@@ -53,7 +53,8 @@ public:
     virtual bool cancelled() = 0;
 };
 
-enum class End { Complete, Cancelled, Failed };
+// Unreadable: the first attachment left in the list could not be opened.
+enum class End { Complete, Cancelled, Failed, Unreadable };
 
 // Writes headers, text and attachments in order. Attachments are taken off the
 // front of the list as they go out. Cancel stops after the current line.

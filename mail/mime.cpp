@@ -106,11 +106,10 @@ QByteArray addToHeader(const QByteArray& header, const QString& recipient, bool 
     return h + " , <" + r + ">" + kCrLf;
 }
 
-QList<QByteArray> textLines(const QString& text)
+QStringList splitText(const QString& text)
 {
-    QList<QByteArray> out;
     if (text.isEmpty())
-        return out;
+        return {};
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -118,7 +117,13 @@ QList<QByteArray> textLines(const QString& text)
     // A text ending in a line break has no further line after it.
     if (t.endsWith(QLatin1Char('\n')))
         lines.removeLast();
-    for (const QString& line : lines) {
+    return lines;
+}
+
+QList<QByteArray> textLines(const QString& text)
+{
+    QList<QByteArray> out;
+    for (const QString& line : splitText(text)) {
         QByteArray bytes = line.toUtf8();
         do {
             // The room left for text: a doubled period takes one octet of it.

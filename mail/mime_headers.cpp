@@ -1,5 +1,7 @@
 #include "mime_headers.h"
 
+#include "mime.h"
+
 #include <QUuid>
 
 namespace mime {
@@ -174,20 +176,12 @@ QByteArray messageIdHeader(const QString& sender)
 QList<QByteArray> quotedPrintableLines(const QString& text)
 {
     QList<QByteArray> out;
-    if (text.isEmpty())
-        return out;
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = t.split(QLatin1Char('\n'));
-    if (t.endsWith(QLatin1Char('\n')))
-        lines.removeLast();
     auto push = [&](QByteArray line) {
         if (line.startsWith('.'))
             line.prepend('.');
         out << line + kCrLf;
     };
-    for (const QString& line : lines) {
+    for (const QString& line : splitText(text)) {
         const QByteArray bytes = line.toUtf8();
         QByteArray current;
         for (qsizetype i = 0; i < bytes.size(); ++i) {

@@ -30,6 +30,13 @@ QString decodeWords(const QByteArray& value)
     return QString::fromUtf8(bytes);
 }
 
+struct CollectingSink : mime::Sink {
+    QByteArray all;
+    bool send(const QByteArray& t) override { return all += t, true; }
+    void progress(int, int) override {}
+    bool cancelled() override { return false; }
+};
+
 TEST(HeaderFolding, LongLinesFoldAtBlanksAndUnfoldUnchanged)
 {
     QByteArray to;
@@ -122,12 +129,7 @@ TEST(Boundary, ChosenSoThatNoTextLineHoldsIt)
     // The whole message: the text's own delimiter line stays text.
     QTemporaryDir dir;
     QStringList files{mailtest::writeFile(dir, "f.bin", 20)};
-    struct Sink : mime::Sink {
-        QByteArray all;
-        bool send(const QByteArray& t) override { return all += t, true; }
-        void progress(int, int) override {}
-        bool cancelled() override { return false; }
-    } sink;
+    CollectingSink sink;
     mime::writeContent(sink, "To: <b@x.org>\r\n", "a@x.org", "S", "before\n--=========_zarez==_\nafter", files);
     EXPECT_TRUE(sink.all.contains("boundary=\"=========_zarez==__1\""));
     EXPECT_EQ(sink.all.count("\r\n--=========_zarez==__1\r\n"), 2);
@@ -136,12 +138,7 @@ TEST(Boundary, ChosenSoThatNoTextLineHoldsIt)
 
 TEST(MessageContent, AFileThatCannotBeOpenedIsNotSentEmpty)
 {
-    struct Sink : mime::Sink {
-        QByteArray all;
-        bool send(const QByteArray& t) override { return all += t, true; }
-        void progress(int, int) override {}
-        bool cancelled() override { return false; }
-    } sink;
+    CollectingSink sink;
     QStringList files{QStringLiteral("/nonexistent/file.bin")};
     EXPECT_EQ(mime::writeContent(sink, "To: <b@x.org>\r\n", "a@x.org", "S", "T", files), mime::End::Unreadable);
     EXPECT_FALSE(sink.all.contains("file.bin"));

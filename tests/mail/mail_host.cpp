@@ -4,6 +4,7 @@
 //   mail_host return BIN     Qt host: German selected, the dialog filled and
 //                            sent (the record holds data), returns from main
 //   mail_host exit BIN       the same, leaving through exit() instead
+//   mail_host unload BIN     the same, closing the library before returning
 //   mail_host nodisplay BIN  no Qt of its own and no display at all: both
 //                            entry points must refuse, not abort
 //
@@ -58,7 +59,7 @@ int fail(const char* what)
 int main(int argc, char** argv)
 {
     if (argc != 3)
-        return fail("usage: mail_host return|exit|nodisplay BIN");
+        return fail("usage: mail_host return|exit|unload|nodisplay BIN");
     const QByteArray mode = argv[1];
     if (mode == "nodisplay") {
         for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -106,5 +107,7 @@ int main(int argc, char** argv)
     std::fflush(nullptr);
     if (mode == "exit")
         std::exit(0);
+    if (mode == "unload" && dlclose(lib) != 0)
+        return fail(dlerror());
     return 0;
 }

@@ -62,11 +62,15 @@ void reportEnd()
 class SocketSink : public mime::Sink {
 public:
     explicit SocketSink(CMailSocket& socket) : socket_(socket), lastEvents_(tick::now()) {}
+    // Lines go out in batches: the bytes on the wire are the same, and the
+    // work per line is a copy. A cancel drops the connection, batch and all.
     bool send(const QByteArray& text) override
     {
         if (socket_.state() != CMailSocket::Connected)
             return false;
-        socket_.SendString(text);
+        pending_ += text;
+        if (pending_.size() >= kBatchBytes && !flush())
+            return false;
         // Let the progress window repaint and its Cancel button work even
         // when the peer takes everything at once.
         const uint32_t now = tick::now();
@@ -76,12 +80,24 @@ public:
         }
         return socket_.state() == CMailSocket::Connected;
     }
+    // Hands what is batched to the connection; false when it is gone.
+    bool flush()
+    {
+        if (!pending_.isEmpty() && socket_.state() == CMailSocket::Connected) {
+            socket_.SendString(pending_);
+            pending_ = QByteArray();
+            pending_.reserve(kBatchBytes + 1024);
+        }
+        return socket_.state() == CMailSocket::Connected;
+    }
     void progress(int value, int code) override { ReportProgress(value, code); }
     bool cancelled() override { return app().cancelled(); }
 
 private:
+    static constexpr qsizetype kBatchBytes = 64 * 1024;
     CMailSocket& socket_;
     uint32_t lastEvents_;
+    QByteArray pending_;
 };
 
 bool starts(const QByteArray& reply, const char* prefix) { return reply.startsWith(prefix); }
@@ -169,7 +185,7 @@ void dialogue(CMailSocket& socket)
         socket.abort();
         return;
     }
-    if (end == mime::End::Failed) {
+    if (end == mime::End::Failed || !sink.flush()) {
         complain(res::ConnectionLost);
         socket.abort();
         return;

@@ -1,6 +1,7 @@
 // Mail library speed: base64 encoding throughput, and attachments of 3 MB and
 // 20 MB sent through libmail.so to a local aiosmtpd next to curl sending the
 // same encoded message.
+#include "address_book_file.h"
 #include "mime.h"
 
 #include <QApplication>
@@ -88,6 +89,38 @@ public:
     void progress(int, int) override {}
     bool cancelled() override { return false; }
 };
+
+// The address book as the dialog uses it: one load when it opens, one save on OK.
+void benchAddressBook()
+{
+    const int entries = 16000;
+    QTemporaryDir dir;
+    const QString book = dir.filePath("Vudirade.ini");
+    QStringList addresses;
+    for (int i = 0; i < entries; ++i)
+        addresses << QStringLiteral("person.number%1@example.org").arg(i);
+    {
+        QFile f(book);
+        f.open(QIODevice::WriteOnly);
+        f.write("[Other]\r\nKeep=1\r\n");
+    }
+    std::vector<double> saves, loads;
+    bool right = true;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        right = addressbook::save(book, addresses) && right;
+        saves.push_back(double(t.nsecsElapsed()) / 1e6);
+        t.start();
+        right = addressbook::load(book).entries.size() == entries && right;
+        loads.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::printf("\naddress book of %d entries, median of 5 runs%s\n", entries, right ? "" : " (WRONG RESULT)");
+    std::printf("| %-10s | %10s |\n", "operation", "ms");
+    std::printf("|%s|%s|\n", std::string(12, '-').c_str(), std::string(12, '-').c_str());
+    std::printf("| %-10s | %10.1f |\n", "load", median(loads));
+    std::printf("| %-10s | %10.1f |\n", "save", median(saves));
+}
 
 using ContentFn = int32_t (*)();
 using SendFn = int32_t (*)(const char* const*, void*);
@@ -220,6 +253,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchBase64();
+    benchAddressBook();
     benchSend();
     return 0;
 }

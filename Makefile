@@ -9,7 +9,7 @@ PACKAGES := g++ cmake make pkg-config libgl-dev \
             qt6-base-dev qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base \
             libsane-dev sane-utils makeself xdg-utils fonts-dejavu-core \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            python3 python3-aiosmtpd xvfb xauth xdotool \
+            python3 python3-aiosmtpd xvfb xauth xdotool valgrind \
             desktop-file-utils shared-mime-info
 
 .PHONY: all setup configure build run test bench install clean

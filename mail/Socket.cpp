@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 // How much we hand to the system at a time; the rest waits in our queue.
@@ -60,6 +61,8 @@ CMailSocket::CMailSocket(Conversation conversation, QObject* parent)
     connect(socket_, &QTcpSocket::readyRead, this, &CMailSocket::onReadyRead);
     connect(socket_, &QTcpSocket::bytesWritten, this, &CMailSocket::onBytesWritten);
     connect(socket_, &QTcpSocket::errorOccurred, this, &CMailSocket::onError);
+    // What we have not read stays with the system, which then stops the peer.
+    socket_->setReadBufferSize(64 * 1024);
     state_ = Created;
 }
 
@@ -74,6 +77,7 @@ void CMailSocket::SetNotifyMode(bool on)
 {
     notifyMode_ = on;
     lines_.clear();
+    queuedBytes_ = 0;
     partial_.clear();
 }
 
@@ -149,12 +153,31 @@ void CMailSocket::onReadyRead()
 
 void CMailSocket::readAvailable()
 {
-    while (socket_->bytesAvailable() > 0) {
+    while (socket_->bytesAvailable() > 0 && !timedOut_) {
         const QByteArray data = socket_->read(kReadSize);
         if (data.isEmpty())
             break;
+        const std::size_t before = lines_.size();
         splitLines(data, partial_, lines_);
+        for (std::size_t i = before; i < lines_.size(); ++i)
+            queuedBytes_ += lines_[i].size();
+        if (queuedBytes_ > kMaxQueuedBytes)
+            timeOut(true);
     }
+}
+
+void CMailSocket::timeOut(bool drop)
+{
+    if (timedOut_)
+        return;
+    timedOut_ = true;
+    lines_.clear();
+    queuedBytes_ = 0;
+    // A peer that stopped reading or floods us gets nothing more; a silent
+    // one still gets its QUIT.
+    if (drop)
+        abort();
+    messageBox(nullptr, CMailApp::instance().text(res::TimedOut), CMailApp::instance().text(res::Caption), mb::Ok);
 }
 
 void CMailSocket::onBytesWritten() { pump(); }
@@ -191,6 +214,10 @@ int CMailSocket::SendString(const QByteArray& text)
         socket_->waitForBytesWritten(kSliceMs);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         mailwait::idle();
+        if (CMailApp::instance().cancelled()) {
+            abort();
+            break;
+        }
         pump();
         if (socket_->state() != QAbstractSocket::ConnectedState) {
             if (state_ == Connected)
@@ -203,10 +230,7 @@ int CMailSocket::SendString(const QByteArray& text)
             lastPending = pending;
             lastMove = now;
         } else if (now - lastMove >= mailwait::kLimitMs) {
-            timedOut_ = true;
-            messageBox(nullptr, CMailApp::instance().text(res::TimedOut), CMailApp::instance().text(res::Caption),
-                       mb::Ok);
-            abort();
+            timeOut(true);
             break;
         }
     }
@@ -220,29 +244,38 @@ QByteArray CMailSocket::ReceiveLine()
     if (state_ == Connected && lines_.empty()) {
         timedOut_ = false;
         const uint32_t start = tick::now();
+        // Woken at least every slice, so that the time and Cancel are seen;
+        // the host's own timers and windows run meanwhile.
+        QTimer wake;
+        wake.start(kSliceMs);
         for (;;) {
             readAvailable();
-            if (!lines_.empty())
+            if (!lines_.empty() || timedOut_)
                 break;
             if (socket_->state() != QAbstractSocket::ConnectedState) {
                 if (state_ == Connected)
                     state_ = Created;
                 break;
             }
+            if (CMailApp::instance().cancelled()) {
+                abort();
+                break;
+            }
             if (tick::now() - start >= mailwait::kLimitMs) {
-                messageBox(nullptr, CMailApp::instance().text(res::TimedOut),
-                           CMailApp::instance().text(res::Caption), mb::Ok);
-                timedOut_ = true;
+                timeOut(false);
                 return QByteArrayLiteral(".\r\n");
             }
-            socket_->waitForReadyRead(kSliceMs);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
             mailwait::idle();
         }
     }
+    if (timedOut_)
+        return QByteArrayLiteral(".\r\n");
     if (lines_.empty())
         return QByteArray();
     QByteArray line = std::move(lines_.front());
     lines_.pop_front();
+    dropLines(line.size());
     return line;
 }
 
@@ -251,8 +284,14 @@ QByteArray CMailSocket::ReceiveReply()
     // "250-..." announces more lines; "250 ..." (or anything shorter) is the
     // last. Real replies have a handful of lines; an endless one is cut off.
     QByteArray line = ReceiveLine();
-    for (int more = 0; more < 1000 && line.size() >= 4 && line[3] == '-' && !timedOut_; ++more)
+    for (int more = 0; line.size() >= 4 && line[3] == '-' && !timedOut_; ++more) {
+        if (more == 1000) {
+            // No server needs that many lines to say one thing.
+            timeOut(true);
+            return QByteArrayLiteral(".\r\n");
+        }
         line = ReceiveLine();
+    }
     return line;
 }
 

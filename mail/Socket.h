@@ -19,6 +19,9 @@ class QTcpSocket;
 // waits in `partial` for the next piece (up to kMaxLineBytes, which then
 // count as a line).
 constexpr qsizetype kMaxLineBytes = 64 * 1024;
+// Received lines nobody has read yet: a peer that sends far more than any
+// reply fails the send as a time-out would.
+constexpr qsizetype kMaxQueuedBytes = 1024 * 1024;
 void splitLines(const QByteArray& data, QByteArray& partial, std::deque<QByteArray>& lines);
 
 // Called on every turn of a wait so that tests can move a scripted clock.
@@ -46,7 +49,8 @@ public:
     // waits for the peer, keeping the user interface alive.
     int SendString(const QByteArray& text);
     // The next line with its line feed; ".\r\n" after a 90 s time-out (with
-    // message 104); empty when the connection is gone.
+    // message 104); empty when the connection is gone or the user cancelled
+    // (which drops it). Host timers and the Cancel button keep working.
     QByteArray ReceiveLine();
     // A whole reply: reads "250-..." continuation lines up to the last line
     // and returns that one.
@@ -70,6 +74,9 @@ private:
     void handleError(const QString& text);
     void readAvailable();
     void pump();
+    // The 90 s limit, or a peer that floods us: message 104 once, and the end.
+    void timeOut(bool drop);
+    void dropLines(qsizetype bytes) { queuedBytes_ -= bytes; }
     void enter(int event, const QByteArray& data = QByteArray());
 
     QTcpSocket* socket_;
@@ -78,6 +85,7 @@ private:
     int state_ = New;
     QString errorText_;
     std::deque<QByteArray> lines_;
+    qsizetype queuedBytes_ = 0;
     QByteArray partial_;
     std::deque<QByteArray> queue_;
     bool notifyMode_ = false;

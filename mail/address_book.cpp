@@ -5,7 +5,6 @@
 #include "mail_app.h"
 #include "mail_resources.h"
 #include "message_box.h"
-#include "profile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,39 +16,6 @@
 
 #include <algorithm>
 
-namespace addressbook {
-
-namespace {
-const QString kSection = QStringLiteral("BookMark");
-QString keyOf(int i) { return QStringLiteral("MailAdd%1").arg(i); }
-} // namespace
-
-QString filePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Vudirade.ini");
-}
-
-QStringList load(const QString& file)
-{
-    QStringList out;
-    for (int i = 0;; ++i) {
-        const QString v = profile::readString(file, kSection, keyOf(i), QStringLiteral("NULL"), 256);
-        if (v.isEmpty() || v == QLatin1String("NULL"))
-            break;
-        out << v;
-    }
-    return out;
-}
-
-void save(const QString& file, const QStringList& entries)
-{
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    profile::deleteSection(file, kSection);
-    for (int i = 0; i < entries.size(); ++i)
-        profile::writeString(file, kSection, keyOf(i), entries[i]);
-}
-
-} // namespace addressbook
 
 namespace {
 // Sorted like a Windows list box: without regard to case.
@@ -180,8 +146,16 @@ void CAddressBookDialog::initialise()
     mailList_->setToolTip(app.text(res::TipMailList));
     book_->setToolTip(app.text(res::TipBook));
 
-    for (const QString& a : addressbook::load(addressbook::filePath()))
+    const addressbook::Book book = addressbook::load(addressbook::filePath());
+    keepFile_ = book.untouchable;
+    if (book.tooLarge)
+        messageBox(this, app.text(res::BookTooLarge) + QLatin1Char('\n') + addressbook::filePath(),
+                   app.text(res::Caption), mb::Ok);
+    // Added in one go: a sorted list re-sorts on every single insertion.
+    book_->setSortingEnabled(false);
+    for (const QString& a : book.entries)
         book_->addEntry(a);
+    book_->setSortingEnabled(true);
     QString last;
     for (const QString& r : recipients) {
         mailList_->addEntry(r);
@@ -261,7 +235,8 @@ void CAddressBookDialog::onDelete(int listId)
 
 void CAddressBookDialog::accept()
 {
-    addressbook::save(addressbook::filePath(), book_->entries());
+    if (!keepFile_)
+        addressbook::save(addressbook::filePath(), book_->entries());
     recipients = mailList_->entries();
     QDialog::accept();
 }

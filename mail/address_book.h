@@ -6,19 +6,13 @@
 #include <QListWidget>
 #include <QStringList>
 
+#include "address_book_file.h"
+
 class CAddressBookDialog;
 class CBitmapButton;
 class QLineEdit;
 class QPushButton;
 
-namespace addressbook {
-// The book file in the user's configuration folder.
-QString filePath();
-// Entries MailAdd0, MailAdd1, ... up to the first that is missing or empty.
-QStringList load(const QString& file);
-// Replaces the whole book with these entries, in order.
-void save(const QString& file, const QStringList& entries);
-} // namespace addressbook
 
 // A sorted list of addresses that knows its dialog: Delete removes the
 // selected entries, a double-click in the book copies them across.
@@ -71,6 +65,8 @@ protected:
 private:
     void initialise();
     bool initialised_ = false;
+    // The file is not ours to replace (too large or unreadable).
+    bool keepFile_ = false;
     QLineEdit* entry_;
     CBitmapButton* add_;
     CMailListBox* book_;

@@ -1,6 +1,7 @@
 // The library's two entry points (the only symbols it exports).
 #include "mail.h"
 
+#include "display_check.h"
 #include "mail_app.h"
 #include "mail_dialog.h"
 #include "paths.h"
@@ -22,6 +23,12 @@ bool ensureApplication()
         }
         return true;
     }
+    // Qt would abort the host's whole process without a display.
+    if (!display::usable()) {
+        std::fprintf(stderr, "libmail: no display to show the mail windows on (DISPLAY, WAYLAND_DISPLAY or "
+                             "QT_QPA_PLATFORM); nothing done\n");
+        return false;
+    }
     static int argc = 1;
     static char name[] = "libmail";
     static char* argv[] = {name, nullptr};
@@ -36,13 +43,25 @@ CMailApp& ready()
     return app;
 }
 
-__attribute__((destructor)) void unloadLibrary() { CMailApp::instance().exitInstance(); }
+// Runs at dlclose or at the process's exit, after the host's application and
+// the process's statics may be gone: nothing of Qt's may be touched here.
+__attribute__((destructor)) void unloadLibrary() { CMailApp::instance().exitInstance(false); }
+
+// The record belongs to the send under way; the host's window stays live
+// meanwhile, so either entry point can be reached again from inside it.
+bool refusedDuringSend(const char* entry)
+{
+    if (!SendRunning())
+        return false;
+    std::fprintf(stderr, "libmail: %s called while a send is under way; refused\n", entry);
+    return true;
+}
 
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) int32_t MailContent(void)
 {
-    if (!ensureApplication())
+    if (refusedDuringSend("MailContent") || !ensureApplication())
         return 0;
     CMailApp& app = ready();
     MailMessage& m = app.message();
@@ -51,6 +70,10 @@ extern "C" __attribute__((visibility("default"))) int32_t MailContent(void)
     dialog.body = m.body;
     dialog.subject = m.subject;
     dialog.recipients = m.recipients;
+    // Empty after a send; after one that could not connect they are what the
+    // user typed, to correct and send again.
+    dialog.from = m.sender;
+    dialog.server = m.server;
     dialog.exec();
 
     m.sender = dialog.from;
@@ -63,7 +86,7 @@ extern "C" __attribute__((visibility("default"))) int32_t MailContent(void)
 
 extern "C" __attribute__((visibility("default"))) int32_t MailStartSend(const char* const* files, void* notifyWindow)
 {
-    if (!ensureApplication())
+    if (refusedDuringSend("MailStartSend") || !ensureApplication())
         return 0;
     CMailApp& app = ready();
     MailMessage& m = app.message();

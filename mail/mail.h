@@ -8,11 +8,16 @@
  * functions below. Call both from the thread that runs the host's Qt user
  * interface. A host without a QApplication may call them too: the library
  * then makes one itself (on the display named by the usual Qt environment)
- * and keeps it for the life of the process.
+ * and keeps it for the life of the process. Without any display both return
+ * 0 and write one line on standard error instead. The host may leave through
+ * return from main or exit() at any time outside a send.
  *
  * Order: MailContent first, then MailStartSend. A send uses what the last
  * MailContent collected and empties it afterwards, so every send needs a new
- * MailContent. Only one send runs at a time.
+ * MailContent; a send that could not reach the server (or found an
+ * attachment it cannot read) keeps it, so that the next MailContent shows it
+ * again. Only one send runs at a time: while one runs (the host's windows
+ * stay live), either function returns 0 at once and changes nothing.
  */
 
 #include <stdint.h>
@@ -44,8 +49,10 @@ int32_t MailContent(void);
  *               QCoreApplication::sendEvent - one QEvent whose type() is 1145.
  *
  * Returns 1 when the server accepted the message, 0 otherwise (no recipient,
- * server unreachable or refusing, time-out, cancelled by the user). Failures
- * the user must know about are shown in a message box first.
+ * an attachment that cannot be read, server unreachable or refusing,
+ * time-out, cancelled by the user). Failures the user must know about are
+ * shown in a message box first; so are recipients the server refused when
+ * others took the message.
  */
 int32_t MailStartSend(const char* const* files, void* notifyWindow);
 

@@ -31,8 +31,11 @@ void MailMessage::reset()
 
 CMailApp& CMailApp::instance()
 {
-    static CMailApp app;
-    return app;
+    // Never destroyed: the library's unload step runs after the process has
+    // destroyed its static objects (and often the host's application), and
+    // must still find the record whole.
+    static CMailApp* app = new CMailApp;
+    return *app;
 }
 
 QString languageLibraryFor(const QString& upperCaseLanguage)
@@ -87,11 +90,13 @@ void CMailApp::freeLanguage()
     languageModule_ = nullptr;
 }
 
-void CMailApp::exitInstance()
+void CMailApp::exitInstance(bool deleteWindows)
 {
-    // Windows and sockets may only go while their application and thread do.
+    // Windows and sockets may only go while their application and thread do;
+    // at the process's exit Qt's own statics are gone even when an
+    // application object still is, so they are left to the system then.
     QCoreApplication* app = QCoreApplication::instance();
-    if (app && app->thread() == QThread::currentThread()) {
+    if (deleteWindows && app && app->thread() == QThread::currentThread()) {
         delete message_.socket;
         delete message_.progress.data();
     }

@@ -36,9 +36,10 @@ public:
     // ends in "/") and loads the language library they ask for. Safe to call
     // again: later calls change nothing.
     void initInstance(const QString& libraryFolder);
-    // Deletes the connection and the progress window, frees the language library
-    // and empties the message.
-    void exitInstance();
+    // Deletes the connection and the progress window (unless deleteWindows is
+    // false: the unload step at the process's exit), frees the language
+    // library and empties the message.
+    void exitInstance(bool deleteWindows = true);
     bool initialised() const { return initialised_; }
 
     // A string or dialog text in the current language; English where the

@@ -30,6 +30,9 @@ enum String : int {
     NoRecipientAccepted = 122,
     MessageRefused = 123,
     ConnectionLost = 124,
+    UnreadableFile = 125,
+    RecipientsRefused = 126,
+    BookTooLarge = 127,
 
     TipAdd = 2004,
     TipBook = 2007,

@@ -6,6 +6,7 @@
 
 #include "mail.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFileInfo>
 #include <QObject>
@@ -15,7 +16,6 @@
 #include <vector>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 namespace {
 class EndListener : public QObject {
@@ -59,6 +59,11 @@ int main(int argc, char** argv)
     }
 
     if (!content()) {
+        // The library makes its application when it can show windows at all.
+        if (!QCoreApplication::instance()) {
+            std::fprintf(stderr, "mailsend: the mail library cannot show its windows here\n");
+            return 2;
+        }
         std::fprintf(stderr, "mailsend: no recipient, nothing sent\n");
         return 1;
     }
@@ -71,7 +76,5 @@ int main(int argc, char** argv)
     if (!listener.ended)
         std::fprintf(stderr, "mailsend: the library did not report the end of the send\n");
     std::fprintf(stderr, sent ? "mailsend: sent\n" : "mailsend: not sent\n");
-    // The library keeps the application it made; leave without unloading it.
-    std::fflush(nullptr);
-    _exit(sent ? 0 : 1);
+    return sent ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "mail_app.h"
 #include "mail_resources.h"
+#include "mime_headers.h"
 
 #include <QFile>
 
@@ -31,17 +32,18 @@ const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 
 QByteArray protocol(int id) { return CMailApp::protocolText(id).toUtf8(); }
 
-// A file name inside a quoted header parameter: quotes and backslashes are
-// escaped so that a name cannot end the parameter early.
-QByteArray quotedName(const QString& name)
+// "Content-Type: application/octet-stream; name=\"" gives its head
+// "Content-Type: application/octet-stream" and its parameter "name".
+QByteArray headOf(int id)
 {
-    QByteArray out;
-    for (const char c : oneLine(name).toUtf8()) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        out += c;
-    }
-    return out;
+    const QByteArray t = protocol(id);
+    return t.left(t.lastIndexOf(';'));
+}
+QByteArray parameterOf(int id)
+{
+    QByteArray t = protocol(id);
+    t = t.mid(t.lastIndexOf(';') + 1).trimmed();
+    return t.left(t.indexOf('='));
 }
 
 } // namespace
@@ -104,11 +106,10 @@ QByteArray addToHeader(const QByteArray& header, const QString& recipient, bool 
     return h + " , <" + r + ">" + kCrLf;
 }
 
-QList<QByteArray> textLines(const QString& text)
+QStringList splitText(const QString& text)
 {
-    QList<QByteArray> out;
     if (text.isEmpty())
-        return out;
+        return {};
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -116,7 +117,13 @@ QList<QByteArray> textLines(const QString& text)
     // A text ending in a line break has no further line after it.
     if (t.endsWith(QLatin1Char('\n')))
         lines.removeLast();
-    for (const QString& line : lines) {
+    return lines;
+}
+
+QList<QByteArray> textLines(const QString& text)
+{
+    QList<QByteArray> out;
+    for (const QString& line : splitText(text)) {
         QByteArray bytes = line.toUtf8();
         do {
             // The room left for text: a doubled period takes one octet of it.
@@ -144,28 +151,42 @@ QString fileNameOf(const QString& path)
 End writeContent(Sink& sink, const QByteArray& toHeader, const QString& sender, const QString& subject,
                  const QString& text, QStringList& attachments)
 {
-    const QByteArray boundary = protocol(res::Boundary);
+    // Pure ASCII goes out as it always has; anything else as UTF-8 in
+    // quoted-printable, which every server carries (our HELO learns nothing
+    // of 8BITMIME).
+    const bool ascii = isAscii(text);
+    const QList<QByteArray> body = ascii ? textLines(text) : quotedPrintableLines(text);
+    const QByteArray textType = ascii ? protocol(res::TextPartType) + kCrLf
+                                      : QByteArrayLiteral("Content-Type: text/plain; charset=\"utf-8\"\r\n"
+                                                          "Content-Transfer-Encoding: quoted-printable\r\n");
+    // Base64 lines never hold a "_", so only the text can clash with it.
+    const QByteArray boundary = chooseBoundary(protocol(res::Boundary), body);
     const QByteArray delimiter = "--" + boundary;
     const bool multipart = !attachments.isEmpty();
 
     QList<QByteArray> head;
-    head << toHeader;
-    head << "From: " + oneLine(sender).toUtf8() + kCrLf;
-    head << "Subject: " + oneLine(subject).toUtf8() + kCrLf;
+    if (!toHeader.isEmpty())
+        head << fold(toHeader.chopped(toHeader.endsWith(kCrLf) ? 2 : 0));
+    head << fold("From: " + oneLine(sender).toUtf8());
+    head << textHeader("Subject", oneLine(subject));
+    head << dateHeader(QDateTime::currentDateTime());
+    head << messageIdHeader(oneLine(sender));
     head << protocol(res::MimeVersion);
     if (multipart) {
         head << protocol(res::MultipartHeader) + '"' + boundary + '"' + kCrLf + kCrLf;
         head << delimiter + kCrLf;
-        head << protocol(res::TextPartType) + kCrLf;
+        head << textType;
         head << kCrLf;
     } else {
+        if (!ascii)
+            head << textType;
         head << kCrLf;
     }
     for (const QByteArray& h : head)
         if (!h.isEmpty() && !sink.send(h))
             return End::Failed;
 
-    for (const QByteArray& line : textLines(text))
+    for (const QByteArray& line : body)
         if (!sink.send(line))
             return End::Failed;
 
@@ -174,38 +195,42 @@ End writeContent(Sink& sink, const QByteArray& toHeader, const QString& sender, 
     while (!attachments.isEmpty()) {
         any = true;
         const QString path = attachments.first();
-        const QByteArray name = quotedName(fileNameOf(path));
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return End::Unreadable;
+        const QString name = oneLine(fileNameOf(path));
         const QByteArray parts[] = {
             kCrLf + delimiter + kCrLf,
-            protocol(res::AttachmentType) + name + '"' + kCrLf,
+            parameterHeader(headOf(res::AttachmentType), parameterOf(res::AttachmentType), name),
             protocol(res::Base64Encoding) + kCrLf,
-            protocol(res::AttachmentDisposition) + name + '"' + kCrLf,
-            protocol(res::Description) + oneLine(fileNameOf(path)).toUtf8() + kCrLf,
+            parameterHeader(headOf(res::AttachmentDisposition), parameterOf(res::AttachmentDisposition), name),
+            textHeader(protocol(res::Description).trimmed().chopped(1), name),
             kCrLf,
         };
         for (const QByteArray& p : parts)
             if (!sink.send(p))
                 return End::Failed;
 
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            sink.progress(0, 5);
-            const qint64 size = file.size();
-            if (size >= 0)
-                sink.progress(int((size + kLineBytes - 1) / kLineBytes), 1);
-            for (int n = 1;; ++n) {
-                if (encodeLine(file, buffer, sizeof buffer) != 0)
-                    break;
-                sink.progress(n, 2);
-                const std::size_t len = std::strlen(buffer);
-                buffer[len] = '\r';
-                buffer[len + 1] = '\n';
-                if (!sink.send(QByteArray(buffer, qsizetype(len + 2))))
-                    return End::Failed;
-                if (sink.cancelled())
-                    break;
-            }
+        sink.progress(0, 5);
+        const qint64 size = file.size();
+        if (size >= 0)
+            sink.progress(int((size + kLineBytes - 1) / kLineBytes), 1);
+        for (int n = 1;; ++n) {
+            const int r = encodeLine(file, buffer, sizeof buffer);
+            if (r != 0)
+                break;
+            sink.progress(n, 2);
+            const std::size_t len = std::strlen(buffer);
+            buffer[len] = '\r';
+            buffer[len + 1] = '\n';
+            if (!sink.send(QByteArray(buffer, qsizetype(len + 2))))
+                return End::Failed;
+            if (sink.cancelled())
+                break;
         }
+        // A read error ends the file early: what went out would be a cut file.
+        if (file.error() != QFileDevice::NoError && !sink.cancelled())
+            return End::Unreadable;
         attachments.removeFirst();
         if (sink.cancelled())
             return End::Cancelled;

@@ -38,6 +38,9 @@ QString oneLine(const QString& value);
 // starts it, later ones are appended with " , ".
 QByteArray addToHeader(const QByteArray& header, const QString& recipient, bool anyAccepted);
 
+// The text's lines, whatever line breaks it uses.
+QStringList splitText(const QString& text);
+
 // The user's text as SMTP lines, each ending in CR LF: line breaks of any
 // kind become CR LF, lines longer than SMTP allows are broken, and a line that
 // starts with a period gets a second one.
@@ -53,7 +56,8 @@ public:
     virtual bool cancelled() = 0;
 };
 
-enum class End { Complete, Cancelled, Failed };
+// Unreadable: the first attachment left in the list could not be opened.
+enum class End { Complete, Cancelled, Failed, Unreadable };
 
 // Writes headers, text and attachments in order. Attachments are taken off the
 // front of the list as they go out. Cancel stops after the current line.

@@ -33,7 +33,15 @@ CProgressDialog::CProgressDialog(QWidget* parent)
 }
 
 void CProgressDialog::setRange(int maximum) { bar_->setRange(0, qMax(0, maximum)); }
-void CProgressDialog::setPosition(int value) { bar_->setValue(value); }
+void CProgressDialog::setPosition(int value)
+{
+    // The bar repaints at once on every visible change, and a send moves it
+    // once per 510 bytes: steps of half a percent look the same and cost
+    // nothing.
+    const int step = qMax(1, bar_->maximum() / 200);
+    if (value <= bar_->minimum() || value >= bar_->maximum() || qAbs(value - bar_->value()) >= step)
+        bar_->setValue(value);
+}
 void CProgressDialog::setStatus(const QString& text) { status_->setText(text); }
 
 // The window goes when the send ends; closing it early means "stop".

@@ -10,6 +10,8 @@
 #include "window_link.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
@@ -23,11 +25,26 @@ struct SendState {
     bool endReported = false;
 };
 SendState g_send;
+bool g_running = false;
 
 CMailApp& app() { return CMailApp::instance(); }
 MailMessage& msg() { return app().message(); }
 
 void tell(int id) { messageBox(nullptr, app().text(id), app().text(res::Caption), mb::Ok); }
+void tell(int id, const QString& detail)
+{
+    messageBox(nullptr, app().text(id) + QLatin1Char('\n') + detail, app().text(res::Caption), mb::Ok);
+}
+
+// A file that would go out empty or cut short is no attachment: it is checked
+// before anything reaches the server.
+bool readable(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly);
+}
 
 // The host hears of the end of every send exactly once, whether or not a
 // progress window got as far as being shown.
@@ -45,11 +62,15 @@ void reportEnd()
 class SocketSink : public mime::Sink {
 public:
     explicit SocketSink(CMailSocket& socket) : socket_(socket), lastEvents_(tick::now()) {}
+    // Lines go out in batches: the bytes on the wire are the same, and the
+    // work per line is a copy. A cancel drops the connection, batch and all.
     bool send(const QByteArray& text) override
     {
         if (socket_.state() != CMailSocket::Connected)
             return false;
-        socket_.SendString(text);
+        pending_ += text;
+        if (pending_.size() >= kBatchBytes && !flush())
+            return false;
         // Let the progress window repaint and its Cancel button work even
         // when the peer takes everything at once.
         const uint32_t now = tick::now();
@@ -59,12 +80,24 @@ public:
         }
         return socket_.state() == CMailSocket::Connected;
     }
+    // Hands what is batched to the connection; false when it is gone.
+    bool flush()
+    {
+        if (!pending_.isEmpty() && socket_.state() == CMailSocket::Connected) {
+            socket_.SendString(pending_);
+            pending_ = QByteArray();
+            pending_.reserve(kBatchBytes + 1024);
+        }
+        return socket_.state() == CMailSocket::Connected;
+    }
     void progress(int value, int code) override { ReportProgress(value, code); }
     bool cancelled() override { return app().cancelled(); }
 
 private:
+    static constexpr qsizetype kBatchBytes = 64 * 1024;
     CMailSocket& socket_;
     uint32_t lastEvents_;
+    QByteArray pending_;
 };
 
 bool starts(const QByteArray& reply, const char* prefix) { return reply.startsWith(prefix); }
@@ -86,9 +119,14 @@ void dialogue(CMailSocket& socket)
         else
             socket.ReceiveReply();
     };
+    // A time-out has been reported already, and a cancelled send needs no
+    // words.
+    auto complain = [&](int id) {
+        if (!socket.timedOut() && !app().cancelled())
+            tell(lost() ? res::ConnectionLost : id);
+    };
     auto rejected = [&] {
-        if (!socket.timedOut())
-            tell(lost() ? res::ConnectionLost : res::ServerRejects);
+        complain(res::ServerRejects);
         quit();
     };
 
@@ -105,6 +143,7 @@ void dialogue(CMailSocket& socket)
 
     bool accepted = false;
     QByteArray toHeader;
+    QStringList refused;
     while (!m.recipients.isEmpty() && !lost() && !socket.timedOut()) {
         const QString r = m.recipients.first();
         socket.SendString("RCPT TO: <" + mime::oneLine(r).toUtf8() + ">\r\n");
@@ -112,10 +151,11 @@ void dialogue(CMailSocket& socket)
         m.recipients.removeFirst();
         if (starts(socket.ReceiveReply(), "25"))
             accepted = true;
+        else if (!lost() && !socket.timedOut())
+            refused << mime::oneLine(r);
     }
     if (!accepted) {
-        if (!socket.timedOut())
-            tell(lost() ? res::ConnectionLost : res::NoRecipientAccepted);
+        complain(res::NoRecipientAccepted);
         quit();
         return;
     }
@@ -124,24 +164,29 @@ void dialogue(CMailSocket& socket)
     socket.SendString(QByteArrayLiteral("DATA \r\n"));
     // Anything but "go ahead" means our content would be read as commands.
     if (!starts(socket.ReceiveReply(), "3")) {
-        if (!socket.timedOut())
-            tell(lost() ? res::ConnectionLost : res::MessageRefused);
+        complain(res::MessageRefused);
         quit();
         return;
     }
 
     SocketSink sink(socket);
     const mime::End end = mime::writeContent(sink, toHeader, m.sender, m.subject, m.body, m.attachments);
-    if (end == mime::End::Cancelled) {
+    if (end == mime::End::Cancelled || app().cancelled()) {
         // Ending the connection before the final "." makes the server drop
         // the half-sent message instead of delivering it.
         m.reset();
         socket.abort();
         return;
     }
-    if (end == mime::End::Failed) {
-        if (!socket.timedOut())
-            tell(res::ConnectionLost);
+    if (end == mime::End::Unreadable) {
+        // It could be read a moment ago; leaving without the final "." makes
+        // the server drop what it has.
+        tell(res::UnreadableFile, m.attachments.value(0));
+        socket.abort();
+        return;
+    }
+    if (end == mime::End::Failed || !sink.flush()) {
+        complain(res::ConnectionLost);
         socket.abort();
         return;
     }
@@ -149,13 +194,16 @@ void dialogue(CMailSocket& socket)
     const QByteArray reply = socket.ReceiveReply();
     if (starts(reply, "2"))
         g_send.delivered = true;
-    else if (!socket.timedOut())
-        tell(lost() ? res::ConnectionLost : res::MessageRefused);
+    else
+        complain(res::MessageRefused);
     quit();
+    if (g_send.delivered && !refused.isEmpty())
+        tell(res::RecipientsRefused, refused.join(QLatin1Char('\n')));
 }
 
-// Ends a send that never reached its dialogue.
-void abandon()
+// Ends a send that never reached its dialogue. Nothing went out, so the
+// record stays as the user left it, server included, to correct and send again.
+void abandon(const QString& server)
 {
     if (CMailSocket* s = msg().socket) {
         // Nothing that still arrives may start a conversation now.
@@ -164,8 +212,20 @@ void abandon()
     }
     ReportProgress(0, 3);
     reportEnd();
-    msg().reset();
+    msg().server = server;
 }
+
+struct RunningFlag {
+    RunningFlag() { g_running = true; }
+    ~RunningFlag()
+    {
+        // The connection is not needed after its send, and a host may unload
+        // the library or end the process at any time after this.
+        delete msg().socket;
+        msg().socket = nullptr;
+        g_running = false;
+    }
+};
 
 } // namespace
 
@@ -236,22 +296,29 @@ void RunConversation(int event, const QByteArray& data)
     if (event > 0) {
         // Bytes before the dialogue began: nothing sensible can follow.
         g_send.connectFailed = true;
-        ReportProgress(0, 3);
-        m.reset();
         return;
     }
     app().setCancelled(false);
     CMailSocket* socket = m.socket;
-    if (event == -100 && socket && socket->state() == CMailSocket::Connected && !m.done)
+    if (m.done)
+        return;
+    if (event == -100 && socket && socket->state() == CMailSocket::Connected) {
         dialogue(*socket);
-    else if (!m.done)
+        ReportProgress(0, 3);
+        m.reset();
+    } else {
+        // The connection failed before the dialogue: SendMail ends the send.
         g_send.connectFailed = true;
-    ReportProgress(0, 3);
-    m.reset();
+    }
 }
+
+bool SendRunning() { return g_running; }
 
 int SendMail()
 {
+    if (g_running)
+        return 0;
+    const RunningFlag running;
     MailMessage& m = msg();
     g_send = SendState{};
     delete m.socket;
@@ -267,9 +334,17 @@ int SendMail()
         ReportProgress(0, 3);
         return 0;
     }
+    for (const QString& path : m.attachments) {
+        if (!readable(path)) {
+            tell(res::UnreadableFile, path);
+            reportEnd();
+            return 0;
+        }
+    }
 
-    QString server = m.server;
+    const QString typedServer = m.server;
     m.server.clear();
+    QString server = typedServer;
     if (server.trimmed().isEmpty())
         server = m.sender.mid(m.sender.lastIndexOf(QLatin1Char('@')) + 1);
 
@@ -286,9 +361,7 @@ int SendMail()
     quint16 port = 25;
     if (!splitServer(mime::oneLine(server), host, port) || !m.socket->Connect(host, port) || g_send.connectFailed) {
         tell(res::HostUnreachable);
-        delete m.socket;
-        m.socket = nullptr;
-        abandon();
+        abandon(typedServer);
         return 0;
     }
 
@@ -304,16 +377,16 @@ int SendMail()
             return g_send.delivered ? 1 : 0;
         if (g_send.connectFailed) {
             tell(res::HostUnreachable);
-            abandon();
+            abandon(typedServer);
             return 0;
         }
         if (tick::now() - start >= mailwait::kLimitMs) {
             tell(res::TimedOut);
-            abandon();
+            abandon(typedServer);
             return 0;
         }
         if (app().cancelled()) {
-            abandon();
+            abandon(typedServer);
             return 0;
         }
     }

@@ -9,6 +9,9 @@
 // the message, 0 otherwise.
 int SendMail();
 
+// A send is under way (a second one is refused until it ends).
+bool SendRunning();
+
 // The conversation entry for connection events (see CMailSocket).
 void RunConversation(int event, const QByteArray& data);
 

@@ -57,14 +57,55 @@ TEST_F(Dialogs, BookFileStopsAtTheFirstMissingKeyAndIsRewrittenWhole)
     profile::writeString(book, "BookMark", "MailAdd0", "a@x.org");
     profile::writeString(book, "BookMark", "MailAdd2", "c@x.org");
     profile::writeString(book, "Other", "Keep", "1");
-    EXPECT_EQ(addressbook::load(book), QStringList{"a@x.org"});
+    EXPECT_EQ(addressbook::load(book).entries, QStringList{"a@x.org"});
     profile::writeString(book, "BookMark", "MailAdd1", "NULL");
-    EXPECT_EQ(addressbook::load(book), QStringList{"a@x.org"});
+    EXPECT_EQ(addressbook::load(book).entries, QStringList{"a@x.org"});
 
     addressbook::save(book, {"p@x.org", "q@x.org"});
     EXPECT_EQ(profile::keys(book, "BookMark"), (QStringList{"MailAdd0", "MailAdd1"}));
     EXPECT_EQ(profile::readString(book, "Other", "Keep"), "1");
-    EXPECT_TRUE(addressbook::load(book + ".missing").isEmpty());
+    EXPECT_TRUE(addressbook::load(book + ".missing").entries.isEmpty());
+}
+
+TEST_F(Dialogs, BookEntriesStayWholeAndOtherBytesStay)
+{
+    // Bytes that are not UTF-8 and a line end of its own in another section,
+    // a book between them, and no line end at the very end.
+    const QByteArray before = "[Other]\r\nName=Gr\xfc\xdf\xe9\nKeep=1\r\n";
+    const QByteArray after = "[Last]\r\nX=\xff";
+    const QString longEntry = QString(300, QLatin1Char('a')) + "@x.org";
+    {
+        QFile f(book);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before + "[bookmark]\r\nmailadd0=" + longEntry.toUtf8() + "\r\nMailAdd1=b@x.org\r\n" + after);
+    }
+    EXPECT_EQ(addressbook::load(book).entries, (QStringList{longEntry, "b@x.org"}));
+
+    ASSERT_TRUE(addressbook::save(book, {longEntry, "c@x.org"}));
+    QFile f(book);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before + after + "\r\n[BookMark]\r\nMailAdd0=" + longEntry.toUtf8()
+                               + "\r\nMailAdd1=c@x.org\r\n");
+    EXPECT_EQ(addressbook::load(book).entries, (QStringList{longEntry, "c@x.org"}));
+}
+
+TEST_F(Dialogs, ABookOver16MegabytesIsRefusedAndLeftAlone)
+{
+    {
+        QFile f(book);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[BookMark]\r\nMailAdd0=a@x.org\r\n");
+        f.resize(addressbook::kMaxBookBytes + 1);
+    }
+    CAddressBookDialog dialog;
+    dialog.show();
+    EXPECT_EQ(boxes(), QStringList{text(res::BookTooLarge) + "\n" + book});
+    EXPECT_EQ(dialog.bookList()->count(), 0);
+    dialog.entry()->setText("new@x.org");
+    dialog.onAdd();
+    dialog.OnCommand(res::IdOk);
+    EXPECT_EQ(QFileInfo(book).size(), addressbook::kMaxBookBytes + 1);
+    EXPECT_FALSE(addressbook::save(book, {"x@x.org"}));
 }
 
 TEST_F(Dialogs, AddingLowerCasesAndRefusesDuplicatesInAnyCase)
@@ -119,9 +160,9 @@ TEST_F(Dialogs, CopyingDeletingAndClosing)
         return dialog.recipients;
     };
     EXPECT_EQ(run(false), (QStringList{"b@x.org", "Old@x.org"}));
-    EXPECT_EQ(addressbook::load(book), (QStringList{"a@x.org", "b@x.org", "c@x.org"}));
+    EXPECT_EQ(addressbook::load(book).entries, (QStringList{"a@x.org", "b@x.org", "c@x.org"}));
     EXPECT_EQ(run(true), (QStringList{"a@x.org", "b@x.org"}));
-    EXPECT_EQ(addressbook::load(book), (QStringList{"a@x.org", "c@x.org"}));
+    EXPECT_EQ(addressbook::load(book).entries, (QStringList{"a@x.org", "c@x.org"}));
 }
 
 TEST_F(Dialogs, MessageDialogNeedsASenderAndPutsTheTypedAddressFirst)

@@ -82,7 +82,16 @@ TEST_F(Library, WriteThenSendWithAttachments)
     const QByteArray path = file.toUtf8();
     const char* files[] = {path.constData(), nullptr};
     EndCounter window;
+    // The host's window stays live during the send; calls from it are refused.
+    int again = -1, contentAgain = -1;
+    QTimer::singleShot(0, [&] {
+        EndCounter other;
+        again = send(files, &other);
+        contentAgain = content();
+    });
     EXPECT_EQ(send(files, &window), 1);
+    EXPECT_EQ(again, 0);
+    EXPECT_EQ(contentAgain, 0);
     EXPECT_EQ(window.ends, 1);
     const QJsonObject m = sink.message(0);
     EXPECT_EQ(m.value("subject").toString(), "From the library");

@@ -132,6 +132,12 @@ void ScriptedServer::run()
     char chunk[65536];
     int idleMs = 0;
     while (!quit) {
+        if (inData && delayMs_ < 0) {
+            // Stops reading the message altogether, then hangs up.
+            for (int waited = 0; waited < -delayMs_ && !stop_; waited += 50)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            break;
+        }
         pollfd q{c, POLLIN, 0};
         const int r = ::poll(&q, 1, 100);
         if (r == 0) {
@@ -144,7 +150,7 @@ void ScriptedServer::run()
         idleMs = 0;
         // Slow only at first, so that what is still under way after a
         // cancel drains quickly.
-        const bool slow = inData && delayMs_ && data_.size() < 1024 * 1024;
+        const bool slow = inData && delayMs_ > 0 && data_.size() < 1024 * 1024;
         const ssize_t n = ::recv(c, chunk, slow ? 8192 : sizeof chunk, 0);
         if (n <= 0) {
             clientClosed_ = true;

@@ -44,7 +44,8 @@ private:
 // may hold several lines), "" for no reply at all, or "<close>" to hang up.
 // The DATA content is collected up to its final "." and the script then gets
 // the line ".". With dataReadDelayMs, the first megabyte of DATA is read
-// slowly.
+// slowly; with a negative one, DATA is not read at all for that long, and
+// then the server hangs up.
 class ScriptedServer {
 public:
     using Script = std::function<std::string(const std::string& line)>;

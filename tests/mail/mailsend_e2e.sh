@@ -7,6 +7,11 @@ SINK=$2
 for tool in xvfb-run xdotool /usr/bin/python3; do
   command -v "$tool" >/dev/null || { echo "no $tool"; exit 77; }
 done
+# Without any display, mailsend says the library is unusable (status 2)
+# instead of dying inside it.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$MAILSEND"
+RC=$?
+[ $RC -eq 2 ] || { echo "mailsend without a display exited with $RC"; exit 1; }
 WORK=$(mktemp -d)
 trap 'exec 3>&-; rm -rf "$WORK"' EXIT
 mkdir "$WORK/out"

@@ -9,6 +9,7 @@
 #include "smtp_send.h"
 #include "tick_clock.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QPushButton>
 #include <QTcpServer>
@@ -99,6 +100,8 @@ TEST_F(SmtpDialogue, OneAcceptedRecipientOfThreeStillSends)
     const Lines cmds = server.commands();
     EXPECT_EQ(Lines(cmds.begin() + 2, cmds.begin() + 6), (Lines{"RCPT TO: <a>", "RCPT TO: <b>", "RCPT TO: <c>", "DATA "}));
     EXPECT_EQ(server.data().substr(0, 17), "To: <b> , <c>\r\nFr");
+    // Done, and the user hears whom it did not reach.
+    EXPECT_EQ(boxes(), QStringList{text(res::RecipientsRefused) + "\na\nc"});
 }
 
 TEST_F(SmtpDialogue, ReplyCodesToRecipients)
@@ -168,6 +171,107 @@ TEST_F(SmtpDialogue, CancelDuringAnAttachmentAbandonsTheMessage)
     EXPECT_TRUE(boxes().isEmpty());
     EXPECT_TRUE(CMailApp::instance().message().attachments.isEmpty());
     EXPECT_EQ(counter.ends, 1);
+}
+
+TEST_F(SmtpDialogue, ASecondSendWhileOneRunsIsRefusedAndChangesNothing)
+{
+    QTemporaryDir dir;
+    const QString file = mailtest::writeFile(dir, "f.bin", 400 * 1024);
+    ScriptedServer server("220 hello", standardScript(), 20);
+    int second = -1;
+    bool sameSocket = false;
+    QStringList attachmentsDuring;
+    QTimer::singleShot(100, [&] {
+        MailMessage& m = CMailApp::instance().message();
+        CMailSocket* before = m.socket;
+        attachmentsDuring = m.attachments;
+        second = SendMail();
+        sameSocket = before && m.socket == before && m.attachments == attachmentsDuring;
+    });
+    EXPECT_EQ(send(server.server(), {"bob@y.org"}, {file}), 1);
+    EXPECT_EQ(second, 0);
+    EXPECT_TRUE(sameSocket);
+    EXPECT_TRUE(server.sawDataEnd());
+    EXPECT_TRUE(boxes().isEmpty());
+    EXPECT_EQ(counter.ends, 1);
+    EXPECT_FALSE(SendRunning());
+}
+
+TEST_F(SmtpDialogue, UnreadableAttachmentsSendNothingAndKeepTheRecord)
+{
+    QTemporaryDir dir;
+    const QString good = mailtest::writeFile(dir, "good.bin", 10);
+    for (const QString& bad : {dir.filePath("missing.bin"), dir.path()}) {
+        // No server at all: nothing may try to reach one.
+        EXPECT_EQ(send("127.0.0.1:1", {"bob@y.org"}, {good, bad}), 0);
+        const MailMessage& m = CMailApp::instance().message();
+        EXPECT_EQ(m.recipients, QStringList{"bob@y.org"});
+        EXPECT_EQ(m.subject, "Subject");
+        EXPECT_EQ(m.server, "127.0.0.1:1");
+        EXPECT_EQ(boxes().value(0), text(res::UnreadableFile) + "\n" + bad);
+        script.clear();
+    }
+    EXPECT_EQ(counter.ends, 2);
+}
+
+TEST_F(SmtpDialogue, AConnectThatFailsKeepsWhatTheUserTyped)
+{
+    quint16 freePort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        freePort = probe.serverPort();
+    }
+    for (const QString& where : {QStringLiteral("127.0.0.1:%1").arg(freePort), QStringLiteral("127.0.0.1:notaport"),
+                                 QStringLiteral("no-such-host.invalid")}) {
+        EXPECT_EQ(send(where, {"bob@y.org", "eve@y.org"}), 0) << where.toStdString();
+        const MailMessage& m = CMailApp::instance().message();
+        EXPECT_EQ(m.recipients, (QStringList{"bob@y.org", "eve@y.org"}));
+        EXPECT_EQ(m.sender, "sam@x.org");
+        EXPECT_EQ(m.body, "Text");
+        EXPECT_EQ(m.server, where);
+    }
+    EXPECT_EQ(boxes(), QStringList(3, text(res::HostUnreachable)));
+}
+
+// Cancel pressed while the send waits: within half a second it ends, with
+// no message and no half message delivered, and the host's timers ran.
+TEST_F(SmtpDialogue, CancelWorksWhileTheServerStopsReadingOrStaysSilent)
+{
+    QTemporaryDir dir;
+    const QString big = mailtest::writeFile(dir, "big.bin", 24 * 1024 * 1024);
+    for (const bool silent : {false, true}) {
+        // Either it answers nothing after HELO, or it stops reading the data.
+        ScriptedServer server("220 hello", standardScript({{"HELO", silent ? "" : "250 ok"}}), silent ? 0 : -2500);
+        int ticks = 0;
+        QTimer host;
+        QObject::connect(&host, &QTimer::timeout, [&] { ++ticks; });
+        host.start(50);
+        QElapsedTimer sinceCancel;
+        QTimer::singleShot(1500, [&] {
+            sinceCancel.start();
+            CMailApp::instance().message().progress->cancelButton()->click();
+        });
+        EXPECT_EQ(send(server.server(), {"bob@y.org"}, {big}), 0);
+        ASSERT_TRUE(sinceCancel.isValid()) << silent;
+        EXPECT_LT(sinceCancel.elapsed(), 1000) << silent;
+        EXPECT_GE(ticks, 20) << silent;
+        EXPECT_TRUE(boxes().isEmpty()) << silent;
+        EXPECT_FALSE(server.sawDataEnd()) << silent;
+    }
+}
+
+TEST_F(SmtpDialogue, AFloodOfReplyLinesFailsLikeATimeOut)
+{
+    std::string flood = "354 go ahead";
+    for (int i = 0; i < 300000; ++i)
+        flood += "\r\n250-x";
+    QTemporaryDir dir;
+    const QString file = mailtest::writeFile(dir, "f.bin", 4 * 1024 * 1024);
+    ScriptedServer server("220 hello", standardScript({{"DATA", flood}}));
+    EXPECT_EQ(send(server.server(), {"bob@y.org"}, {file}), 0);
+    EXPECT_EQ(boxes(), QStringList{text(res::TimedOut)});
+    EXPECT_FALSE(server.sawDataEnd());
 }
 
 TEST(ServerField, HostAndPort)

@@ -22,10 +22,10 @@ protected:
     void TearDown() override { CMailApp::instance().exitInstance(); }
 
     // Sends one message and returns what the parser read from it.
-    QJsonObject sendAndRead(const QString& subject, const QString& text, const QStringList& files = {})
+    QJsonObject sendAndRead(const QString& subject, const QString& text, const QStringList& files = {},
+                            const QStringList& to = {"bob@example.com", "carol@example.com"})
     {
-        mailtest::prepareMessage(sink.server(), "alice@example.org", {"bob@example.com", "carol@example.com"},
-                                 subject, text, files);
+        mailtest::prepareMessage(sink.server(), "alice@example.org", to, subject, text, files);
         EXPECT_EQ(SendMail(), 1);
         EXPECT_TRUE(script.calls().empty());
         return sink.message(count++);
@@ -88,6 +88,48 @@ TEST_F(RealServer, AttachmentsTextAndSubjectComeBackExactly)
     QFile f(odd);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(sink.attachment(0, 1), f.readAll());
+}
+
+TEST_F(RealServer, GermanTextSubjectAndFileNameReadAsTyped)
+{
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("Gr\u00fc\u00dfe aus K\u00f6ln.bin");
+    const QString file = mailtest::writeFile(dir, name, 1000);
+    const QString subject = QStringLiteral("Gr\u00fc\u00dfe aus K\u00f6ln");
+    const QString text = QStringLiteral("Gr\u00fc\u00dfe aus K\u00f6ln!\n\u00c4rger = 0 \n.\n") + QString(300, QChar(0x00df));
+    for (const QStringList& files : {QStringList{}, QStringList{file}}) {
+        const QJsonObject m = sendAndRead(subject, text, files);
+        EXPECT_EQ(m.value("subject").toString(), subject);
+        EXPECT_EQ(textOf(m), text);
+        EXPECT_TRUE(m.value("defects").toArray().isEmpty());
+        if (!files.isEmpty()) {
+            EXPECT_EQ(m.value("attachments").toArray()[0].toObject().value("filename").toString(), name);
+            EXPECT_EQ(sink.attachment(count - 1, 0).size(), 1000);
+        }
+    }
+    // Plain ASCII text goes out as it always has.
+    sendAndRead("Plain", "Plain text");
+    EXPECT_FALSE(sink.raw(count - 1).contains("Content-Transfer-Encoding"));
+}
+
+TEST_F(RealServer, FortyRecipientsAndALongSubjectInFoldedHeadersWithDateAndId)
+{
+    QStringList to;
+    for (int i = 0; i < 40; ++i)
+        to << QStringLiteral("recipient%1@example.com").arg(i, 2, 10, QLatin1Char('0'));
+    QString subject;
+    while (subject.size() < 2400)
+        subject += QStringLiteral("long subject ");
+    subject = subject.trimmed();
+    const QJsonObject m = sendAndRead(subject, "Text", {}, to);
+    EXPECT_EQ(m.value("rcpt_tos").toArray().size(), 40);
+    EXPECT_EQ(m.value("to").toString().split(", ").size(), 40);
+    EXPECT_EQ(m.value("subject").toString(), subject);
+    EXPECT_FALSE(m.value("date").toString().isEmpty());
+    EXPECT_TRUE(m.value("message_id").toString().endsWith("@example.org>"));
+    const QByteArray raw = sink.raw(count - 1);
+    for (const QByteArray& line : raw.left(raw.indexOf("\r\n\r\n")).split('\n'))
+        EXPECT_LE(line.size(), 79) << line.constData();
 }
 
 } // namespace

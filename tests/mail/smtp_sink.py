@@ -40,6 +40,8 @@ class Keeper:
             "to": str(msg.get("To", "")),
             "from": str(msg.get("From", "")),
             "subject": str(msg.get("Subject", "")),
+            "date": str(msg.get("Date", "")),
+            "message_id": str(msg.get("Message-ID", "")),
             "multipart": msg.is_multipart(),
             "defects": [type(d).__name__ for d in msg.defects],
             "text": None,
@@ -56,7 +58,8 @@ class Keeper:
                     f.write(data)
                 info["attachments"].append({"filename": part.get_filename(), "size": len(data)})
             elif info["text"] is None:
-                info["text"] = part.get_payload(decode=True).decode("utf-8", "replace")
+                # As a reader shows it: decoded by the charset the part declares.
+                info["text"] = part.get_content()
         with open(base + ".json.tmp", "w") as f:
             json.dump(info, f)
         os.rename(base + ".json.tmp", base + ".json")

@@ -79,13 +79,15 @@ void CPiece::buildOutline(int cellSize, int column_, int row_)
     frame_ = QRegion();
 }
 
-void CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
+bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
 {
     const QRect b = bounds();
     image_ = QImage(std::max(b.width(), 1), std::max(b.height(), 1), QImage::Format_ARGB32_Premultiplied);
+    if (image_.isNull())
+        return false;
     image_.fill(Qt::transparent);
     if (rotation < 0 || rotation > 3 || b.isEmpty())
-        return;
+        return true;
 
     const ToolkitBitmap* src = pictures.byRotation[rotation];
     QPoint corner;
@@ -115,6 +117,7 @@ void CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int 
             std::memcpy(dst + (sx0 - r.left() - corner.x()), s + sx0, size_t(sx1 - sx0) * sizeof(QRgb));
         }
     }
+    return true;
 }
 
 void CPiece::turn(const TurnedPictures& pictures, int cellSize, int columns, int rows)

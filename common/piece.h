@@ -78,8 +78,9 @@ public:
     // a rotation outside 0..3 leaves the outline as it was.
     void buildOutline(int cellSize, int column, int row);
     // Cuts the image out of the picture turned as this piece is. Call after
-    // every outline rebuild.
-    void buildImage(const TurnedPictures& pictures, int cellSize, int columns, int rows);
+    // every outline rebuild. False when the image could not be allocated; the
+    // piece then has no image (it draws nothing) rather than a broken one.
+    bool buildImage(const TurnedPictures& pictures, int cellSize, int columns, int rows);
     // One quarter turn clockwise, with outline and image rebuilt.
     void turn(const TurnedPictures& pictures, int cellSize, int columns, int rows);
 

@@ -1,6 +1,7 @@
 #include "profile.h"
 
-#include <QFile>
+#include "file_read.h"
+
 #include <QSaveFile>
 
 #include <optional>
@@ -12,44 +13,78 @@ namespace {
 // Profile files are small; anything this large is not one of ours.
 constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
 
+// One line as the file has it: its bytes and the line end that followed
+// them (empty for a last line without one). Lines are kept as bytes, so a
+// write gives back every byte of the lines it did not change, whatever
+// their encoding.
+struct Line {
+    QByteArray text;
+    QByteArray end;
+};
 
-std::vector<QString> readLines(const QString& path)
+struct File {
+    std::vector<Line> lines;
+    // The line end new lines get: the file's own, CR LF for a new file.
+    QByteArray newline = QByteArrayLiteral("\r\n");
+};
+
+// The file's lines; an empty file when there is none. Nothing when it exists
+// but could not be read whole: readers then see no keys, and writers must
+// not put a file of a few lines in place of one they never saw.
+std::optional<File> load(const QString& path)
 {
-    std::vector<QString> lines;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxProfileBytes)
-        return lines;
-    const QString all = QString::fromUtf8(f.readAll());
-    const QStringList parts = all.split(QLatin1Char('\n'));
-    lines.reserve(parts.size());
-    for (QString l : parts) {
-        if (l.endsWith(QLatin1Char('\r')))
-            l.chop(1);
-        lines.push_back(l);
+    QByteArray bytes;
+    switch (file_read::readWhole(path, kMaxProfileBytes, bytes)) {
+    case file_read::Result::Ok:
+        break;
+    case file_read::Result::Missing:
+        return File{};
+    default:
+        return std::nullopt;
     }
-    // A file ending in a newline leaves one empty piece after it.
-    if (!lines.empty() && lines.back().isEmpty())
-        lines.pop_back();
-    return lines;
+    File f;
+    bool newlineSeen = false;
+    qsizetype from = 0;
+    while (from < bytes.size()) {
+        const qsizetype lf = bytes.indexOf('\n', from);
+        Line l;
+        if (lf < 0) {
+            l.text = bytes.mid(from);
+            from = bytes.size();
+        } else {
+            const bool cr = lf > from && bytes[lf - 1] == '\r';
+            l.text = bytes.mid(from, lf - from - (cr ? 1 : 0));
+            l.end = cr ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+            if (!newlineSeen) {
+                f.newline = l.end;
+                newlineSeen = true;
+            }
+            from = lf + 1;
+        }
+        f.lines.push_back(std::move(l));
+    }
+    return f;
 }
 
-bool writeLines(const QString& path, const std::vector<QString>& lines)
+bool save(const QString& path, const File& f)
 {
-    QSaveFile f(path);
+    QSaveFile out(path);
     // Unbuffered, so a short write is seen before the rename replaces the old file.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    QByteArray out;
-    for (const QString& l : lines) {
-        out += l.toUtf8();
-        out += "\r\n";
+    QByteArray bytes;
+    for (const Line& l : f.lines) {
+        bytes += l.text;
+        bytes += l.end;
     }
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
         return false;
     }
-    return f.commit();
+    return out.commit();
 }
+
+QString textOf(const Line& l) { return QString::fromUtf8(l.text); }
 
 // The section name when the line is a header "[name]", else nothing.
 std::optional<QString> sectionOf(const QString& line)
@@ -98,11 +133,14 @@ struct Range {
     int end = -1;
 };
 
-Range findSection(const std::vector<QString>& lines, const QString& section)
+Range findSection(const std::vector<Line>& lines, const QString& section)
 {
     Range r;
     for (int i = 0; i < int(lines.size()); ++i) {
-        const auto s = sectionOf(lines[i]);
+        // Only a line holding "[" can be a header: most lines need no decoding.
+        if (!lines[size_t(i)].text.contains('['))
+            continue;
+        const auto s = sectionOf(textOf(lines[size_t(i)]));
         if (!s)
             continue;
         if (r.begin >= 0) {
@@ -117,12 +155,30 @@ Range findSection(const std::vector<QString>& lines, const QString& section)
     return r;
 }
 
-int findKey(const std::vector<QString>& lines, Range r, const QString& key)
+int findKey(const std::vector<Line>& lines, Range r, const QString& key)
 {
-    for (int i = r.begin + 1; i < r.end; ++i)
-        if (!isComment(lines[i]) && same(keyOf(lines[i]), key))
+    for (int i = r.begin + 1; i < r.end; ++i) {
+        const QString t = textOf(lines[size_t(i)]);
+        if (!isComment(t) && same(keyOf(t), key))
             return i;
+    }
     return -1;
+}
+
+// The raw bytes of a line's key, trimmed: the spelling the file had.
+QByteArray rawKeyOf(const QByteArray& line)
+{
+    const qsizetype eq = line.indexOf('=');
+    return (eq < 0 ? line : line.left(eq)).trimmed();
+}
+
+// Puts a new line before `at`, ending the line before it first when it had
+// no line end (the file's last line).
+void insertLine(File& f, int at, QByteArray text)
+{
+    if (at > 0 && f.lines[size_t(at - 1)].end.isEmpty())
+        f.lines[size_t(at - 1)].end = f.newline;
+    f.lines.insert(f.lines.begin() + at, Line{std::move(text), f.newline});
 }
 
 } // namespace
@@ -130,13 +186,14 @@ int findKey(const std::vector<QString>& lines, Range r, const QString& key)
 QString readString(const QString& file, const QString& section, const QString& key,
                    const QString& def, int bufferSize)
 {
-    const auto lines = readLines(file);
-    const Range r = findSection(lines, section);
     QString v = def;
-    if (r.begin >= 0) {
-        const int k = findKey(lines, r, key);
-        if (k >= 0)
-            v = valueOf(lines[k]);
+    if (const auto f = load(file)) {
+        const Range r = findSection(f->lines, section);
+        if (r.begin >= 0) {
+            const int k = findKey(f->lines, r, key);
+            if (k >= 0)
+                v = valueOf(textOf(f->lines[size_t(k)]));
+        }
     }
     if (bufferSize > 0 && v.size() > bufferSize - 1)
         v.truncate(bufferSize - 1);
@@ -167,68 +224,81 @@ int readInt(const QString& file, const QString& section, const QString& key, int
 bool writeString(const QString& file, const QString& section, const QString& key,
                  const QString& value)
 {
-    auto lines = readLines(file);
-    const QString entry = key + QLatin1Char('=') + value;
-    const Range r = findSection(lines, section);
+    auto f = load(file);
+    if (!f)
+        return false;
+    const QByteArray v = value.toUtf8();
+    const Range r = findSection(f->lines, section);
     if (r.begin < 0) {
-        lines.push_back(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.push_back(entry);
-        return writeLines(file, lines);
+        const int end = int(f->lines.size());
+        insertLine(*f, end, '[' + section.toUtf8() + ']');
+        insertLine(*f, end + 1, key.toUtf8() + '=' + v);
+        return save(file, *f);
     }
-    const int k = findKey(lines, r, key);
+    const int k = findKey(f->lines, r, key);
     if (k >= 0) {
-        // Keep the key's own spelling, as the file had it.
-        lines[k] = keyOf(lines[k]) + QLatin1Char('=') + value;
+        // Keep the key's own spelling, as the file had it, and its line end.
+        Line& l = f->lines[size_t(k)];
+        l.text = rawKeyOf(l.text) + '=' + v;
     } else {
         // After the section's last entry, before any blank lines that close it.
         int at = r.end;
-        while (at > r.begin + 1 && lines[at - 1].trimmed().isEmpty())
+        while (at > r.begin + 1 && f->lines[size_t(at - 1)].text.trimmed().isEmpty())
             --at;
-        lines.insert(lines.begin() + at, entry);
+        insertLine(*f, at, key.toUtf8() + '=' + v);
     }
-    return writeLines(file, lines);
+    return save(file, *f);
 }
 
 bool deleteKey(const QString& file, const QString& section, const QString& key)
 {
-    auto lines = readLines(file);
-    const Range r = findSection(lines, section);
+    auto f = load(file);
+    if (!f)
+        return false;
+    const Range r = findSection(f->lines, section);
     if (r.begin < 0)
         return true;
-    const int k = findKey(lines, r, key);
+    const int k = findKey(f->lines, r, key);
     if (k < 0)
         return true;
-    lines.erase(lines.begin() + k);
-    return writeLines(file, lines);
+    f->lines.erase(f->lines.begin() + k);
+    return save(file, *f);
 }
 
 bool deleteSection(const QString& file, const QString& section)
 {
-    auto lines = readLines(file);
-    const Range r = findSection(lines, section);
+    auto f = load(file);
+    if (!f)
+        return false;
+    const Range r = findSection(f->lines, section);
     if (r.begin < 0)
         return true;
-    lines.erase(lines.begin() + r.begin, lines.begin() + r.end);
-    return writeLines(file, lines);
+    f->lines.erase(f->lines.begin() + r.begin, f->lines.begin() + r.end);
+    return save(file, *f);
 }
 
 QStringList sections(const QString& file)
 {
     QStringList out;
-    for (const QString& l : readLines(file))
-        if (const auto s = sectionOf(l))
-            out << *s;
+    if (const auto f = load(file))
+        for (const Line& l : f->lines)
+            if (const auto s = sectionOf(textOf(l)))
+                out << *s;
     return out;
 }
 
 QStringList keys(const QString& file, const QString& section)
 {
     QStringList out;
-    const auto lines = readLines(file);
-    const Range r = findSection(lines, section);
-    for (int i = r.begin + 1; r.begin >= 0 && i < r.end; ++i)
-        if (!isComment(lines[i]))
-            out << keyOf(lines[i]);
+    const auto f = load(file);
+    if (!f)
+        return out;
+    const Range r = findSection(f->lines, section);
+    for (int i = r.begin + 1; r.begin >= 0 && i < r.end; ++i) {
+        const QString t = textOf(f->lines[size_t(i)]);
+        if (!isComment(t))
+            out << keyOf(t);
+    }
     return out;
 }
 

@@ -1,10 +1,10 @@
 #include "tile_mender_doc.h"
 
 #include "crt_random.h"
+#include "file_read.h"
 #include "paths.h"
+#include "piece_order.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 
 CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
@@ -13,11 +13,6 @@ CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
 }
 
 CTileMenderDoc::~CTileMenderDoc() = default;
-
-QString CTileMenderDoc::scratchPath()
-{
-    return paths::programFolder() + QStringLiteral("Nuvark_Puzzle.JPG");
-}
 
 QString CTileMenderDoc::savedGamePath(const QString& puzzlePath)
 {
@@ -44,19 +39,21 @@ void CTileMenderDoc::rebuildPiece(CPiece& piece) const
 
 CTileMenderDoc::OpenResult CTileMenderDoc::open(const QString& path, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    switch (file_read::readWhole(path, puzzle_file::kMaxFileBytes, bytes)) {
+    case file_read::Result::Ok:
+        return openData(bytes, path, error);
+    case file_read::Result::NotRegular:
+    case file_read::Result::TooLarge:
+        // A device, a pipe or a file larger than any puzzle: not one of ours.
+        if (error)
+            *error = tr("%1\nUnexpected file format.").arg(QFileInfo(path).fileName());
+        return OpenResult::Failed;
+    default:
         if (error)
             *error = tr("Cannot open the file %1.").arg(QFileInfo(path).fileName());
         return OpenResult::Failed;
     }
-    constexpr qint64 kMaxPuzzleBytes = 512ll * 1024 * 1024;
-    if (f.size() > kMaxPuzzleBytes) {
-        if (error)
-            *error = tr("%1\nUnexpected file format.").arg(QFileInfo(path).fileName());
-        return OpenResult::Failed;
-    }
-    return openData(f.readAll(), path, error);
 }
 
 CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, const QString& path,
@@ -77,60 +74,68 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
         break;
     }
 
-    // The pictures reach the decoder through the scratch file in the program's
-    // folder; decoding the same bytes from memory keeps a read-only folder working.
-    auto passThroughScratch = [](const QByteArray& picture) {
-        QFile scratch(scratchPath());
-        if (scratch.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            scratch.write(picture);
-    };
-    ToolkitBitmap picture, guide;
-    passThroughScratch(data.picture);
-    const bool pictureOk = imaging::loadFromData(data.picture, picture, 24);
-    passThroughScratch(data.guide);
-    const bool guideOk = imaging::loadFromData(data.guide, guide, 24);
-    if (!pictureOk || !guideOk) {
+    // The pictures are decoded straight from the file's bytes: nothing reads
+    // a scratch copy of them, and a read-only program folder keeps working.
+    Loaded next;
+    const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
+    if (!imaging::loadFromData(data.picture, next.pictures[0], 24, maxPicture)
+        || !imaging::loadFromData(data.guide, next.guide, 24, maxPicture)) {
         if (error)
             *error = tr("%1\nThe puzzle's picture cannot be read.").arg(shownName);
         return OpenResult::Failed;
     }
+    if (!build(data, next)) {
+        if (error)
+            *error = tr("%1\nThere is not enough memory to open this puzzle.").arg(shownName);
+        return OpenResult::Failed;
+    }
 
-    apply(data, picture, guide);
-    path_ = path;
-    emit documentChanged();
-    return OpenResult::Opened;
-}
-
-bool CTileMenderDoc::apply(PuzzleFileData& data, ToolkitBitmap& picture, ToolkitBitmap& guide)
-{
+    // Only now, with everything made, does the old puzzle go.
     box_.clear();
     hasBoxList_ = true;
     columns_ = data.columns;
     rows_ = data.rows;
     cellSize_ = data.cellSize;
-
-    pictures_[0] = std::move(picture);
-    for (int t = 1; t < 4; ++t) {
-        imaging::copy(pictures_[t], pictures_[0]);
-        imaging::turn(pictures_[t], 90 * t);
-    }
-    guide_ = std::move(guide);
+    for (int t = 0; t < 4; ++t)
+        pictures_[t] = std::move(next.pictures[t]);
+    guide_ = std::move(next.guide);
     state_.rotationAllowed = data.rotationAllowed;
+    box_.insertAll(0, std::move(next.box));
+    path_ = path;
+    emit documentChanged();
+    return OpenResult::Opened;
+}
 
-    PieceList dealt;
-    for (int i = 0; i < int(data.pieces.size()); ++i) {
-        auto p = std::make_unique<CPiece>();
+bool CTileMenderDoc::build(const PuzzleFileData& data, Loaded& next)
+{
+    for (int t = 1; t < 4; ++t)
+        if (!imaging::turnedCopy(next.pictures[t], next.pictures[0], 90 * t))
+            return false;
+    TurnedPictures turned;
+    for (int t = 0; t < 4; ++t)
+        turned.byRotation[t] = &next.pictures[t];
+
+    const int n = int(data.pieces.size());
+    std::vector<PieceList::Ptr> made(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        auto& p = made[size_t(i)];
+        p = std::make_unique<CPiece>();
         p->setRecord(data.pieces[size_t(i)]);
-        p->rotation = state_.rotationAllowed ? crt::rand() % 4 : 0;
-        p->buildOutline(cellSize_, i % columns_, i / columns_);
-        dealt.append(std::move(p));
+        p->rotation = data.rotationAllowed ? crt::rand() % 4 : 0;
+        p->buildOutline(data.cellSize, i % data.columns, i / data.columns);
     }
-    const TurnedPictures turned = turnedPictures();
-    for (const auto& p : dealt)
-        p->buildImage(turned, cellSize_, columns_, rows_);
+    for (const auto& p : made)
+        if (!p->buildImage(turned, data.cellSize, data.columns, data.rows))
+            return false;
 
-    for (int k = dealt.size(); k >= 1; --k)
-        box_.append(dealt.take(crt::rand() % k));
+    // The deal: the piece at rand() % k of those left goes next, k from n down.
+    PieceOrder left(n);
+    next.box.reserve(size_t(n));
+    for (int k = n; k >= 1; --k) {
+        const int item = left.at(crt::rand() % k);
+        left.remove(item);
+        next.box.push_back(std::move(made[size_t(item)]));
+    }
     return true;
 }
 
@@ -159,16 +164,24 @@ void CTileMenderDoc::Restart(RestartHost* host)
         host->returnAllPiecesToBox();
     }
 
+    // n times the piece at rand() % n goes to the head of the box.
     const int n = box_.size();
+    PieceOrder order(n, n);
     for (int i = 0; i < n; ++i) {
-        const int at = crt::rand() % n;
+        const int item = order.at(crt::rand() % n);
         if (state_.rotationAllowed) {
-            CPiece* p = box_.at(at);
+            CPiece* p = box_.at(item);
             p->rotation = crt::rand() % 4;
             rebuildPiece(*p);
         }
-        box_.prepend(box_.take(at));
+        order.moveToHead(item);
     }
+    std::vector<PieceList::Ptr> old = box_.takeAll();
+    std::vector<PieceList::Ptr> shuffled;
+    shuffled.reserve(old.size());
+    for (int item : order.items())
+        shuffled.push_back(std::move(old[size_t(item)]));
+    box_.insertAll(0, std::move(shuffled));
     if (host)
         host->boxReshuffled();
 }

@@ -66,15 +66,19 @@ public:
     // Rebuilds a piece's outline and image for its current rotation.
     void rebuildPiece(CPiece& piece) const;
 
-    // The file the embedded pictures pass through on their way to the decoder.
-    static QString scratchPath();
-
 signals:
     // A puzzle was opened or the document emptied: views lay themselves out anew.
     void documentChanged();
 
 private:
-    bool apply(PuzzleFileData& data, ToolkitBitmap& picture, ToolkitBitmap& guide);
+    // What an open makes before anything of the old puzzle is let go.
+    struct Loaded {
+        ToolkitBitmap pictures[4];
+        ToolkitBitmap guide;
+        std::vector<PieceList::Ptr> box; // dealt
+    };
+    // The turned pictures and every piece, dealt; false when memory ran out.
+    static bool build(const PuzzleFileData& data, Loaded& next);
 
     PlayerState& state_;
     PieceList box_;

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 struct ProfileFile {
@@ -49,7 +53,7 @@ TEST(Profile, ReadsWithWindowsMatchingTrimmingAndDefaults)
 TEST(Profile, WriteReplacesOneKeyAndKeepsTheRest)
 {
     ProfileFile f;
-    f.put("; keep me\n[Puzzles]\nCOUNT=3\nName1=Beach\n\n[Other]\nx=1\n");
+    f.put("; keep me\r\n[Puzzles]\r\nCOUNT=3\r\nName1=Beach\r\n\r\n[Other]\r\nx=1\r\n");
     ASSERT_TRUE(profile::writeString(f.path, "puzzles", "count", "4"));
     EXPECT_EQ(f.bytes(), QByteArray("; keep me\r\n[Puzzles]\r\nCOUNT=4\r\nName1=Beach\r\n\r\n[Other]\r\nx=1\r\n"));
 
@@ -74,4 +78,56 @@ TEST(Profile, WriteCreatesAMissingFile)
     ASSERT_TRUE(profile::writeString(f.path, "Mail", "MailAdd0", "a@b.c"));
     EXPECT_EQ(f.bytes(), QByteArray("[Mail]\r\nMailAdd0=a@b.c\r\n"));
     EXPECT_FALSE(profile::writeString(f.dir.filePath("no/such/folder/x.ini"), "a", "b", "c"));
+}
+
+TEST(Profile, AWriteKeepsEveryOtherByteAndTheFilesOwnLineEnds)
+{
+    ProfileFile f;
+    // LF lines, a Latin-1 comment and key the program never touches, and no
+    // line end after the last line.
+    const QByteArray before = "; caf\xe9\n[Recent File List]\nFile1=/a.puz\n[Other]\nna\xefve=\xff\xfe\nlast=1";
+    f.put(before);
+    ASSERT_TRUE(profile::writeString(f.path, "Recent File List", "File1", "/b.puz"));
+    QByteArray expected = before;
+    expected.replace("File1=/a.puz", "File1=/b.puz");
+    EXPECT_EQ(f.bytes(), expected);
+    // Writing the same again changes nothing: the file does not grow.
+    ASSERT_TRUE(profile::writeString(f.path, "Recent File List", "File1", "/b.puz"));
+    EXPECT_EQ(f.bytes(), expected);
+
+    // New lines take the file's LF; the unterminated last line gets one first.
+    ASSERT_TRUE(profile::writeString(f.path, "Other", "more", "2"));
+    EXPECT_EQ(f.bytes(), expected + "\nmore=2\n");
+    ASSERT_TRUE(profile::writeString(f.path, "Recent File List", "File2", "/c.puz"));
+    EXPECT_TRUE(f.bytes().contains("File1=/b.puz\nFile2=/c.puz\n[Other]\nna\xefve=\xff\xfe\n"));
+    ASSERT_TRUE(profile::deleteKey(f.path, "Recent File List", "File2"));
+    EXPECT_EQ(f.bytes(), expected + "\nmore=2\n");
+}
+
+TEST(Profile, AFileThatCannotBeReadWholeIsNeitherReadNorOverwritten)
+{
+    ProfileFile f;
+    // Over the size limit: a sparse file, so the test stays small on disk.
+    f.put("[Recent File List]\r\nFile1=/a.puz\r\n");
+    {
+        QFile big(f.path);
+        ASSERT_TRUE(big.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(big.resize(16 * 1024 * 1024 + 1));
+    }
+    EXPECT_EQ(profile::readString(f.path, "Recent File List", "File1", "none"), "none");
+    EXPECT_FALSE(profile::writeString(f.path, "Recent File List", "File1", "/b.puz"));
+    EXPECT_FALSE(profile::deleteSection(f.path, "Recent File List"));
+    EXPECT_EQ(QFileInfo(f.path).size(), 16 * 1024 * 1024 + 1);
+    EXPECT_TRUE(f.bytes().startsWith("[Recent File List]\r\nFile1=/a.puz\r\n"));
+
+    // A named pipe with no writer and a device: nothing hangs, nothing is written.
+    const QString fifo = f.dir.filePath("pipe.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(profile::readString(fifo, "a", "b", "def"), "def");
+    EXPECT_FALSE(profile::writeString(fifo, "a", "b", "c"));
+    EXPECT_EQ(profile::readString("/dev/zero", "a", "b", "def"), "def");
+    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
 }

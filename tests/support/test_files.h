@@ -20,5 +20,8 @@ QByteArray encode(const QImage& image, const char* format, int quality = 95);
 PuzzleFileData makePuzzle(int columns, int rows, int cellSize, bool rotation = true,
                           bool lossless = false);
 QByteArray puzzleBytes(const PuzzleFileData& data);
+// A small progressive grey JPEG with `extraScans` empty AC scans added before
+// its end: each costs the decoder a pass over the whole picture.
+QByteArray manyScanJpeg(int width, int height, int extraScans);
 
 } // namespace testfiles

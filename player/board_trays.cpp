@@ -116,6 +116,13 @@ CTrayWnd* CTileMenderView::trayAt(QPoint globalPoint) const
 
 void CTileMenderView::placeOnBoard(std::unique_ptr<CPiece> piece)
 {
-    if (piece)
-        putOnBoard(std::move(piece));
+    if (!piece)
+        return;
+    // Fixed or not, each piece goes on top, so the board keeps the stacking
+    // the file has and a load then a save gives the same board block.
+    CPiece* p = piece.get();
+    p->carried = 0;
+    grid_.set(p->column, p->row, p);
+    board_.append(std::move(piece));
+    redrawPiece(p);
 }

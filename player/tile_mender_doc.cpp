@@ -7,6 +7,9 @@
 
 #include <QFileInfo>
 
+#include <future>
+#include <system_error>
+
 CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
     : QObject(parent), state_(state)
 {
@@ -74,17 +77,15 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
         break;
     }
 
-    // The pictures are decoded straight from the file's bytes: nothing reads
-    // a scratch copy of them, and a read-only program folder keeps working.
     Loaded next;
-    const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
-    if (!imaging::loadFromData(data.picture, next.pictures[0], 24, maxPicture)
-        || !imaging::loadFromData(data.guide, next.guide, 24, maxPicture)) {
+    switch (build(data, next)) {
+    case BuildResult::Built:
+        break;
+    case BuildResult::BadPicture:
         if (error)
             *error = tr("%1\nThe puzzle's picture cannot be read.").arg(shownName);
         return OpenResult::Failed;
-    }
-    if (!build(data, next)) {
+    case BuildResult::OutOfMemory:
         if (error)
             *error = tr("%1\nThere is not enough memory to open this puzzle.").arg(shownName);
         return OpenResult::Failed;
@@ -106,15 +107,9 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     return OpenResult::Opened;
 }
 
-bool CTileMenderDoc::build(const PuzzleFileData& data, Loaded& next)
+CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, Loaded& next)
 {
-    for (int t = 1; t < 4; ++t)
-        if (!imaging::turnedCopy(next.pictures[t], next.pictures[0], 90 * t))
-            return false;
-    TurnedPictures turned;
-    for (int t = 0; t < 4; ++t)
-        turned.byRotation[t] = &next.pictures[t];
-
+    // Rotations are drawn in file order before anything else draws.
     const int n = int(data.pieces.size());
     std::vector<PieceList::Ptr> made(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
@@ -122,11 +117,40 @@ bool CTileMenderDoc::build(const PuzzleFileData& data, Loaded& next)
         p = std::make_unique<CPiece>();
         p->setRecord(data.pieces[size_t(i)]);
         p->rotation = data.rotationAllowed ? crt::rand() % 4 : 0;
-        p->buildOutline(data.cellSize, i % data.columns, i / data.columns);
     }
+
+    // The pictures are decoded straight from the file's bytes: nothing reads
+    // a scratch copy of them, and a read-only program folder keeps working.
+    // The two decodes are most of an open's time, so a second core makes the
+    // outlines (which need no picture) and decodes the guide meanwhile.
+    const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
+    auto outlinesAndGuide = [&data, &made, &next, maxPicture] {
+        for (int i = 0; i < int(made.size()); ++i)
+            made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns);
+        return imaging::loadFromData(data.guide, next.guide, 24, maxPicture);
+    };
+    std::future<bool> helper;
+    try {
+        helper = std::async(std::launch::async, outlinesAndGuide);
+    } catch (const std::system_error&) {
+        // No thread to be had: the same work on this one, below.
+    }
+    bool pictureOk = imaging::loadFromData(data.picture, next.pictures[0], 24, maxPicture);
+    bool turnsOk = true;
+    for (int t = 1; t < 4 && pictureOk; ++t)
+        turnsOk = turnsOk && imaging::turnedCopy(next.pictures[t], next.pictures[0], 90 * t);
+    const bool guideOk = helper.valid() ? helper.get() : outlinesAndGuide();
+    if (!pictureOk || !guideOk)
+        return BuildResult::BadPicture;
+    if (!turnsOk)
+        return BuildResult::OutOfMemory;
+
+    TurnedPictures turned;
+    for (int t = 0; t < 4; ++t)
+        turned.byRotation[t] = &next.pictures[t];
     for (const auto& p : made)
         if (!p->buildImage(turned, data.cellSize, data.columns, data.rows))
-            return false;
+            return BuildResult::OutOfMemory;
 
     // The deal: the piece at rand() % k of those left goes next, k from n down.
     PieceOrder left(n);
@@ -136,7 +160,7 @@ bool CTileMenderDoc::build(const PuzzleFileData& data, Loaded& next)
         left.remove(item);
         next.box.push_back(std::move(made[size_t(item)]));
     }
-    return true;
+    return BuildResult::Built;
 }
 
 bool CTileMenderDoc::OnNewDocument()

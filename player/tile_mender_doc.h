@@ -77,8 +77,9 @@ private:
         ToolkitBitmap guide;
         std::vector<PieceList::Ptr> box; // dealt
     };
-    // The turned pictures and every piece, dealt; false when memory ran out.
-    static bool build(const PuzzleFileData& data, Loaded& next);
+    enum class BuildResult { Built, BadPicture, OutOfMemory };
+    // The pictures, their turns and every piece, dealt.
+    static BuildResult build(const PuzzleFileData& data, Loaded& next);
 
     PlayerState& state_;
     PieceList box_;

@@ -28,6 +28,9 @@ int CTileMenderView::takeMinimizedTrayY()
 
 CTrayWnd* CTileMenderView::openTray()
 {
+    // A saved game with more would not load again.
+    if (int(trays_.size()) >= CTrayNumberPool::kMaxTrays)
+        return nullptr;
     app_.state.modified = 1;
     const int number = trayNumbers_.take();
     QRect r(nextTrayPosition, QSize(200, 200));

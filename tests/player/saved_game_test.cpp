@@ -714,4 +714,16 @@ TEST(SavedGame, HostileFilesAreRefusedQuicklyAndLeaveTheGameAsItWas)
     EXPECT_TRUE(g.boxes.calls()[0].text.contains("is damaged"));
     EXPECT_EQ(snapshot(g), before);
     EXPECT_LT(t.elapsed(), 3000);
+
+    // As many trays as a player can open make a game that loads again.
+    QFile::remove(savePath(g));
+    int opened = 0;
+    while (g.view->openTray())
+        ++opened;
+    EXPECT_EQ(opened, CTrayNumberPool::kMaxTrays);
+    save(g);
+    g.boxes.clear();
+    load(g);
+    EXPECT_TRUE(g.boxes.calls().empty());
+    EXPECT_EQ(int(g.view->trays().size()), CTrayNumberPool::kMaxTrays);
 }

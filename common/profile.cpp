@@ -13,19 +13,40 @@ namespace {
 // Profile files are small; anything this large is not one of ours.
 constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
 
-// One line as the file has it: its bytes and the line end that followed
-// them (empty for a last line without one). Lines are kept as bytes, so a
-// write gives back every byte of the lines it did not change, whatever
-// their encoding.
+// One line as the file has it: where its bytes lie in the file, and the
+// line end that followed them (empty for a last line without one). A line
+// the write changes or adds carries its own bytes instead. Lines point into
+// the file's bytes, so a large file is held once, and a write gives back
+// every byte of the lines it did not change, whatever their encoding.
 struct Line {
-    QByteArray text;
-    QByteArray end;
+    qsizetype at = 0;
+    qsizetype size = 0;
+    int own = -1;     // index of its own bytes in File::owned, or -1
+    uint8_t end = 0;  // kNoEnd, kLf or kCrLf
 };
+constexpr uint8_t kNoEnd = 0, kLf = 1, kCrLf = 2;
+
+QByteArrayView endBytes(uint8_t end)
+{
+    return end == kCrLf ? QByteArrayView("\r\n", 2) : end == kLf ? QByteArrayView("\n", 1) : QByteArrayView();
+}
 
 struct File {
+    QByteArray bytes;
     std::vector<Line> lines;
+    std::vector<QByteArray> owned;
     // The line end new lines get: the file's own, CR LF for a new file.
-    QByteArray newline = QByteArrayLiteral("\r\n");
+    uint8_t newline = kCrLf;
+
+    QByteArrayView text(const Line& l) const
+    {
+        return l.own >= 0 ? QByteArrayView(owned[size_t(l.own)]) : QByteArrayView(bytes.constData() + l.at, l.size);
+    }
+    void setText(Line& l, QByteArray text)
+    {
+        l.own = int(owned.size());
+        owned.push_back(std::move(text));
+    }
 };
 
 // The file's lines; an empty file when there is none. Nothing when it exists
@@ -33,8 +54,8 @@ struct File {
 // not put a file of a few lines in place of one they never saw.
 std::optional<File> load(const QString& path)
 {
-    QByteArray bytes;
-    switch (file_read::readWhole(path, kMaxProfileBytes, bytes)) {
+    File f;
+    switch (file_read::readWhole(path, kMaxProfileBytes, f.bytes)) {
     case file_read::Result::Ok:
         break;
     case file_read::Result::Missing:
@@ -42,26 +63,28 @@ std::optional<File> load(const QString& path)
     default:
         return std::nullopt;
     }
-    File f;
     bool newlineSeen = false;
+    const qsizetype n = f.bytes.size();
+    f.lines.reserve(size_t(f.bytes.count('\n')) + 1);
     qsizetype from = 0;
-    while (from < bytes.size()) {
-        const qsizetype lf = bytes.indexOf('\n', from);
+    while (from < n) {
+        const qsizetype nl = f.bytes.indexOf('\n', from);
         Line l;
-        if (lf < 0) {
-            l.text = bytes.mid(from);
-            from = bytes.size();
+        l.at = from;
+        if (nl < 0) {
+            l.size = n - from;
+            from = n;
         } else {
-            const bool cr = lf > from && bytes[lf - 1] == '\r';
-            l.text = bytes.mid(from, lf - from - (cr ? 1 : 0));
-            l.end = cr ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+            const bool cr = nl > from && f.bytes[nl - 1] == '\r';
+            l.size = nl - from - (cr ? 1 : 0);
+            l.end = cr ? kCrLf : kLf;
             if (!newlineSeen) {
                 f.newline = l.end;
                 newlineSeen = true;
             }
-            from = lf + 1;
+            from = nl + 1;
         }
-        f.lines.push_back(std::move(l));
+        f.lines.push_back(l);
     }
     return f;
 }
@@ -72,19 +95,42 @@ bool save(const QString& path, const File& f)
     // Unbuffered, so a short write is seen before the rename replaces the old file.
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    QByteArray bytes;
+    // Runs of lines that lie in the file as they were go out in one write.
+    qsizetype runStart = 0, runEnd = 0;
+    auto flush = [&] {
+        const qsizetype size = runEnd - runStart;
+        const bool ok = size == 0 || out.write(f.bytes.constData() + runStart, size) == size;
+        runStart = runEnd = 0;
+        return ok;
+    };
+    bool ok = true;
     for (const Line& l : f.lines) {
-        bytes += l.text;
-        bytes += l.end;
+        const QByteArrayView end = endBytes(l.end);
+        const qsizetype whole = l.size + end.size();
+        // A last line that gained a line end reaches past the file's bytes.
+        const bool asItWas = l.own < 0 && l.at + whole <= f.bytes.size();
+        if (asItWas && runEnd == l.at && runEnd > runStart) {
+            runEnd += whole;
+            continue;
+        }
+        ok = ok && flush();
+        if (asItWas) {
+            runStart = l.at;
+            runEnd = l.at + whole;
+            continue;
+        }
+        const QByteArray line = f.text(l).toByteArray() + end.toByteArray();
+        ok = ok && out.write(line) == line.size();
     }
-    if (out.write(bytes) != bytes.size()) {
+    ok = ok && flush();
+    if (!ok) {
         out.cancelWriting();
         return false;
     }
     return out.commit();
 }
 
-QString textOf(const Line& l) { return QString::fromUtf8(l.text); }
+QString textOf(const File& f, const Line& l) { return QString::fromUtf8(f.text(l)); }
 
 // The section name when the line is a header "[name]", else nothing.
 std::optional<QString> sectionOf(const QString& line)
@@ -133,14 +179,15 @@ struct Range {
     int end = -1;
 };
 
-Range findSection(const std::vector<Line>& lines, const QString& section)
+Range findSection(const File& f, const QString& section)
 {
+    const std::vector<Line>& lines = f.lines;
     Range r;
     for (int i = 0; i < int(lines.size()); ++i) {
         // Only a line holding "[" can be a header: most lines need no decoding.
-        if (!lines[size_t(i)].text.contains('['))
+        if (!f.text(lines[size_t(i)]).contains('['))
             continue;
-        const auto s = sectionOf(textOf(lines[size_t(i)]));
+        const auto s = sectionOf(textOf(f, lines[size_t(i)]));
         if (!s)
             continue;
         if (r.begin >= 0) {
@@ -155,10 +202,10 @@ Range findSection(const std::vector<Line>& lines, const QString& section)
     return r;
 }
 
-int findKey(const std::vector<Line>& lines, Range r, const QString& key)
+int findKey(const File& f, Range r, const QString& key)
 {
     for (int i = r.begin + 1; i < r.end; ++i) {
-        const QString t = textOf(lines[size_t(i)]);
+        const QString t = textOf(f, f.lines[size_t(i)]);
         if (!isComment(t) && same(keyOf(t), key))
             return i;
     }
@@ -166,19 +213,22 @@ int findKey(const std::vector<Line>& lines, Range r, const QString& key)
 }
 
 // The raw bytes of a line's key, trimmed: the spelling the file had.
-QByteArray rawKeyOf(const QByteArray& line)
+QByteArray rawKeyOf(QByteArrayView line)
 {
     const qsizetype eq = line.indexOf('=');
-    return (eq < 0 ? line : line.left(eq)).trimmed();
+    return (eq < 0 ? line : line.first(eq)).trimmed().toByteArray();
 }
 
 // Puts a new line before `at`, ending the line before it first when it had
 // no line end (the file's last line).
 void insertLine(File& f, int at, QByteArray text)
 {
-    if (at > 0 && f.lines[size_t(at - 1)].end.isEmpty())
+    if (at > 0 && f.lines[size_t(at - 1)].end == kNoEnd)
         f.lines[size_t(at - 1)].end = f.newline;
-    f.lines.insert(f.lines.begin() + at, Line{std::move(text), f.newline});
+    Line l;
+    f.setText(l, std::move(text));
+    l.end = f.newline;
+    f.lines.insert(f.lines.begin() + at, l);
 }
 
 } // namespace
@@ -188,11 +238,11 @@ QString readString(const QString& file, const QString& section, const QString& k
 {
     QString v = def;
     if (const auto f = load(file)) {
-        const Range r = findSection(f->lines, section);
+        const Range r = findSection(*f, section);
         if (r.begin >= 0) {
-            const int k = findKey(f->lines, r, key);
+            const int k = findKey(*f, r, key);
             if (k >= 0)
-                v = valueOf(textOf(f->lines[size_t(k)]));
+                v = valueOf(textOf(*f, f->lines[size_t(k)]));
         }
     }
     if (bufferSize > 0 && v.size() > bufferSize - 1)
@@ -228,22 +278,22 @@ bool writeString(const QString& file, const QString& section, const QString& key
     if (!f)
         return false;
     const QByteArray v = value.toUtf8();
-    const Range r = findSection(f->lines, section);
+    const Range r = findSection(*f, section);
     if (r.begin < 0) {
         const int end = int(f->lines.size());
         insertLine(*f, end, '[' + section.toUtf8() + ']');
         insertLine(*f, end + 1, key.toUtf8() + '=' + v);
         return save(file, *f);
     }
-    const int k = findKey(f->lines, r, key);
+    const int k = findKey(*f, r, key);
     if (k >= 0) {
         // Keep the key's own spelling, as the file had it, and its line end.
         Line& l = f->lines[size_t(k)];
-        l.text = rawKeyOf(l.text) + '=' + v;
+        f->setText(l, rawKeyOf(f->text(l)) + '=' + v);
     } else {
         // After the section's last entry, before any blank lines that close it.
         int at = r.end;
-        while (at > r.begin + 1 && f->lines[size_t(at - 1)].text.trimmed().isEmpty())
+        while (at > r.begin + 1 && f->text(f->lines[size_t(at - 1)]).trimmed().isEmpty())
             --at;
         insertLine(*f, at, key.toUtf8() + '=' + v);
     }
@@ -255,10 +305,10 @@ bool deleteKey(const QString& file, const QString& section, const QString& key)
     auto f = load(file);
     if (!f)
         return false;
-    const Range r = findSection(f->lines, section);
+    const Range r = findSection(*f, section);
     if (r.begin < 0)
         return true;
-    const int k = findKey(f->lines, r, key);
+    const int k = findKey(*f, r, key);
     if (k < 0)
         return true;
     f->lines.erase(f->lines.begin() + k);
@@ -270,7 +320,7 @@ bool deleteSection(const QString& file, const QString& section)
     auto f = load(file);
     if (!f)
         return false;
-    const Range r = findSection(f->lines, section);
+    const Range r = findSection(*f, section);
     if (r.begin < 0)
         return true;
     f->lines.erase(f->lines.begin() + r.begin, f->lines.begin() + r.end);
@@ -282,7 +332,7 @@ QStringList sections(const QString& file)
     QStringList out;
     if (const auto f = load(file))
         for (const Line& l : f->lines)
-            if (const auto s = sectionOf(textOf(l)))
+            if (const auto s = sectionOf(textOf(*f, l)))
                 out << *s;
     return out;
 }
@@ -293,9 +343,9 @@ QStringList keys(const QString& file, const QString& section)
     const auto f = load(file);
     if (!f)
         return out;
-    const Range r = findSection(f->lines, section);
+    const Range r = findSection(*f, section);
     for (int i = r.begin + 1; r.begin >= 0 && i < r.end; ++i) {
-        const QString t = textOf(f->lines[size_t(i)]);
+        const QString t = textOf(*f, f->lines[size_t(i)]);
         if (!isComment(t))
             out << keyOf(t);
     }

@@ -123,9 +123,10 @@ void CTileMenderView::placeOnBoard(std::unique_ptr<CPiece> piece)
         return;
     // Fixed or not, each piece goes on top, so the board keeps the stacking
     // the file has and a load then a save gives the same board block.
+    // No repaint of each piece: the load repaints the whole view once, and
+    // ten thousand small dirty rectangles cost more than the pieces.
     CPiece* p = piece.get();
     p->carried = 0;
     grid_.set(p->column, p->row, p);
     board_.append(std::move(piece));
-    redrawPiece(p);
 }

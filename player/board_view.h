@@ -100,7 +100,7 @@ public:
     // Sets the fixed count (a saved game counts its fixed pieces).
     void setFixedCount(int n) { fixedCount_ = n; }
     // Puts a piece on the board as a saved game has it: at its stored place,
-    // on top (fixed pieces too), in the grid, without snapping.
+    // on top (fixed pieces too), in the grid, without snapping or repainting.
     void placeOnBoard(std::unique_ptr<CPiece> piece);
     const QByteArray& completionSound() const { return completionSound_; }
 

@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QTransform>
 
+#include <cstring>
+
 namespace imaging {
 namespace {
 
@@ -72,9 +74,19 @@ int jpegScanCount(const QByteArray& bytes, int stopAfter)
             continue;
         ++scans;
         // Entropy-coded data ends at the first marker that is neither a
-        // stuffed zero nor a restart marker.
-        while (i + 1 < n && !(b[i] == 0xFF && b[i + 1] != 0x00 && !(b[i + 1] >= 0xD0 && b[i + 1] <= 0xD7)))
-            ++i;
+        // stuffed zero nor a restart marker; memchr finds the candidates.
+        while (i + 1 < n) {
+            const auto* ff = static_cast<const uint8_t*>(std::memchr(b + i, 0xFF, size_t(n - 1 - i)));
+            if (!ff) {
+                i = n;
+                break;
+            }
+            i = ff - b;
+            const uint8_t next = b[i + 1];
+            if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
+                break;
+            i += 2;
+        }
     }
     return scans;
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,12 +22,6 @@ Result fail(QString* error, Result r, const QString& why)
 QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
 } // namespace
-
-bool isRegularFile(const QString& path)
-{
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 Result readWhole(const QString& path, qint64 maxBytes, QByteArray& out, QString* error)
 {

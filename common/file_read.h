@@ -20,7 +20,4 @@ enum class Result {
 // `maxBytes` bytes. `error` (when given) gets a short reason in English.
 Result readWhole(const QString& path, qint64 maxBytes, QByteArray& out, QString* error = nullptr);
 
-// True when the path names a regular file (following symbolic links).
-bool isRegularFile(const QString& path);
-
 } // namespace file_read

@@ -14,7 +14,10 @@
 #include <random>
 #include <set>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -292,6 +295,13 @@ TEST(Document, HostilePuzzlesAreRefusedQuicklyWithTheOpensMessage)
     EXPECT_EQ(f.doc.openData(testfiles::puzzleBytes(huge), "huge.puz", &error), CTileMenderDoc::OpenResult::Failed);
     EXPECT_EQ(error, "huge.puz\nUnexpected file format.");
 
+    // 300 000 one-pixel cells: refused from the grid, before a piece is read.
+    QByteArray dust("PU");
+    for (int32_t v : {600, 500, 1})
+        dust.append(reinterpret_cast<const char*>(&v), 4);
+    EXPECT_EQ(f.doc.openData(dust, "dust.puz", &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(error, "dust.puz\nUnexpected file format.");
+
     // A picture wider than any puzzle's, however few bytes it takes.
     PuzzleFileData wide = testfiles::makePuzzle(2, 1, 48);
     wide.picture = testfiles::encode(testfiles::patternImage(4096, 2), "png");
@@ -351,4 +361,47 @@ TEST(Document, TenThousandPiecesDealAndRestartInTheOrderOfTheOneByOneRules)
     for (const auto& c : cells(f.doc.boxList()))
         seen.insert(c);
     EXPECT_EQ(seen.size(), 10000u);
+}
+
+TEST(Document, RunningOutOfMemoryFailsTheOpenInsteadOfCrashing)
+{
+    // The largest puzzle we take, one cell of 2048 pixels with the farthest
+    // knobs, needs about 150 MB; in a child process allowed 110 MB more
+    // than it has, the piece image cannot be had.
+    PuzzleFileData d;
+    d.columns = d.rows = 1;
+    d.cellSize = 2048;
+    d.picture = d.guide = testfiles::encode(testfiles::patternImage(2048, 2048), "jpeg", 50);
+    d.pieces = {PieceRecord{1024, 1024, 1, 1, 1, 1, 0, -512, 0, 512, -512, 0, 512, 0}};
+    const QByteArray bytes = testfiles::puzzleBytes(d);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long sizeKb = 0;
+        QFile status("/proc/self/status");
+        status.open(QIODevice::ReadOnly);
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmSize:"))
+                sizeKb = line.mid(7).trimmed().split(' ').value(0).toLong();
+        const rlimit limit{rlim_t(sizeKb + 110 * 1024) * 1024, rlim_t(sizeKb + 110 * 1024) * 1024};
+        setrlimit(RLIMIT_AS, &limit);
+        PlayerState state;
+        CTileMenderDoc doc(state);
+        QString error;
+        const auto result = doc.openData(bytes, "big.puz", &error);
+        _exit(result == CTileMenderDoc::OpenResult::Failed
+                      && error == "big.puz\nThere is not enough memory to open this puzzle."
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child crashed";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    // With memory enough, the same file opens.
+    PlayerState state;
+    CTileMenderDoc doc(state);
+    EXPECT_EQ(doc.openData(bytes, "big.puz"), CTileMenderDoc::OpenResult::Opened);
 }

@@ -100,6 +100,11 @@ bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int 
 
     // Opaque inside the outline (black where the picture does not reach),
     // transparent elsewhere, so drawing is one alpha blit.
+    const ToolkitBitmap* unturned = pictures.byRotation[0];
+    if (!src && rotation != 0 && unturned && !unturned->isNull()) {
+        cutTurned(unturned->image, corner);
+        return true;
+    }
     const QImage* pic = (src && !src->isNull()) ? &src->image : nullptr;
     for (const QRect& r : outline_) {
         for (int yy = r.top(); yy <= r.bottom(); ++yy) {
@@ -118,6 +123,32 @@ bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int 
         }
     }
     return true;
+}
+
+void CPiece::cutTurned(const QImage& picture, QPoint corner)
+{
+    // The turned picture's pixel (x, y) is a pixel of the unturned one: for
+    // one quarter turn clockwise (W x H turned to H x W) it is (y, H - 1 - x).
+    const int w = picture.width(), h = picture.height();
+    const QRect b = bounds();
+    for (const QRect& r : outline_) {
+        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+            auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(yy - b.top())) + (r.left() - b.left());
+            const int ty = yy + corner.y();
+            for (int xx = r.left(); xx <= r.right(); ++xx, ++dst) {
+                const int tx = xx + corner.x();
+                int px, py;
+                switch (rotation) {
+                case 1: px = ty; py = h - 1 - tx; break;
+                case 2: px = w - 1 - tx; py = h - 1 - ty; break;
+                default: px = w - 1 - ty; py = tx; break;
+                }
+                *dst = (px >= 0 && py >= 0 && px < w && py < h)
+                    ? reinterpret_cast<const QRgb*>(picture.constScanLine(py))[px] | 0xFF000000u
+                    : 0xFF000000u;
+            }
+        }
+    }
 }
 
 void CPiece::turn(const TurnedPictures& pictures, int cellSize, int columns, int rows)

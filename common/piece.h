@@ -30,7 +30,9 @@ struct PieceRecord {
     bool operator==(const PieceRecord&) const = default;
 };
 
-// The picture and its three clockwise turns, indexed by rotation.
+// The picture and its three clockwise turns, indexed by rotation. A turn
+// left null is read from the unturned picture pixel by pixel instead: the
+// same image without a full turned copy of the picture.
 struct TurnedPictures {
     const ToolkitBitmap* byRotation[4] = {nullptr, nullptr, nullptr, nullptr};
 };
@@ -94,6 +96,9 @@ public:
     static QColor frameColour(int hintLevel);
 
 private:
+    // Cuts the image for rotations 1 to 3 out of the unturned picture.
+    void cutTurned(const QImage& picture, QPoint corner);
+
     QRegion outline_;
     QImage image_;
     mutable QRegion frame_; // the outline's border pixels, made on first need

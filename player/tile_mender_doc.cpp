@@ -28,10 +28,20 @@ QString CTileMenderDoc::savedGamePath(const QString& puzzlePath)
 
 TurnedPictures CTileMenderDoc::turnedPictures() const
 {
+    // Only the picture itself: pieces cut their turned images out of it, so
+    // an open never waits for three turned copies of the whole picture.
     TurnedPictures t;
-    for (int i = 0; i < 4; ++i)
-        t.byRotation[i] = &pictures_[i];
+    t.byRotation[0] = &pictures_[0];
     return t;
+}
+
+const ToolkitBitmap& CTileMenderDoc::turnedPicture(int rotation) const
+{
+    const int t = rotation & 3;
+    // Made when first asked for, once per picture.
+    if (t != 0 && pictures_[t].isNull() && !pictures_[0].isNull())
+        imaging::turnedCopy(pictures_[t], pictures_[0], 90 * t);
+    return pictures_[t];
 }
 
 void CTileMenderDoc::rebuildPiece(CPiece& piece) const
@@ -97,8 +107,9 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     columns_ = data.columns;
     rows_ = data.rows;
     cellSize_ = data.cellSize;
-    for (int t = 0; t < 4; ++t)
-        pictures_[t] = std::move(next.pictures[t]);
+    pictures_[0] = std::move(next.picture);
+    for (int t = 1; t < 4; ++t)
+        imaging::release(pictures_[t]);
     guide_ = std::move(next.guide);
     state_.rotationAllowed = data.rotationAllowed;
     box_.insertAll(0, std::move(next.box));
@@ -122,7 +133,8 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, Lo
     // The pictures are decoded straight from the file's bytes: nothing reads
     // a scratch copy of them, and a read-only program folder keeps working.
     // The two decodes are most of an open's time, so a second core makes the
-    // outlines (which need no picture) and decodes the guide meanwhile.
+    // outlines (which need no picture) and decodes the guide meanwhile. The
+    // pieces are cut out of the picture itself, turned as they lie.
     const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
     auto outlinesAndGuide = [&data, &made, &next, maxPicture] {
         for (int i = 0; i < int(made.size()); ++i)
@@ -135,19 +147,13 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, Lo
     } catch (const std::system_error&) {
         // No thread to be had: the same work on this one, below.
     }
-    bool pictureOk = imaging::loadFromData(data.picture, next.pictures[0], 24, maxPicture);
-    bool turnsOk = true;
-    for (int t = 1; t < 4 && pictureOk; ++t)
-        turnsOk = turnsOk && imaging::turnedCopy(next.pictures[t], next.pictures[0], 90 * t);
+    const bool pictureOk = imaging::loadFromData(data.picture, next.picture, 24, maxPicture);
     const bool guideOk = helper.valid() ? helper.get() : outlinesAndGuide();
     if (!pictureOk || !guideOk)
         return BuildResult::BadPicture;
-    if (!turnsOk)
-        return BuildResult::OutOfMemory;
 
     TurnedPictures turned;
-    for (int t = 0; t < 4; ++t)
-        turned.byRotation[t] = &next.pictures[t];
+    turned.byRotation[0] = &next.picture;
     for (const auto& p : made)
         if (!p->buildImage(turned, data.cellSize, data.columns, data.rows))
             return BuildResult::OutOfMemory;

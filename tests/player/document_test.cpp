@@ -366,8 +366,8 @@ TEST(Document, TenThousandPiecesDealAndRestartInTheOrderOfTheOneByOneRules)
 TEST(Document, RunningOutOfMemoryFailsTheOpenInsteadOfCrashing)
 {
     // The largest puzzle we take, one cell of 2048 pixels with the farthest
-    // knobs, needs about 150 MB; in a child process allowed 110 MB more
-    // than it has, the piece image cannot be had.
+    // knobs, needs about 100 MB; in a child process allowed 60 MB more than
+    // it has, the 64 MB piece image cannot be had.
     PuzzleFileData d;
     d.columns = d.rows = 1;
     d.cellSize = 2048;
@@ -384,7 +384,7 @@ TEST(Document, RunningOutOfMemoryFailsTheOpenInsteadOfCrashing)
         for (const QByteArray& line : status.readAll().split('\n'))
             if (line.startsWith("VmSize:"))
                 sizeKb = line.mid(7).trimmed().split(' ').value(0).toLong();
-        const rlimit limit{rlim_t(sizeKb + 110 * 1024) * 1024, rlim_t(sizeKb + 110 * 1024) * 1024};
+        const rlimit limit{rlim_t(sizeKb + 60 * 1024) * 1024, rlim_t(sizeKb + 60 * 1024) * 1024};
         setrlimit(RLIMIT_AS, &limit);
         PlayerState state;
         CTileMenderDoc doc(state);

@@ -106,12 +106,7 @@ std::vector<Case> cases()
         return std::function<QString()>([bytes] { return openResult(doc.openData(bytes, "huge.puz")); });
     }});
     out.push_back({"puzzle of 1 cell of 2048 px, farthest knobs taken, 2048 x 2048 pictures", [](QTemporaryDir&) {
-        PuzzleFileData d;
-        d.columns = d.rows = 1;
-        d.cellSize = 2048;
-        d.picture = d.guide = testfiles::encode(testfiles::patternImage(2048, 2048), "jpeg", 90);
-        d.pieces = {PieceRecord{1024, 1024, 1, 1, 1, 1, 0, -512, 0, 512, -512, 0, 512, 0}};
-        const QByteArray bytes = testfiles::puzzleBytes(d);
+        const QByteArray bytes = testfiles::puzzleBytes(testfiles::largestPuzzle());
         return std::function<QString()>([bytes] { return openResult(doc.openData(bytes, "big.puz")); });
     }});
     out.push_back({"puzzle of 100 x 100 cells of 20 px (10 000 pieces): open", [](QTemporaryDir&) {

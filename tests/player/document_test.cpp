@@ -368,12 +368,7 @@ TEST(Document, RunningOutOfMemoryFailsTheOpenInsteadOfCrashing)
     // The largest puzzle we take, one cell of 2048 pixels with the farthest
     // knobs, needs about 100 MB; in a child process allowed 60 MB more than
     // it has, the 64 MB piece image cannot be had.
-    PuzzleFileData d;
-    d.columns = d.rows = 1;
-    d.cellSize = 2048;
-    d.picture = d.guide = testfiles::encode(testfiles::patternImage(2048, 2048), "jpeg", 50);
-    d.pieces = {PieceRecord{1024, 1024, 1, 1, 1, 1, 0, -512, 0, 512, -512, 0, 512, 0}};
-    const QByteArray bytes = testfiles::puzzleBytes(d);
+    const QByteArray bytes = testfiles::puzzleBytes(testfiles::largestPuzzle());
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);

@@ -60,6 +60,16 @@ QByteArray puzzleBytes(const PuzzleFileData& data)
     return out;
 }
 
+PuzzleFileData largestPuzzle()
+{
+    PuzzleFileData d;
+    d.columns = d.rows = 1;
+    d.cellSize = 2048;
+    d.picture = d.guide = encode(patternImage(2048, 2048), "jpeg", 50);
+    d.pieces = {PieceRecord{1024, 1024, 1, 1, 1, 1, 0, -512, 0, 512, -512, 0, 512, 0}};
+    return d;
+}
+
 QByteArray manyScanJpeg(int width, int height, int extraScans)
 {
     QImage grey = patternImage(width, height).convertToFormat(QImage::Format_Grayscale8);

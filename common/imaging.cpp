@@ -1,5 +1,7 @@
 #include "imaging.h"
 
+#include "file_read.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
@@ -7,21 +9,31 @@
 #include <QSaveFile>
 #include <QTransform>
 
+#include <cstring>
+
 namespace imaging {
 namespace {
 
-bool decode(QImageReader& reader, ToolkitBitmap& bmp, int bitsPerPixel)
+bool fits(QSize size, QSize maxSize)
+{
+    if (qint64(size.width()) * size.height() > kMaxPixels)
+        return false;
+    return !maxSize.isValid() || (size.width() <= maxSize.width() && size.height() <= maxSize.height());
+}
+
+bool decode(QImageReader& reader, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize)
 {
     reader.setAutoTransform(false);
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels)
+    if (size.isValid() && !fits(size, maxSize))
         return false;
     QImage img;
     if (!reader.read(&img) || img.isNull())
         return false;
-    if (qint64(img.width()) * img.height() > kMaxPixels)
+    if (!fits(img.size(), maxSize))
         return false;
     const int fileDepth = img.depth() == 32 && !img.hasAlphaChannel() ? 24 : img.depth();
+    // The decoders give RGB32 already; then this is the same picture, not a copy.
     bmp.image = img.convertToFormat(QImage::Format_RGB32);
     bmp.bitsPerPixel = bitsPerPixel == 0 ? fileDepth : 24;
     return !bmp.image.isNull();
@@ -29,21 +41,76 @@ bool decode(QImageReader& reader, ToolkitBitmap& bmp, int bitsPerPixel)
 
 } // namespace
 
-bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel)
+int jpegScanCount(const QByteArray& bytes, int stopAfter)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    return decode(reader, bmp, bitsPerPixel);
+    const auto* b = reinterpret_cast<const uint8_t*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    if (n < 4 || b[0] != 0xFF || b[1] != 0xD8)
+        return 0;
+    int scans = 0;
+    qsizetype i = 2;
+    // One pass: segments are skipped by their lengths, entropy-coded data
+    // byte by byte up to the next marker, so the count costs linear time.
+    while (i + 1 < n && scans <= stopAfter) {
+        if (b[i] != 0xFF) {
+            ++i;
+            continue;
+        }
+        const uint8_t m = b[i + 1];
+        if (m == 0xFF) { // fill byte before a marker
+            ++i;
+            continue;
+        }
+        i += 2;
+        if (m == 0xD9)
+            break;
+        if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD7))
+            continue; // no length follows
+        if (i + 1 >= n)
+            break;
+        const qsizetype length = (qsizetype(b[i]) << 8) | b[i + 1];
+        i += length;
+        if (m != 0xDA)
+            continue;
+        ++scans;
+        // Entropy-coded data ends at the first marker that is neither a
+        // stuffed zero nor a restart marker; memchr finds the candidates.
+        while (i + 1 < n) {
+            const auto* ff = static_cast<const uint8_t*>(std::memchr(b + i, 0xFF, size_t(n - 1 - i)));
+            if (!ff) {
+                i = n;
+                break;
+            }
+            i = ff - b;
+            const uint8_t next = b[i + 1];
+            if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
+                break;
+            i += 2;
+        }
+    }
+    return scans;
 }
 
-bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel)
+bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize)
 {
+    // Read through the one reader that takes regular files only: a FIFO or a
+    // device under a picture's name would hang or never end.
+    QByteArray bytes;
+    if (file_read::readWhole(path, kMaxFileBytes, bytes) != file_read::Result::Ok)
+        return false;
+    return loadFromData(bytes, bmp, bitsPerPixel, maxSize);
+}
+
+bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize)
+{
+    if (jpegScanCount(bytes, kMaxJpegScans) > kMaxJpegScans)
+        return false;
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    return decode(reader, bmp, bitsPerPixel);
+    return decode(reader, bmp, bitsPerPixel, maxSize);
 }
 
 QByteArray encode(const ToolkitBitmap& bmp, int format, int quality)
@@ -109,7 +176,7 @@ bool resize(ToolkitBitmap& bmp, int width, int height)
         return false;
     bmp.image = bmp.image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                     .convertToFormat(QImage::Format_RGB32);
-    return true;
+    return !bmp.image.isNull();
 }
 
 bool turn(ToolkitBitmap& bmp, int degrees)
@@ -121,7 +188,19 @@ bool turn(ToolkitBitmap& bmp, int degrees)
     // In y-down coordinates a positive rotation turns clockwise; Qt takes a
     // fast exact path for quarter turns.
     bmp.image = bmp.image.transformed(QTransform().rotate(degrees));
-    return true;
+    // A failed allocation leaves a null picture, which callers must not use.
+    return !bmp.image.isNull();
+}
+
+bool turnedCopy(ToolkitBitmap& destination, const ToolkitBitmap& source, int degrees)
+{
+    if (source.isNull() || (degrees != 90 && degrees != 180 && degrees != 270)) {
+        release(destination);
+        return false;
+    }
+    destination.image = source.image.transformed(QTransform().rotate(degrees));
+    destination.bitsPerPixel = source.bitsPerPixel;
+    return !destination.isNull();
 }
 
 void combine(ToolkitBitmap& destination, const ToolkitBitmap& source, int)

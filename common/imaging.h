@@ -31,10 +31,21 @@ constexpr int kFormatJpeg = 10;
 constexpr int kCombineFade = 0x900;
 // Largest picture we agree to decode, in pixels; a file claiming more is refused.
 constexpr qint64 kMaxPixels = 64ll * 1024 * 1024;
+// Largest picture file we read: an uncompressed picture of kMaxPixels.
+constexpr qint64 kMaxFileBytes = 4 * kMaxPixels + 1024 * 1024;
+// A progressive JPEG needs about ten scans; each scan costs a pass over the
+// whole picture, so a file of thousands of empty ones would decode for minutes.
+constexpr int kMaxJpegScans = 100;
 
 // bitsPerPixel 24 converts to 24-bit colour; 0 keeps and reports the file's own depth.
-bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel);
-bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel);
+// Only a regular file is read. A picture larger than maxSize on either side
+// (when given) is refused before it is decoded.
+bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize = QSize());
+bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel,
+                  QSize maxSize = QSize());
+// The number of scans (start-of-scan markers) of a JPEG file, counting no
+// further than `stopAfter`; 0 for bytes that are not a JPEG.
+int jpegScanCount(const QByteArray& bytes, int stopAfter);
 // The bytes save() would write: a complete image file in memory.
 QByteArray encode(const ToolkitBitmap& bmp, int format, int quality);
 // quality 1..100 for JPEG (0 means the default of 75); BMP ignores it.
@@ -46,6 +57,9 @@ bool copy(ToolkitBitmap& destination, const ToolkitBitmap& source);
 bool resize(ToolkitBitmap& bmp, int width, int height);
 // Clockwise by 90, 180 or 270 degrees; 90 and 270 swap width and height.
 bool turn(ToolkitBitmap& bmp, int degrees);
+// The source turned clockwise by 90, 180 or 270 degrees into the destination,
+// with no intermediate copy; false (destination empty) when it cannot be made.
+bool turnedCopy(ToolkitBitmap& destination, const ToolkitBitmap& source, int degrees);
 void combine(ToolkitBitmap& destination, const ToolkitBitmap& source, int flags);
 uint32_t getPixel(const ToolkitBitmap& bmp, int row, int column);
 void setPixel(ToolkitBitmap& bmp, int row, int column, uint32_t colour);

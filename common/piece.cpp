@@ -79,13 +79,15 @@ void CPiece::buildOutline(int cellSize, int column_, int row_)
     frame_ = QRegion();
 }
 
-void CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
+bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
 {
     const QRect b = bounds();
     image_ = QImage(std::max(b.width(), 1), std::max(b.height(), 1), QImage::Format_ARGB32_Premultiplied);
+    if (image_.isNull())
+        return false;
     image_.fill(Qt::transparent);
     if (rotation < 0 || rotation > 3 || b.isEmpty())
-        return;
+        return true;
 
     const ToolkitBitmap* src = pictures.byRotation[rotation];
     QPoint corner;
@@ -98,6 +100,11 @@ void CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int 
 
     // Opaque inside the outline (black where the picture does not reach),
     // transparent elsewhere, so drawing is one alpha blit.
+    const ToolkitBitmap* unturned = pictures.byRotation[0];
+    if (!src && rotation != 0 && unturned && !unturned->isNull()) {
+        cutTurned(unturned->image, corner);
+        return true;
+    }
     const QImage* pic = (src && !src->isNull()) ? &src->image : nullptr;
     for (const QRect& r : outline_) {
         for (int yy = r.top(); yy <= r.bottom(); ++yy) {
@@ -113,6 +120,33 @@ void CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int 
                 continue;
             const auto* s = reinterpret_cast<const QRgb*>(pic->constScanLine(sy));
             std::memcpy(dst + (sx0 - r.left() - corner.x()), s + sx0, size_t(sx1 - sx0) * sizeof(QRgb));
+        }
+    }
+    return true;
+}
+
+void CPiece::cutTurned(const QImage& picture, QPoint corner)
+{
+    // The turned picture's pixel (x, y) is a pixel of the unturned one: for
+    // one quarter turn clockwise (W x H turned to H x W) it is (y, H - 1 - x).
+    const int w = picture.width(), h = picture.height();
+    const QRect b = bounds();
+    for (const QRect& r : outline_) {
+        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+            auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(yy - b.top())) + (r.left() - b.left());
+            const int ty = yy + corner.y();
+            for (int xx = r.left(); xx <= r.right(); ++xx, ++dst) {
+                const int tx = xx + corner.x();
+                int px, py;
+                switch (rotation) {
+                case 1: px = ty; py = h - 1 - tx; break;
+                case 2: px = w - 1 - tx; py = h - 1 - ty; break;
+                default: px = w - 1 - ty; py = tx; break;
+                }
+                *dst = (px >= 0 && py >= 0 && px < w && py < h)
+                    ? reinterpret_cast<const QRgb*>(picture.constScanLine(py))[px] | 0xFF000000u
+                    : 0xFF000000u;
+            }
         }
     }
 }

@@ -30,7 +30,9 @@ struct PieceRecord {
     bool operator==(const PieceRecord&) const = default;
 };
 
-// The picture and its three clockwise turns, indexed by rotation.
+// The picture and its three clockwise turns, indexed by rotation. A turn
+// left null is read from the unturned picture pixel by pixel instead: the
+// same image without a full turned copy of the picture.
 struct TurnedPictures {
     const ToolkitBitmap* byRotation[4] = {nullptr, nullptr, nullptr, nullptr};
 };
@@ -78,8 +80,9 @@ public:
     // a rotation outside 0..3 leaves the outline as it was.
     void buildOutline(int cellSize, int column, int row);
     // Cuts the image out of the picture turned as this piece is. Call after
-    // every outline rebuild.
-    void buildImage(const TurnedPictures& pictures, int cellSize, int columns, int rows);
+    // every outline rebuild. False when the image could not be allocated; the
+    // piece then has no image (it draws nothing) rather than a broken one.
+    bool buildImage(const TurnedPictures& pictures, int cellSize, int columns, int rows);
     // One quarter turn clockwise, with outline and image rebuilt.
     void turn(const TurnedPictures& pictures, int cellSize, int columns, int rows);
 
@@ -93,6 +96,9 @@ public:
     static QColor frameColour(int hintLevel);
 
 private:
+    // Cuts the image for rotations 1 to 3 out of the unturned picture.
+    void cutTurned(const QImage& picture, QPoint corner);
+
     QRegion outline_;
     QImage image_;
     mutable QRegion frame_; // the outline's border pixels, made on first need

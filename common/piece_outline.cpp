@@ -54,8 +54,9 @@ QRegion ellipse(const QRect& box)
 {
     if (box.width() <= 0 || box.height() <= 0)
         return QRegion();
-    // Pieces reuse a handful of sizes; keep their ellipses.
-    static QHash<quint64, QRegion> cache;
+    // Pieces reuse a handful of sizes; keep their ellipses. One cache per
+    // thread: the player makes a puzzle's outlines on a second core.
+    thread_local QHash<quint64, QRegion> cache;
     const quint64 key = (quint64(uint32_t(box.width())) << 32) | uint32_t(box.height());
     auto it = cache.constFind(key);
     if (it == cache.constEnd()) {

@@ -1,7 +1,7 @@
 #include "profile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "file_read.h"
+
 #include <QSaveFile>
 
 #include <optional>
@@ -13,59 +13,124 @@ namespace {
 // Profile files are small; anything this large is not one of ours.
 constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
 
+// One line as the file has it: where its bytes lie in the file, and the
+// line end that followed them (empty for a last line without one). A line
+// the write changes or adds carries its own bytes instead. Lines point into
+// the file's bytes, so a large file is held once, and a write gives back
+// every byte of the lines it did not change, whatever their encoding.
+struct Line {
+    qsizetype at = 0;
+    qsizetype size = 0;
+    int own = -1;     // index of its own bytes in File::owned, or -1
+    uint8_t end = 0;  // kNoEnd, kLf or kCrLf
+};
+constexpr uint8_t kNoEnd = 0, kLf = 1, kCrLf = 2;
 
-// The file's lines; none for a missing file. `readable` turns false for a
-// file that is there but could not be read (a folder, a fifo, one too large
-// to be a profile), which the writers must then leave alone rather than
-// replace with only what they meant to change.
-std::vector<QString> readLines(const QString& path, bool* readable = nullptr)
+QByteArrayView endBytes(uint8_t end)
 {
-    std::vector<QString> lines;
-    if (readable)
-        *readable = true;
-    const QFileInfo info(path);
-    if (!info.exists())
-        return lines;
-    QFile f(path);
-    if (!info.isFile() || info.size() > kMaxProfileBytes || !f.open(QIODevice::ReadOnly)) {
-        if (readable)
-            *readable = false;
-        return lines;
-    }
-    // With its length: the QByteArray overload stops at the first NUL byte,
-    // and a write would then drop everything after it.
-    const QByteArray bytes = f.readAll();
-    const QString all = QString::fromUtf8(bytes.constData(), bytes.size());
-    const QStringList parts = all.split(QLatin1Char('\n'));
-    lines.reserve(parts.size());
-    for (QString l : parts) {
-        if (l.endsWith(QLatin1Char('\r')))
-            l.chop(1);
-        lines.push_back(l);
-    }
-    // A file ending in a newline leaves one empty piece after it.
-    if (!lines.empty() && lines.back().isEmpty())
-        lines.pop_back();
-    return lines;
+    return end == kCrLf ? QByteArrayView("\r\n", 2) : end == kLf ? QByteArrayView("\n", 1) : QByteArrayView();
 }
 
-bool writeLines(const QString& path, const std::vector<QString>& lines)
+struct File {
+    QByteArray bytes;
+    std::vector<Line> lines;
+    std::vector<QByteArray> owned;
+    // The line end new lines get: the file's own, CR LF for a new file.
+    uint8_t newline = kCrLf;
+
+    QByteArrayView text(const Line& l) const
+    {
+        return l.own >= 0 ? QByteArrayView(owned[size_t(l.own)]) : QByteArrayView(bytes.constData() + l.at, l.size);
+    }
+    void setText(Line& l, QByteArray text)
+    {
+        l.own = int(owned.size());
+        owned.push_back(std::move(text));
+    }
+};
+
+// The file's lines; an empty file when there is none. Nothing when it exists
+// but could not be read whole: readers then see no keys, and writers must
+// not put a file of a few lines in place of one they never saw.
+std::optional<File> load(const QString& path)
 {
-    QSaveFile f(path);
+    File f;
+    switch (file_read::readWhole(path, kMaxProfileBytes, f.bytes)) {
+    case file_read::Result::Ok:
+        break;
+    case file_read::Result::Missing:
+        return File{};
+    default:
+        return std::nullopt;
+    }
+    bool newlineSeen = false;
+    const qsizetype n = f.bytes.size();
+    f.lines.reserve(size_t(f.bytes.count('\n')) + 1);
+    qsizetype from = 0;
+    while (from < n) {
+        const qsizetype nl = f.bytes.indexOf('\n', from);
+        Line l;
+        l.at = from;
+        if (nl < 0) {
+            l.size = n - from;
+            from = n;
+        } else {
+            const bool cr = nl > from && f.bytes[nl - 1] == '\r';
+            l.size = nl - from - (cr ? 1 : 0);
+            l.end = cr ? kCrLf : kLf;
+            if (!newlineSeen) {
+                f.newline = l.end;
+                newlineSeen = true;
+            }
+            from = nl + 1;
+        }
+        f.lines.push_back(l);
+    }
+    return f;
+}
+
+bool save(const QString& path, const File& f)
+{
+    QSaveFile out(path);
     // Unbuffered, so a short write is seen before the rename replaces the old file.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    QByteArray out;
-    for (const QString& l : lines) {
-        out += l.toUtf8();
-        out += "\r\n";
+    // Runs of lines that lie in the file as they were go out in one write.
+    qsizetype runStart = 0, runEnd = 0;
+    auto flush = [&] {
+        const qsizetype size = runEnd - runStart;
+        const bool ok = size == 0 || out.write(f.bytes.constData() + runStart, size) == size;
+        runStart = runEnd = 0;
+        return ok;
+    };
+    bool ok = true;
+    for (const Line& l : f.lines) {
+        const QByteArrayView end = endBytes(l.end);
+        const qsizetype whole = l.size + end.size();
+        // A last line that gained a line end reaches past the file's bytes.
+        const bool asItWas = l.own < 0 && l.at + whole <= f.bytes.size();
+        if (asItWas && runEnd == l.at && runEnd > runStart) {
+            runEnd += whole;
+            continue;
+        }
+        ok = ok && flush();
+        if (asItWas) {
+            runStart = l.at;
+            runEnd = l.at + whole;
+            continue;
+        }
+        const QByteArray line = f.text(l).toByteArray() + end.toByteArray();
+        ok = ok && out.write(line) == line.size();
     }
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
+    ok = ok && flush();
+    if (!ok) {
+        out.cancelWriting();
         return false;
     }
-    return f.commit();
+    return out.commit();
 }
+
+QString textOf(const File& f, const Line& l) { return QString::fromUtf8(f.text(l)); }
 
 // The section name when the line is a header "[name]", else nothing.
 std::optional<QString> sectionOf(const QString& line)
@@ -114,11 +179,15 @@ struct Range {
     int end = -1;
 };
 
-Range findSection(const std::vector<QString>& lines, const QString& section)
+Range findSection(const File& f, const QString& section)
 {
+    const std::vector<Line>& lines = f.lines;
     Range r;
     for (int i = 0; i < int(lines.size()); ++i) {
-        const auto s = sectionOf(lines[i]);
+        // Only a line holding "[" can be a header: most lines need no decoding.
+        if (!f.text(lines[size_t(i)]).contains('['))
+            continue;
+        const auto s = sectionOf(textOf(f, lines[size_t(i)]));
         if (!s)
             continue;
         if (r.begin >= 0) {
@@ -133,12 +202,33 @@ Range findSection(const std::vector<QString>& lines, const QString& section)
     return r;
 }
 
-int findKey(const std::vector<QString>& lines, Range r, const QString& key)
+int findKey(const File& f, Range r, const QString& key)
 {
-    for (int i = r.begin + 1; i < r.end; ++i)
-        if (!isComment(lines[i]) && same(keyOf(lines[i]), key))
+    for (int i = r.begin + 1; i < r.end; ++i) {
+        const QString t = textOf(f, f.lines[size_t(i)]);
+        if (!isComment(t) && same(keyOf(t), key))
             return i;
+    }
     return -1;
+}
+
+// The raw bytes of a line's key, trimmed: the spelling the file had.
+QByteArray rawKeyOf(QByteArrayView line)
+{
+    const qsizetype eq = line.indexOf('=');
+    return (eq < 0 ? line : line.first(eq)).trimmed().toByteArray();
+}
+
+// Puts a new line before `at`, ending the line before it first when it had
+// no line end (the file's last line).
+void insertLine(File& f, int at, QByteArray text)
+{
+    if (at > 0 && f.lines[size_t(at - 1)].end == kNoEnd)
+        f.lines[size_t(at - 1)].end = f.newline;
+    Line l;
+    f.setText(l, std::move(text));
+    l.end = f.newline;
+    f.lines.insert(f.lines.begin() + at, l);
 }
 
 // The leading decimal integer of a value, as the C runtime reads it.
@@ -162,18 +252,51 @@ int parseInt(const QString& v, int def)
     return int(quint32(negative ? -n : n));
 }
 
+int findKeyIn(const std::vector<QString>& lines, int begin, int end, const QString& key)
+{
+    for (int i = begin + 1; i < end; ++i)
+        if (!isComment(lines[size_t(i)]) && same(keyOf(lines[size_t(i)]), key))
+            return i;
+    return -1;
+}
+
+void applyWrite(File& f, const QString& section, const QString& key, const QString& value)
+{
+    const QByteArray v = value.toUtf8();
+    const Range r = findSection(f, section);
+    if (r.begin < 0) {
+        const int end = int(f.lines.size());
+        insertLine(f, end, '[' + section.toUtf8() + ']');
+        insertLine(f, end + 1, key.toUtf8() + '=' + v);
+        return;
+    }
+    const int k = findKey(f, r, key);
+    if (k >= 0) {
+        // Keep the key's own spelling, as the file had it, and its line end.
+        Line& l = f.lines[size_t(k)];
+        f.setText(l, rawKeyOf(f.text(l)) + '=' + v);
+    } else {
+        // After the section's last entry, before any blank lines that close it.
+        int at = r.end;
+        while (at > r.begin + 1 && f.text(f.lines[size_t(at - 1)]).trimmed().isEmpty())
+            --at;
+        insertLine(f, at, key.toUtf8() + '=' + v);
+    }
+}
+
 } // namespace
 
 QString readString(const QString& file, const QString& section, const QString& key,
                    const QString& def, int bufferSize)
 {
-    const auto lines = readLines(file);
-    const Range r = findSection(lines, section);
     QString v = def;
-    if (r.begin >= 0) {
-        const int k = findKey(lines, r, key);
-        if (k >= 0)
-            v = valueOf(lines[k]);
+    if (const auto f = load(file)) {
+        const Range r = findSection(*f, section);
+        if (r.begin >= 0) {
+            const int k = findKey(*f, r, key);
+            if (k >= 0)
+                v = valueOf(textOf(*f, f->lines[size_t(k)]));
+        }
     }
     if (bufferSize > 0 && v.size() > bufferSize - 1)
         v.truncate(bufferSize - 1);
@@ -185,107 +308,81 @@ int readInt(const QString& file, const QString& section, const QString& key, int
     return parseInt(readString(file, section, key, QString()), def);
 }
 
-namespace {
-
-void applyWrite(std::vector<QString>& lines, const QString& section, const QString& key,
-                const QString& value)
-{
-    const QString entry = key + QLatin1Char('=') + value;
-    const Range r = findSection(lines, section);
-    if (r.begin < 0) {
-        lines.push_back(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.push_back(entry);
-        return;
-    }
-    const int k = findKey(lines, r, key);
-    if (k >= 0) {
-        // Keep the key's own spelling, as the file had it.
-        lines[k] = keyOf(lines[k]) + QLatin1Char('=') + value;
-    } else {
-        // After the section's last entry, before any blank lines that close it.
-        int at = r.end;
-        while (at > r.begin + 1 && lines[at - 1].trimmed().isEmpty())
-            --at;
-        lines.insert(lines.begin() + at, entry);
-    }
-}
-
-} // namespace
-
 bool writeString(const QString& file, const QString& section, const QString& key,
                  const QString& value)
 {
-    bool readable = false;
-    auto lines = readLines(file, &readable);
-    if (!readable)
-        return false;
-    applyWrite(lines, section, key, value);
-    return writeLines(file, lines);
+    return writeStrings(file, {{section, key, value}});
 }
 
 bool writeStrings(const QString& file, const std::vector<Write>& writes)
 {
-    bool readable = false;
-    auto lines = readLines(file, &readable);
-    if (!readable)
+    auto f = load(file);
+    if (!f)
         return false;
     for (const Write& w : writes)
-        applyWrite(lines, w.section, w.key, w.value);
-    return writeLines(file, lines);
+        applyWrite(*f, w.section, w.key, w.value);
+    return save(file, *f);
 }
 
 bool deleteKey(const QString& file, const QString& section, const QString& key)
 {
-    bool readable = false;
-    auto lines = readLines(file, &readable);
-    if (!readable)
+    auto f = load(file);
+    if (!f)
         return false;
-    const Range r = findSection(lines, section);
+    const Range r = findSection(*f, section);
     if (r.begin < 0)
         return true;
-    const int k = findKey(lines, r, key);
+    const int k = findKey(*f, r, key);
     if (k < 0)
         return true;
-    lines.erase(lines.begin() + k);
-    return writeLines(file, lines);
+    f->lines.erase(f->lines.begin() + k);
+    return save(file, *f);
 }
 
 bool deleteSection(const QString& file, const QString& section)
 {
-    bool readable = false;
-    auto lines = readLines(file, &readable);
-    if (!readable)
+    auto f = load(file);
+    if (!f)
         return false;
-    const Range r = findSection(lines, section);
+    const Range r = findSection(*f, section);
     if (r.begin < 0)
         return true;
-    lines.erase(lines.begin() + r.begin, lines.begin() + r.end);
-    return writeLines(file, lines);
+    f->lines.erase(f->lines.begin() + r.begin, f->lines.begin() + r.end);
+    return save(file, *f);
 }
 
 QStringList sections(const QString& file)
 {
     QStringList out;
-    for (const QString& l : readLines(file))
-        if (const auto s = sectionOf(l))
-            out << *s;
+    if (const auto f = load(file))
+        for (const Line& l : f->lines)
+            if (const auto s = sectionOf(textOf(*f, l)))
+                out << *s;
     return out;
 }
 
 QStringList keys(const QString& file, const QString& section)
 {
     QStringList out;
-    const auto lines = readLines(file);
-    const Range r = findSection(lines, section);
-    for (int i = r.begin + 1; r.begin >= 0 && i < r.end; ++i)
-        if (!isComment(lines[i]))
-            out << keyOf(lines[i]);
+    const auto f = load(file);
+    if (!f)
+        return out;
+    const Range r = findSection(*f, section);
+    for (int i = r.begin + 1; r.begin >= 0 && i < r.end; ++i) {
+        const QString t = textOf(*f, f->lines[size_t(i)]);
+        if (!isComment(t))
+            out << keyOf(t);
+    }
     return out;
 }
 
 Snapshot::Snapshot(const QString& file)
-    : lines_(readLines(file))
 {
+    if (const auto f = load(file)) {
+        lines_.reserve(f->lines.size());
+        for (const Line& l : f->lines)
+            lines_.push_back(textOf(*f, l));
+    }
     for (int i = 0; i < int(lines_.size()); ++i) {
         const auto s = sectionOf(lines_[i]);
         if (!s)
@@ -307,7 +404,7 @@ QString Snapshot::readString(const QString& section, const QString& key, const Q
     QString v = def;
     const auto it = sections_.constFind(section.toCaseFolded());
     if (it != sections_.constEnd()) {
-        const int k = findKey(lines_, Range{it->first, it->second}, key);
+        const int k = findKeyIn(lines_, it->first, it->second, key);
         if (k >= 0)
             v = valueOf(lines_[k]);
     }

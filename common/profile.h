@@ -1,8 +1,10 @@
 #pragma once
 // Private-profile (.ini) files with the semantics Windows programs expect:
 // section and key names match without regard to case, values are trimmed and
-// may be quoted, a write replaces one key and keeps the rest of the file, and
-// lines are written with CR LF.
+// may be quoted, and a write replaces one key and keeps every other byte of
+// the file as it was, its line ends included (new files and lines get the
+// file's own line end, CR LF for a new file). A file that cannot be read
+// whole (too large, not a regular file) reads as empty and is never written.
 
 #include <QHash>
 #include <QString>
@@ -23,7 +25,8 @@ QString readString(const QString& file, const QString& section, const QString& k
 // is missing or empty, 0 when the value does not start with a number.
 int readInt(const QString& file, const QString& section, const QString& key, int def);
 
-// Writes one key, creating the file and the section when needed.
+// Writes one key, creating the file and the section when needed. False,
+// with the file untouched, when it could not be read whole or written.
 bool writeString(const QString& file, const QString& section, const QString& key,
                  const QString& value);
 // Several keys with one rewrite of the file, applied in order as

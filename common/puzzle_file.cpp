@@ -1,8 +1,8 @@
 #include "puzzle_file.h"
 
 #include "archive.h"
+#include "file_read.h"
 
-#include <QFile>
 #include <QSaveFile>
 
 namespace puzzle_file {
@@ -12,7 +12,6 @@ const QByteArray kClassName = QByteArrayLiteral("CPiece");
 constexpr uint16_t kSchema = 0;
 // Bytes of one later object in the list: its tag and 14 words.
 constexpr size_t kMinObjectBytes = 2 + PieceRecord::kFields * 4;
-constexpr qint64 kMaxFileBytes = 512ll * 1024 * 1024;
 
 void fail(QString* why, const char* text)
 {
@@ -32,9 +31,11 @@ PieceRecord readRecord(ArchiveReader& ar)
 bool recordInRange(const PieceRecord& r, int a)
 {
     auto kind = [](int32_t k) { return k >= -1 && k <= 1; };
-    auto offset = [a](int32_t d) { return d >= -a && d <= a; };
+    // In 64 bits: a hostile value times four must not wrap into range.
+    auto offset = [a](int32_t d) { return 4 * qint64(d) >= -a && 4 * qint64(d) <= a; };
+    auto diameter = [a](int32_t d) { return d >= 0 && 2 * qint64(d) <= a; };
     return kind(r.topKind) && kind(r.bottomKind) && kind(r.leftKind) && kind(r.rightKind)
-        && r.lrDiameter >= 0 && r.lrDiameter <= a && r.tbDiameter >= 0 && r.tbDiameter <= a
+        && diameter(r.lrDiameter) && diameter(r.tbDiameter)
         && offset(r.topDx) && offset(r.topDy) && offset(r.bottomDx) && offset(r.bottomDy)
         && offset(r.leftDx) && offset(r.leftDy) && offset(r.rightDx) && offset(r.rightDy);
 }
@@ -61,6 +62,10 @@ ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
         if (d.columns < 1 || d.rows < 1 || d.cellSize < 1 || d.cellSize > kMaxCellSize
             || qint64(d.columns) * d.cellSize > kMaxSide || qint64(d.rows) * d.cellSize > kMaxSide) {
             fail(why, "grid out of range");
+            return ReadResult::Corrupt;
+        }
+        if (qint64(d.columns) * d.rows > kMaxPieces) {
+            fail(why, "too many pieces");
             return ReadResult::Corrupt;
         }
         d.picture = ar.readBlock(ar.readUInt32());
@@ -95,16 +100,10 @@ ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
 
 ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        fail(why, "cannot open the file");
+    QByteArray bytes;
+    if (file_read::readWhole(path, kMaxFileBytes, bytes, why) != file_read::Result::Ok)
         return ReadResult::Corrupt;
-    }
-    if (f.size() > kMaxFileBytes) {
-        fail(why, "file too large");
-        return ReadResult::Corrupt;
-    }
-    return read(f.readAll(), out, why);
+    return read(bytes, out, why);
 }
 
 bool write(QIODevice* device, const PuzzleFileData& d)

@@ -30,9 +30,16 @@ enum class ReadResult {
     Corrupt,    // short, inconsistent or out-of-range content
 };
 
-// Limits a file must keep to be read; a real puzzle stays far below them.
+// Limits a file must keep to be read. Every puzzle the front end makes (at
+// most 640 x 480, cells of 24 pixels or more) stays far inside them; they are
+// what keeps a hostile file from asking for gigabytes of piece images.
 constexpr int32_t kMaxCellSize = 2048;
-constexpr int32_t kMaxSide = 16384; // columns x cell size, rows x cell size
+constexpr int32_t kMaxSide = 2048; // columns x cell size, rows x cell size
+constexpr int32_t kMaxPieces = 10000;
+// Each embedded picture, decoded, fits this square.
+constexpr int32_t kMaxPictureSide = 2048;
+// Two pictures of at most 2048 x 2048, even stored uncompressed, and the piece list.
+constexpr qint64 kMaxFileBytes = 96ll * 1024 * 1024;
 
 ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why = nullptr);
 // Reads a whole file, refusing one too large to be a puzzle.
@@ -42,8 +49,10 @@ bool write(QIODevice* device, const PuzzleFileData& data);
 // Writes beside the target and renames into place, so a failed write keeps the old file.
 bool writeFile(const QString& path, const PuzzleFileData& data);
 
-// True when a record's values could have come from the edge chooser's ranges
-// (kinds -1..1, diameters and offsets within the cell), so outlines stay small.
+// True when a record's values lie within twice the edge chooser's ranges
+// (kinds -1..1, diameters up to half the cell, circle offsets up to a
+// quarter of it), so no outline reaches more than half a cell beyond its
+// square and a piece image stays within 2 x 2 cells.
 bool recordInRange(const PieceRecord& r, int cellSize);
 
 } // namespace puzzle_file

@@ -211,15 +211,16 @@ void CTileMenderView::clearBoard()
     CPieceStrip* strip = frame_.strip();
     // A point above the column: each piece goes before the first row shown.
     const QPoint aboveColumn = strip ? strip->mapToGlobal(QPoint(1, 1)) : QPoint(1, 1);
-    while (!board_.empty()) {
-        auto piece = board_.takeFirst();
+    // All at once: one by one, each piece would shift the board and the box.
+    std::vector<std::unique_ptr<CPiece>> pieces = board_.takeAll();
+    for (const auto& piece : pieces) {
         piece->fixed = 0;
         grid_.set(piece->column, piece->row, nullptr);
-        if (strip)
-            strip->addPiece(std::move(piece), aboveColumn);
-        else
-            doc_.boxList().append(std::move(piece));
     }
+    if (strip)
+        strip->addPieces(std::move(pieces), aboveColumn);
+    else
+        doc_.boxList().insertAll(doc_.boxList().size(), std::move(pieces));
     fixedCount_ = 0;
     update();
 }

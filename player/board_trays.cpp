@@ -28,6 +28,9 @@ int CTileMenderView::takeMinimizedTrayY()
 
 CTrayWnd* CTileMenderView::openTray()
 {
+    // A saved game with more would not load again.
+    if (int(trays_.size()) >= CTrayNumberPool::kMaxTrays)
+        return nullptr;
     app_.state.modified = 1;
     const int number = trayNumbers_.take();
     QRect r(nextTrayPosition, QSize(200, 200));
@@ -116,6 +119,14 @@ CTrayWnd* CTileMenderView::trayAt(QPoint globalPoint) const
 
 void CTileMenderView::placeOnBoard(std::unique_ptr<CPiece> piece)
 {
-    if (piece)
-        putOnBoard(std::move(piece));
+    if (!piece)
+        return;
+    // Fixed or not, each piece goes on top, so the board keeps the stacking
+    // the file has and a load then a save gives the same board block.
+    // No repaint of each piece: the load repaints the whole view once, and
+    // ten thousand small dirty rectangles cost more than the pieces.
+    CPiece* p = piece.get();
+    p->carried = 0;
+    grid_.set(p->column, p->row, p);
+    board_.append(std::move(piece));
 }

@@ -75,7 +75,8 @@ public:
     // Trays, head = most recently used.
     const std::vector<CTrayWnd*>& trays() const { return trays_; }
     CTrayNumberPool& trayNumbers() { return trayNumbers_; }
-    // "Add tray": a new tray cascaded 22 pixels from the last one.
+    // "Add tray": a new tray cascaded 22 pixels from the last one; none (null)
+    // once the most trays a saved game keeps are open.
     CTrayWnd* openTray();
     // A tray of a given number, 200 x 200 at (0, 0), at the head of the list
     // (a saved game recreates its trays this way).
@@ -99,7 +100,7 @@ public:
     // Sets the fixed count (a saved game counts its fixed pieces).
     void setFixedCount(int n) { fixedCount_ = n; }
     // Puts a piece on the board as a saved game has it: at its stored place,
-    // on top, in the grid, without snapping.
+    // on top (fixed pieces too), in the grid, without snapping or repainting.
     void placeOnBoard(std::unique_ptr<CPiece> piece);
     const QByteArray& completionSound() const { return completionSound_; }
 

@@ -6,6 +6,8 @@
 #include "main_frame.h"
 
 #include "board_view.h"
+#include "box_index.h"
+#include "file_read.h"
 #include "message_box.h"
 #include "piece_strip.h"
 #include "popup_menu.h"
@@ -16,7 +18,6 @@
 #include "tray_wnd.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -120,16 +121,24 @@ bool CMainFrame::loadGame()
                    CTileMenderApp::boxCaption(), mb::Ok | mb::IconExclamation);
         return false;
     };
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        messageBox(this, tr("The saved game %1 could not be read (%2).").arg(shownPath(path), f.errorString()),
+    QByteArray bytes;
+    QString why;
+    switch (file_read::readWhole(path, saved_game::kMaxFileBytes, bytes, &why)) {
+    case file_read::Result::Ok:
+        break;
+    case file_read::Result::Missing:
+        return false;
+    case file_read::Result::NotRegular:
+    case file_read::Result::TooLarge:
+        // A device or a pipe under the saved game's name, or a file no game fills.
+        return damaged();
+    case file_read::Result::Failed:
+        messageBox(this, tr("The saved game %1 could not be read (%2).").arg(shownPath(path), why),
                    CTileMenderApp::boxCaption(), mb::Ok | mb::IconExclamation);
         return false;
     }
-    if (f.size() > saved_game::kMaxFileBytes)
-        return damaged();
     saved_game::SavedGame g;
-    switch (saved_game::read(f.readAll(), g)) {
+    switch (saved_game::read(bytes, g, nullptr, doc_->columns() * doc_->rows())) {
     case saved_game::ReadResult::NotASavedGame:
         return false;
     case saved_game::ReadResult::Damaged:
@@ -137,7 +146,6 @@ bool CMainFrame::loadGame()
     case saved_game::ReadResult::Ok:
         break;
     }
-    f.close();
 
     // Closing trays and clearing the board mark the game as changed; loading
     // does not.
@@ -165,10 +173,8 @@ bool CMainFrame::loadGame()
     // so a record naming a piece a second time, or one the puzzle does not
     // have, finds nothing and is passed over.
     PieceList& box = doc_->boxList();
-    auto takeFromBox = [&box](int32_t column, int32_t row) -> PieceList::Ptr {
-        const int i = box.find(column, row);
-        return i < 0 ? nullptr : box.take(i);
-    };
+    BoxIndex index(box, doc_->columns(), doc_->rows());
+    auto takeFromBox = [&index](int32_t column, int32_t row) { return index.take(column, row); };
 
     view_->nextTrayPosition = QPoint(g.nextTrayX, g.nextTrayY);
     view_->nextMinimizedTrayY = g.nextMinimizedTrayY;
@@ -217,8 +223,7 @@ bool CMainFrame::loadGame()
         ordered.append(std::move(p));
     }
     // Pieces the file never mentions stay in the game, after the ones it lists.
-    while (!box.empty())
-        ordered.append(box.takeFirst());
+    ordered.insertAll(ordered.size(), index.rest());
     box = std::move(ordered);
 
     if (CPieceStrip* s = strip()) {

@@ -5,7 +5,9 @@
 
 #include "piece.h"
 
+#include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class PieceList {
@@ -43,6 +45,15 @@ public:
         return -1;
     }
     void clear() { items_.clear(); }
+    // Every piece at once, in list order, leaving the list empty: for work
+    // on the whole list that must not shift it piece by piece.
+    std::vector<Ptr> takeAll() { return std::exchange(items_, {}); }
+    // Puts a run of pieces before position i, in their order.
+    void insertAll(int i, std::vector<Ptr> run)
+    {
+        items_.insert(items_.begin() + i, std::make_move_iterator(run.begin()),
+                      std::make_move_iterator(run.end()));
+    }
 
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }

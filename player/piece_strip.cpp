@@ -17,6 +17,9 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <limits>
+
 namespace sg = strip_geometry;
 
 CPieceStrip::CPieceStrip(CTileMenderApp& app, CMainFrame& frame, QWidget* parent)
@@ -121,6 +124,41 @@ void CPieceStrip::addPiece(std::unique_ptr<CPiece> piece, QPoint globalPoint)
     else
         pieces_->append(std::move(piece));
     refresh();
+    update();
+}
+
+void CPieceStrip::addPieces(std::vector<std::unique_ptr<CPiece>> run, QPoint globalPoint)
+{
+    if (run.empty() || !pieces_)
+        return;
+    app_.state.modified = 1;
+    // One by one, a piece goes to the point's row, clamped in front of the
+    // last piece while the column is shorter than that, and each refresh
+    // settles the scroll position on a whole row. Once it has settled and the
+    // column is long enough, every later piece goes to that same row, each
+    // in front of the one before: the rest of the run lands there as one
+    // block, reversed. Until then (a piece or two) they go one by one.
+    const int y = mapFromGlobal(globalPoint).y();
+    auto rowAt = [this, y] { return sg::addIndex(y, scrollPos_, cellSize_, std::numeric_limits<int>::max()); };
+    auto next = run.begin();
+    for (; next != run.end(); ++next) {
+        const bool settled = sg::refresh(pieces_->size() + 1, cellSize_, scrollPos_).position == scrollPos_;
+        if (settled && pieces_->size() > rowAt())
+            break;
+        const int index = sg::addIndex(y, scrollPos_, cellSize_, pieces_->size());
+        if (index >= 0)
+            pieces_->insert(index, std::move(*next));
+        else
+            pieces_->append(std::move(*next));
+        scrollPos_ = sg::refresh(pieces_->size(), cellSize_, scrollPos_).position;
+    }
+    const int row = rowAt();
+    std::vector<std::unique_ptr<CPiece>> rest(std::make_move_iterator(next), std::make_move_iterator(run.end()));
+    std::reverse(rest.begin(), rest.end());
+    pieces_->insertAll(row, std::move(rest));
+    refresh();
+    // The position may have moved before refresh() saw it: the thumb's band too.
+    updateBorderBand();
     update();
 }
 

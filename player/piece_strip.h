@@ -31,6 +31,9 @@ public:
     // Puts a piece into the column at the row under a global screen point
     // (a point above the column means the first row shown).
     void addPiece(std::unique_ptr<CPiece> piece, QPoint globalPoint);
+    // The same for a run of pieces, in one pass: the column ends as adding
+    // them one by one in run order leaves it (each before the one added last).
+    void addPieces(std::vector<std::unique_ptr<CPiece>> run, QPoint globalPoint);
     // Scrolls so that the piece shows, when it does not already.
     void scrollToPiece(const CPiece* piece);
     // Turns a piece of the column a quarter turn (when turning is allowed).

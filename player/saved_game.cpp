@@ -1,10 +1,12 @@
 #include "saved_game.h"
 
 #include "archive.h"
+#include "tray_number_pool.h"
 
 #include <QBuffer>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <set>
 
 namespace saved_game {
@@ -81,9 +83,20 @@ PieceEntry readPiece(ArchiveReader& ar)
     return p;
 }
 
-std::vector<PieceEntry> readPieces(ArchiveReader& ar)
+// A count of piece records: no tray, board or box holds more pieces than
+// the puzzle has. (Records naming a piece twice, or none, are passed over
+// when the game is put back, so the counts together may exceed it.)
+uint32_t readPieceCount(ArchiveReader& ar, size_t recordBytes, int pieces)
 {
-    const uint32_t n = readCount(ar, kPieceBytes);
+    const uint32_t n = readCount(ar, recordBytes);
+    if (n > uint32_t(pieces))
+        throw Damage{"more pieces than the puzzle has"};
+    return n;
+}
+
+std::vector<PieceEntry> readPieces(ArchiveReader& ar, int pieces)
+{
+    const uint32_t n = readPieceCount(ar, kPieceBytes, pieces);
     std::vector<PieceEntry> out;
     out.reserve(n);
     for (uint32_t i = 0; i < n; ++i)
@@ -156,15 +169,14 @@ bool writeTo(QIODevice* device, const SavedGame& g)
 
 } // namespace
 
-ReadResult read(const QByteArray& bytes, SavedGame& out, QString* why)
+ReadResult read(const QByteArray& bytes, SavedGame& out, QString* why, int pieces)
 {
     auto fail = [why](const char* text) {
         if (why)
             *why = QString::fromLatin1(text);
         return ReadResult::Damaged;
     };
-    if (bytes.size() < kMagic.size())
-        return fail("shorter than its magic");
+    // A file too short for the magic is passed over like one with another magic.
     if (!bytes.startsWith(kMagic)) {
         if (why)
             *why = QStringLiteral("not a saved game");
@@ -183,22 +195,27 @@ ReadResult read(const QByteArray& bytes, SavedGame& out, QString* why)
         g.nextTrayX = coordinate(ar);
         g.nextTrayY = coordinate(ar);
         g.nextMinimizedTrayY = coordinate(ar);
+        pieces = std::max(pieces, 0);
         const uint32_t trays = readCount(ar, kMinTrayBytes);
+        if (trays > uint32_t(CTrayNumberPool::kMaxTrays))
+            throw Damage{"more trays than a player can open"};
         g.trays.reserve(trays);
         for (uint32_t i = 0; i < trays; ++i) {
             TrayEntry t;
             t.number = ar.readInt32();
             t.placement = readPlacement(ar);
-            t.pieces = readPieces(ar);
+            t.pieces = readPieces(ar, pieces);
             g.trays.push_back(std::move(t));
         }
-        g.board = readPieces(ar);
+        g.board = readPieces(ar, pieces);
         const uint32_t capacity = readCount(ar, 4);
+        if (capacity > uint32_t(CTrayNumberPool::kMaxTableEntries))
+            throw Damage{"tray table longer than any player makes"};
         g.trayTable.reserve(capacity);
         for (uint32_t i = 0; i < capacity; ++i)
             g.trayTable.push_back(flag(ar));
 
-        const uint32_t box = readCount(ar, kBoxBytes);
+        const uint32_t box = readPieceCount(ar, kBoxBytes, pieces);
         g.box.reserve(box);
         for (uint32_t i = 0; i < box; ++i) {
             BoxEntry b;
@@ -212,8 +229,6 @@ ReadResult read(const QByteArray& bytes, SavedGame& out, QString* why)
         g.scrollPosition = ar.readInt32();
         if (g.maximumScroll < 0 || g.scrollPosition < 0)
             return fail("negative scroll value");
-        if (!ar.atEnd())
-            return fail("bytes after the last field");
     } catch (const ArchiveError&) {
         return fail("unexpected end of file");
     } catch (const Damage& d) {

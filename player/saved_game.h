@@ -9,6 +9,7 @@
 // puts it back into them (frame_game.cpp). Reading checks the whole file
 // before it returns anything, so a damaged file can never half-apply.
 
+#include "puzzle_file.h"
 #include "window_placement.h"
 
 #include <QByteArray>
@@ -68,7 +69,7 @@ struct SavedGame {
 
 enum class ReadResult {
     Ok,
-    NotASavedGame, // the first four bytes are not "SA02"
+    NotASavedGame, // the first four bytes are not "SA02", or there are not four
     Damaged,       // short, inconsistent or out of range anywhere
 };
 
@@ -80,14 +81,19 @@ constexpr int kBoxBytes = 4 * 4;
 // this can only come from a damaged file, and would make windows or
 // arithmetic absurd.
 constexpr int32_t kCoordinateLimit = 32768;
-// Far beyond any saved game of the largest puzzle we accept.
-constexpr qint64 kMaxFileBytes = 256ll * 1024 * 1024;
+// Room for the most records the counts allow (every tray, the board and the
+// box each naming every piece of the largest puzzle); a sound file of that
+// puzzle takes a quarter of a megabyte.
+constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
 
 // Checks everything before `out` is touched: counts against the bytes that
-// remain, rotations, coordinates, placements, tray numbers (each once, each
-// marked in the table) and that nothing follows the last field. `why` gets
-// a short English reason for a damaged file.
-ReadResult read(const QByteArray& bytes, SavedGame& out, QString* why = nullptr);
+// remain, each tray's, the board's and the box's records against the
+// puzzle's `pieces`, the trays and their table against the most a player can
+// open, rotations, coordinates, placements and tray numbers (each once, each
+// marked in the table). Bytes after the last field are not looked at. `why`
+// gets a short English reason for a damaged file.
+ReadResult read(const QByteArray& bytes, SavedGame& out, QString* why = nullptr,
+                int pieces = puzzle_file::kMaxPieces);
 
 QByteArray write(const SavedGame& game);
 // Writes beside `path` and renames into place, so a failure keeps the old

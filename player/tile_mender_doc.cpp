@@ -1,11 +1,14 @@
 #include "tile_mender_doc.h"
 
 #include "crt_random.h"
+#include "file_read.h"
 #include "paths.h"
+#include "piece_order.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
+
+#include <future>
+#include <system_error>
 
 CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
     : QObject(parent), state_(state)
@@ -13,11 +16,6 @@ CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
 }
 
 CTileMenderDoc::~CTileMenderDoc() = default;
-
-QString CTileMenderDoc::scratchPath()
-{
-    return paths::programFolder() + QStringLiteral("Nuvark_Puzzle.JPG");
-}
 
 QString CTileMenderDoc::savedGamePath(const QString& puzzlePath)
 {
@@ -30,10 +28,20 @@ QString CTileMenderDoc::savedGamePath(const QString& puzzlePath)
 
 TurnedPictures CTileMenderDoc::turnedPictures() const
 {
+    // Only the picture itself: pieces cut their turned images out of it, so
+    // an open never waits for three turned copies of the whole picture.
     TurnedPictures t;
-    for (int i = 0; i < 4; ++i)
-        t.byRotation[i] = &pictures_[i];
+    t.byRotation[0] = &pictures_[0];
     return t;
+}
+
+const ToolkitBitmap& CTileMenderDoc::turnedPicture(int rotation) const
+{
+    const int t = rotation & 3;
+    // Made when first asked for, once per picture.
+    if (t != 0 && pictures_[t].isNull() && !pictures_[0].isNull())
+        imaging::turnedCopy(pictures_[t], pictures_[0], 90 * t);
+    return pictures_[t];
 }
 
 void CTileMenderDoc::rebuildPiece(CPiece& piece) const
@@ -44,19 +52,21 @@ void CTileMenderDoc::rebuildPiece(CPiece& piece) const
 
 CTileMenderDoc::OpenResult CTileMenderDoc::open(const QString& path, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    switch (file_read::readWhole(path, puzzle_file::kMaxFileBytes, bytes)) {
+    case file_read::Result::Ok:
+        return openData(bytes, path, error);
+    case file_read::Result::NotRegular:
+    case file_read::Result::TooLarge:
+        // A device, a pipe or a file larger than any puzzle: not one of ours.
+        if (error)
+            *error = tr("%1\nUnexpected file format.").arg(QFileInfo(path).fileName());
+        return OpenResult::Failed;
+    default:
         if (error)
             *error = tr("Cannot open the file %1.").arg(QFileInfo(path).fileName());
         return OpenResult::Failed;
     }
-    constexpr qint64 kMaxPuzzleBytes = 512ll * 1024 * 1024;
-    if (f.size() > kMaxPuzzleBytes) {
-        if (error)
-            *error = tr("%1\nUnexpected file format.").arg(QFileInfo(path).fileName());
-        return OpenResult::Failed;
-    }
-    return openData(f.readAll(), path, error);
 }
 
 CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, const QString& path,
@@ -77,61 +87,86 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
         break;
     }
 
-    // The pictures reach the decoder through the scratch file in the program's
-    // folder; decoding the same bytes from memory keeps a read-only folder working.
-    auto passThroughScratch = [](const QByteArray& picture) {
-        QFile scratch(scratchPath());
-        if (scratch.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            scratch.write(picture);
-    };
-    ToolkitBitmap picture, guide;
-    passThroughScratch(data.picture);
-    const bool pictureOk = imaging::loadFromData(data.picture, picture, 24);
-    passThroughScratch(data.guide);
-    const bool guideOk = imaging::loadFromData(data.guide, guide, 24);
-    if (!pictureOk || !guideOk) {
+    Loaded next;
+    switch (build(data, next)) {
+    case BuildResult::Built:
+        break;
+    case BuildResult::BadPicture:
         if (error)
             *error = tr("%1\nThe puzzle's picture cannot be read.").arg(shownName);
         return OpenResult::Failed;
+    case BuildResult::OutOfMemory:
+        if (error)
+            *error = tr("%1\nThere is not enough memory to open this puzzle.").arg(shownName);
+        return OpenResult::Failed;
     }
 
-    apply(data, picture, guide);
-    path_ = path;
-    emit documentChanged();
-    return OpenResult::Opened;
-}
-
-bool CTileMenderDoc::apply(PuzzleFileData& data, ToolkitBitmap& picture, ToolkitBitmap& guide)
-{
+    // Only now, with everything made, does the old puzzle go.
     box_.clear();
     hasBoxList_ = true;
     columns_ = data.columns;
     rows_ = data.rows;
     cellSize_ = data.cellSize;
-
-    pictures_[0] = std::move(picture);
-    for (int t = 1; t < 4; ++t) {
-        imaging::copy(pictures_[t], pictures_[0]);
-        imaging::turn(pictures_[t], 90 * t);
-    }
-    guide_ = std::move(guide);
+    pictures_[0] = std::move(next.picture);
+    for (int t = 1; t < 4; ++t)
+        imaging::release(pictures_[t]);
+    guide_ = std::move(next.guide);
     state_.rotationAllowed = data.rotationAllowed;
+    box_.insertAll(0, std::move(next.box));
+    path_ = path;
+    emit documentChanged();
+    return OpenResult::Opened;
+}
 
-    PieceList dealt;
-    for (int i = 0; i < int(data.pieces.size()); ++i) {
-        auto p = std::make_unique<CPiece>();
+CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, Loaded& next)
+{
+    // Rotations are drawn in file order before anything else draws.
+    const int n = int(data.pieces.size());
+    std::vector<PieceList::Ptr> made(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        auto& p = made[size_t(i)];
+        p = std::make_unique<CPiece>();
         p->setRecord(data.pieces[size_t(i)]);
-        p->rotation = state_.rotationAllowed ? crt::rand() % 4 : 0;
-        p->buildOutline(cellSize_, i % columns_, i / columns_);
-        dealt.append(std::move(p));
+        p->rotation = data.rotationAllowed ? crt::rand() % 4 : 0;
     }
-    const TurnedPictures turned = turnedPictures();
-    for (const auto& p : dealt)
-        p->buildImage(turned, cellSize_, columns_, rows_);
 
-    for (int k = dealt.size(); k >= 1; --k)
-        box_.append(dealt.take(crt::rand() % k));
-    return true;
+    // The pictures are decoded straight from the file's bytes: nothing reads
+    // a scratch copy of them, and a read-only program folder keeps working.
+    // The two decodes are most of an open's time, so a second core makes the
+    // outlines (which need no picture) and decodes the guide meanwhile. The
+    // pieces are cut out of the picture itself, turned as they lie.
+    const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
+    auto outlinesAndGuide = [&data, &made, &next, maxPicture] {
+        for (int i = 0; i < int(made.size()); ++i)
+            made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns);
+        return imaging::loadFromData(data.guide, next.guide, 24, maxPicture);
+    };
+    std::future<bool> helper;
+    try {
+        helper = std::async(std::launch::async, outlinesAndGuide);
+    } catch (const std::system_error&) {
+        // No thread to be had: the same work on this one, below.
+    }
+    const bool pictureOk = imaging::loadFromData(data.picture, next.picture, 24, maxPicture);
+    const bool guideOk = helper.valid() ? helper.get() : outlinesAndGuide();
+    if (!pictureOk || !guideOk)
+        return BuildResult::BadPicture;
+
+    TurnedPictures turned;
+    turned.byRotation[0] = &next.picture;
+    for (const auto& p : made)
+        if (!p->buildImage(turned, data.cellSize, data.columns, data.rows))
+            return BuildResult::OutOfMemory;
+
+    // The deal: the piece at rand() % k of those left goes next, k from n down.
+    PieceOrder left(n);
+    next.box.reserve(size_t(n));
+    for (int k = n; k >= 1; --k) {
+        const int item = left.at(crt::rand() % k);
+        left.remove(item);
+        next.box.push_back(std::move(made[size_t(item)]));
+    }
+    return BuildResult::Built;
 }
 
 bool CTileMenderDoc::OnNewDocument()
@@ -159,16 +194,24 @@ void CTileMenderDoc::Restart(RestartHost* host)
         host->returnAllPiecesToBox();
     }
 
+    // n times the piece at rand() % n goes to the head of the box.
     const int n = box_.size();
+    PieceOrder order(n, n);
     for (int i = 0; i < n; ++i) {
-        const int at = crt::rand() % n;
+        const int item = order.at(crt::rand() % n);
         if (state_.rotationAllowed) {
-            CPiece* p = box_.at(at);
+            CPiece* p = box_.at(item);
             p->rotation = crt::rand() % 4;
             rebuildPiece(*p);
         }
-        box_.prepend(box_.take(at));
+        order.moveToHead(item);
     }
+    std::vector<PieceList::Ptr> old = box_.takeAll();
+    std::vector<PieceList::Ptr> shuffled;
+    shuffled.reserve(old.size());
+    for (int item : order.items())
+        shuffled.push_back(std::move(old[size_t(item)]));
+    box_.insertAll(0, std::move(shuffled));
     if (host)
         host->boxReshuffled();
 }

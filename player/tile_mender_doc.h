@@ -1,6 +1,6 @@
 #pragma once
-// The puzzle being played: its grid, the picture and its three turned copies,
-// the faded guide picture, and the box of pieces not yet on the board or in a
+// The puzzle being played: its grid, the picture (its turned copies made only
+// when asked for: pieces are cut from the picture itself), the guide picture, and the box of pieces not yet on the board or in a
 // tray. Opening a file deals the pieces; Restart takes them back and deals again.
 
 #include "imaging.h"
@@ -58,7 +58,8 @@ public:
     int rows() const { return rows_; }
     int cellSize() const { return cellSize_; }
     const ToolkitBitmap& picture() const { return pictures_[0]; }
-    const ToolkitBitmap& turnedPicture(int rotation) const { return pictures_[rotation & 3]; }
+    // The picture turned that many quarter turns clockwise.
+    const ToolkitBitmap& turnedPicture(int rotation) const;
     const ToolkitBitmap& guidePicture() const { return guide_; }
     TurnedPictures turnedPictures() const;
     PlayerState& state() { return state_; }
@@ -66,15 +67,20 @@ public:
     // Rebuilds a piece's outline and image for its current rotation.
     void rebuildPiece(CPiece& piece) const;
 
-    // The file the embedded pictures pass through on their way to the decoder.
-    static QString scratchPath();
-
 signals:
     // A puzzle was opened or the document emptied: views lay themselves out anew.
     void documentChanged();
 
 private:
-    bool apply(PuzzleFileData& data, ToolkitBitmap& picture, ToolkitBitmap& guide);
+    // What an open makes before anything of the old puzzle is let go.
+    struct Loaded {
+        ToolkitBitmap picture;
+        ToolkitBitmap guide;
+        std::vector<PieceList::Ptr> box; // dealt
+    };
+    enum class BuildResult { Built, BadPicture, OutOfMemory };
+    // The pictures and every piece, dealt.
+    static BuildResult build(const PuzzleFileData& data, Loaded& next);
 
     PlayerState& state_;
     PieceList box_;
@@ -82,7 +88,9 @@ private:
     int columns_ = 0;
     int rows_ = 0;
     int cellSize_ = 1;
-    ToolkitBitmap pictures_[4]; // as stored, then turned 90, 180, 270 degrees clockwise
+    // As stored, then turned 90, 180, 270 degrees clockwise; the turns only
+    // once someone asks for them.
+    mutable ToolkitBitmap pictures_[4];
     ToolkitBitmap guide_;
     QString path_;
 };

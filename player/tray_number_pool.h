@@ -8,6 +8,11 @@
 class CTrayNumberPool {
 public:
     static constexpr int kGrowth = 20;
+    // More trays than anyone plays with; each is a window, and tens of
+    // thousands of sibling windows overflow the stack when they are painted.
+    static constexpr int kMaxTrays = 256;
+    // The table never needs more than the most trays, rounded up to its growth.
+    static constexpr int kMaxTableEntries = kMaxTrays + kGrowth;
     CTrayNumberPool() : flags_(kGrowth, 0) {}
 
     // The lowest free number, now marked used.

@@ -203,14 +203,14 @@ void CTrayWnd::closeTray()
     CPieceStrip* strip = frame_.strip();
     // A point above the column: each piece goes before the first row shown.
     const QPoint aboveColumn = strip ? strip->mapToGlobal(QPoint(1, 1)) : QPoint();
-    while (!pieces_.empty()) {
-        auto piece = pieces_.takeFirst();
+    // All at once: one by one, each piece would shift the tray and the box.
+    std::vector<std::unique_ptr<CPiece>> pieces = pieces_.takeAll();
+    for (const auto& piece : pieces)
         piece->carried = 0;
-        if (strip)
-            strip->addPiece(std::move(piece), aboveColumn);
-        else
-            frame_.document().boxList().append(std::move(piece));
-    }
+    if (strip)
+        strip->addPieces(std::move(pieces), aboveColumn);
+    else
+        frame_.document().boxList().insertAll(frame_.document().boxList().size(), std::move(pieces));
     if (strip)
         strip->update();
     hide();

@@ -5,7 +5,10 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 ToolkitBitmap pattern(int w, int h)
@@ -38,6 +41,50 @@ TEST(Imaging, TurnsClockwiseAndSwapsTheSides)
     }
     ToolkitBitmap t = src;
     EXPECT_FALSE(imaging::turn(t, 45));
+    // The turned copy is the same picture made without the intermediate copy.
+    for (int deg : {90, 180, 270}) {
+        ToolkitBitmap a, b;
+        imaging::copy(a, src);
+        imaging::turn(a, deg);
+        ASSERT_TRUE(imaging::turnedCopy(b, src, deg));
+        EXPECT_EQ(a.image, b.image);
+    }
+    EXPECT_FALSE(imaging::turnedCopy(t, src, 45));
+    EXPECT_TRUE(t.isNull());
+}
+
+TEST(Imaging, RefusesPicturesThatWouldCostTooMuchBeforeDecodingThem)
+{
+    // A normal progressive JPEG has a handful of scans and loads.
+    const QByteArray progressive = testfiles::manyScanJpeg(64, 48, 0);
+    const int scans = imaging::jpegScanCount(progressive, imaging::kMaxJpegScans);
+    EXPECT_GE(scans, 2);
+    EXPECT_LE(scans, 20);
+    ToolkitBitmap b;
+    ASSERT_TRUE(imaging::loadFromData(progressive, b, 24));
+    EXPECT_EQ(b.image.size(), QSize(64, 48));
+    EXPECT_EQ(imaging::jpegScanCount(testfiles::encode(testfiles::patternImage(40, 30), "jpeg"), 100), 1);
+    EXPECT_EQ(imaging::jpegScanCount("not a jpeg", 100), 0);
+
+    // Twenty thousand empty scans: counted no further than the limit, refused at once.
+    QElapsedTimer t;
+    t.start();
+    const QByteArray hostile = testfiles::manyScanJpeg(64, 48, 20000);
+    EXPECT_EQ(imaging::jpegScanCount(hostile, imaging::kMaxJpegScans), imaging::kMaxJpegScans + 1);
+    EXPECT_FALSE(imaging::loadFromData(hostile, b, 24));
+    EXPECT_LT(t.elapsed(), 1000);
+
+    // A size limit is checked from the header, before any pixel is decoded.
+    const QByteArray wide = testfiles::encode(testfiles::patternImage(2049, 4), "png");
+    EXPECT_FALSE(imaging::loadFromData(wide, b, 24, QSize(2048, 2048)));
+    EXPECT_TRUE(imaging::loadFromData(wide, b, 24, QSize(2049, 4)));
+
+    // Only regular files are read: a named pipe with no writer does not hang.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.jpg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(imaging::load(fifo, b, 24));
+    EXPECT_FALSE(imaging::load("/dev/zero", b, 24));
 }
 
 TEST(Imaging, SavesJpegAndBmpThatReadBack)

@@ -80,7 +80,13 @@ TEST(PieceOutline, NeighboursTileThePictureAtEveryRotationAndCellSize)
                     CPiece& p = g.at(c, r);
                     p.rotation = t;
                     p.buildOutline(a, c, r);
+                    // Cut from the unturned picture alone, the image is the same.
+                    TurnedPictures unturned;
+                    unturned.byRotation[0] = &pics.turned[0];
+                    ASSERT_TRUE(p.buildImage(unturned, a, g.columns, g.rows));
+                    const QImage fromUnturned = p.image();
                     p.buildImage(pics.view(), a, g.columns, g.rows);
+                    ASSERT_EQ(fromUnturned, p.image()) << a << " rotation " << t << " piece " << c << "," << r;
                     const QPoint at = cornerAt(t, a, g.columns, g.rows, c, r);
                     const QRegion placed = p.outline().translated(at);
                     ASSERT_FALSE(covered.intersects(placed))

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 struct ProfileFile {
@@ -51,7 +54,7 @@ TEST(Profile, ReadsWithWindowsMatchingTrimmingAndDefaults)
 TEST(Profile, WriteReplacesOneKeyAndKeepsTheRest)
 {
     ProfileFile f;
-    f.put("; keep me\n[Puzzles]\nCOUNT=3\nName1=Beach\n\n[Other]\nx=1\n");
+    f.put("; keep me\r\n[Puzzles]\r\nCOUNT=3\r\nName1=Beach\r\n\r\n[Other]\r\nx=1\r\n");
     ASSERT_TRUE(profile::writeString(f.path, "puzzles", "count", "4"));
     EXPECT_EQ(f.bytes(), QByteArray("; keep me\r\n[Puzzles]\r\nCOUNT=4\r\nName1=Beach\r\n\r\n[Other]\r\nx=1\r\n"));
 
@@ -78,27 +81,6 @@ TEST(Profile, WriteCreatesAMissingFile)
     EXPECT_FALSE(profile::writeString(f.dir.filePath("no/such/folder/x.ini"), "a", "b", "c"));
 }
 
-TEST(Profile, AFileThatCannotBeReadIsNeverReplaced)
-{
-    ProfileFile f;
-    // Too large to be a profile: writes fail and keep it whole.
-    QByteArray huge = "[a]\r\nk=v\r\n";
-    huge += QByteArray(17 * 1024 * 1024, ';');
-    f.put(huge);
-    EXPECT_EQ(profile::readString(f.path, "a", "k", "none"), "none");
-    EXPECT_FALSE(profile::writeString(f.path, "a", "k", "w"));
-    EXPECT_FALSE(profile::writeStrings(f.path, {{"a", "k", "w"}}));
-    EXPECT_FALSE(profile::deleteKey(f.path, "a", "k"));
-    EXPECT_FALSE(profile::deleteSection(f.path, "a"));
-    EXPECT_EQ(f.bytes().size(), huge.size());
-
-    // A folder in the file's place.
-    const QString folder = f.dir.filePath("folder.ini");
-    QDir().mkpath(folder);
-    EXPECT_FALSE(profile::writeString(folder, "a", "k", "v"));
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-}
-
 TEST(Profile, ASnapshotAnswersAsTheFileFunctions)
 {
     ProfileFile f;
@@ -114,4 +96,57 @@ TEST(Profile, ASnapshotAnswersAsTheFileFunctions)
     EXPECT_EQ(s.sections(), profile::sections(f.path));
     EXPECT_TRUE(s.hasSection("THREE"));
     EXPECT_FALSE(profile::Snapshot().hasSection("One"));
+}
+
+TEST(Profile, AWriteKeepsEveryOtherByteAndTheFilesOwnLineEnds)
+{
+    ProfileFile f;
+    // LF lines, a Latin-1 comment and key the program never touches, and no
+    // line end after the last line.
+    const QByteArray before = "; caf\xe9\n[Recent File List]\nFile1=/a.puz\n[Other]\nna\xefve=\xff\xfe\nlast=1";
+    f.put(before);
+    ASSERT_TRUE(profile::writeString(f.path, "Recent File List", "File1", "/b.puz"));
+    QByteArray expected = before;
+    expected.replace("File1=/a.puz", "File1=/b.puz");
+    EXPECT_EQ(f.bytes(), expected);
+    // Writing the same again changes nothing: the file does not grow.
+    ASSERT_TRUE(profile::writeString(f.path, "Recent File List", "File1", "/b.puz"));
+    EXPECT_EQ(f.bytes(), expected);
+
+    // New lines take the file's LF; the unterminated last line gets one first.
+    ASSERT_TRUE(profile::writeString(f.path, "Other", "more", "2"));
+    EXPECT_EQ(f.bytes(), expected + "\nmore=2\n");
+    ASSERT_TRUE(profile::writeString(f.path, "Recent File List", "File2", "/c.puz"));
+    EXPECT_TRUE(f.bytes().contains("File1=/b.puz\nFile2=/c.puz\n[Other]\nna\xefve=\xff\xfe\n"));
+    ASSERT_TRUE(profile::deleteKey(f.path, "Recent File List", "File2"));
+    EXPECT_EQ(f.bytes(), expected + "\nmore=2\n");
+}
+
+TEST(Profile, AFileThatCannotBeReadWholeIsNeitherReadNorOverwritten)
+{
+    ProfileFile f;
+    // Over the size limit: a sparse file, so the test stays small on disk.
+    f.put("[Recent File List]\r\nFile1=/a.puz\r\n");
+    {
+        QFile big(f.path);
+        ASSERT_TRUE(big.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(big.resize(16 * 1024 * 1024 + 1));
+    }
+    EXPECT_EQ(profile::readString(f.path, "Recent File List", "File1", "none"), "none");
+    EXPECT_FALSE(profile::writeString(f.path, "Recent File List", "File1", "/b.puz"));
+    EXPECT_FALSE(profile::writeStrings(f.path, {{"Recent File List", "File1", "/b.puz"}}));
+    EXPECT_FALSE(profile::deleteSection(f.path, "Recent File List"));
+    EXPECT_EQ(QFileInfo(f.path).size(), 16 * 1024 * 1024 + 1);
+    EXPECT_TRUE(f.bytes().startsWith("[Recent File List]\r\nFile1=/a.puz\r\n"));
+
+    // A named pipe with no writer and a device: nothing hangs, nothing is written.
+    const QString fifo = f.dir.filePath("pipe.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(profile::readString(fifo, "a", "b", "def"), "def");
+    EXPECT_FALSE(profile::writeString(fifo, "a", "b", "c"));
+    EXPECT_EQ(profile::readString("/dev/zero", "a", "b", "def"), "def");
+    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
 }

@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -15,6 +16,7 @@
 #include <random>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using puzzle_file::ReadResult;
 
@@ -97,21 +99,92 @@ TEST(PuzzleFile, RoundTripsThroughARealFile)
     EXPECT_EQ(puzzle_file::readFile(dir.filePath("missing.puz"), back), ReadResult::Corrupt);
 }
 
-TEST(PuzzleFile, LargePieceCountsUseTheEscapedCount)
+TEST(PuzzleFile, LargeCountsUseTheEscapedCountAndPuzzlesStayWithinTheirBounds)
 {
-    // 300 x 300 cells of one pixel: 90 000 pieces need the 32-bit count.
+    // 300 x 300 cells of one pixel: 90 000 pieces need the 32-bit count,
+    // and are far more than a player will take.
     PuzzleFileData d;
     d.columns = 300;
     d.rows = 300;
     d.cellSize = 1;
     d.picture = d.guide = "x";
     d.pieces.assign(90000, PieceRecord{0, 0});
-    const QByteArray bytes = testfiles::puzzleBytes(d);
+    QByteArray bytes = testfiles::puzzleBytes(d);
     const int countAt = 2 + 12 + 4 + 1 + 4 + 1 + 4;
     EXPECT_EQ(bytes.mid(countAt, 6).toHex(), QByteArray("ffff" "905f0100"));
     PuzzleFileData back;
+    QString why;
+    EXPECT_EQ(puzzle_file::read(bytes, back, &why), ReadResult::Corrupt);
+    EXPECT_EQ(why, "too many pieces");
+
+    // 100 x 100 is the most; an escaped count is read whatever its size.
+    d.columns = d.rows = 100;
+    d.pieces.resize(10000);
+    ASSERT_EQ(puzzle_file::read(testfiles::puzzleBytes(d), back), ReadResult::Ok);
+    EXPECT_EQ(back.pieces.size(), 10000u);
+    d.columns = 2;
+    d.rows = 1;
+    d.pieces.resize(2);
+    bytes = testfiles::puzzleBytes(d);
+    bytes.replace(countAt, 2, QByteArray::fromHex("ffff02000000"));
     ASSERT_EQ(puzzle_file::read(bytes, back), ReadResult::Ok);
-    EXPECT_EQ(back.pieces.size(), 90000u);
+    EXPECT_EQ(back.pieces.size(), 2u);
+
+    // 8 x 8 cells of 2048 pixels would ask for gigabytes of piece images.
+    d.columns = d.rows = 8;
+    d.cellSize = 2048;
+    d.pieces.assign(64, PieceRecord{0, 0});
+    EXPECT_EQ(puzzle_file::read(testfiles::puzzleBytes(d), back, &why), ReadResult::Corrupt);
+    EXPECT_EQ(why, "grid out of range");
+    d.columns = d.rows = 1;
+    d.pieces.resize(1);
+    EXPECT_EQ(puzzle_file::read(testfiles::puzzleBytes(d), back), ReadResult::Ok);
+    d.columns = 2;
+    d.cellSize = 1025;
+    d.pieces.resize(2);
+    EXPECT_EQ(puzzle_file::read(testfiles::puzzleBytes(d), back), ReadResult::Corrupt);
+}
+
+TEST(PuzzleFile, KnobsMayReachTwiceAsFarAsTheEdgeChooserPutsThemButNoFurther)
+{
+    PieceRecord r{24, 24};
+    r.topDy = r.leftDx = 48 / 8; // the chooser's deepest hole
+    EXPECT_TRUE(puzzle_file::recordInRange(r, 48));
+    r.topDy = 12;
+    EXPECT_TRUE(puzzle_file::recordInRange(r, 48));
+    r.topDy = 13;
+    EXPECT_FALSE(puzzle_file::recordInRange(r, 48));
+    r.topDy = -12;
+    r.lrDiameter = 25;
+    EXPECT_FALSE(puzzle_file::recordInRange(r, 48));
+    r.lrDiameter = 24;
+    r.rightDx = INT32_MIN / 2; // four times this wraps in 32 bits
+    EXPECT_FALSE(puzzle_file::recordInRange(r, 48));
+}
+
+TEST(PuzzleFile, ReadsRegularFilesOnlyAndNeverPastItsBound)
+{
+    PuzzleFileData back;
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(puzzle_file::readFile("/dev/zero", back), ReadResult::Corrupt);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.puz");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QString why;
+    EXPECT_EQ(puzzle_file::readFile(fifo, back, &why), ReadResult::Corrupt);
+    EXPECT_EQ(why, "not a regular file");
+    EXPECT_EQ(puzzle_file::readFile(dir.path(), back), ReadResult::Corrupt);
+    const QString big = dir.filePath("big.puz");
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("PU");
+        ASSERT_TRUE(f.resize(puzzle_file::kMaxFileBytes + 1));
+    }
+    EXPECT_EQ(puzzle_file::readFile(big, back, &why), ReadResult::Corrupt);
+    EXPECT_EQ(why, "file too large");
+    EXPECT_LT(t.elapsed(), 2000);
 }
 
 TEST(PuzzleFile, WrongMagicIsNotAPuzzleButTooShortIsDamaged)

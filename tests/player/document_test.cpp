@@ -1,15 +1,23 @@
 #include "crt_random.h"
+#include "paths.h"
+#include "piece_order.h"
 #include "test_files.h"
 #include "tile_mender_doc.h"
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <random>
 #include <set>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,8 +100,8 @@ TEST(Document, MakesTheThreeTurnedPicturesAndKeepsTheGuide)
     EXPECT_EQ(f.doc.turnedPicture(1).image.pixel(95, 0), pic.pixel(0, 0));
     EXPECT_EQ(f.doc.turnedPicture(3).image.pixel(0, 143), pic.pixel(0, 0));
     EXPECT_EQ(f.doc.guidePicture().image, pic);
-    // The pictures went through the scratch file beside the program.
-    EXPECT_TRUE(QFile::exists(CTileMenderDoc::scratchPath()));
+    // Nothing is left beside the program: the pictures are decoded from memory.
+    EXPECT_FALSE(QFile::exists(paths::programFolder() + "Nuvark_Puzzle.JPG"));
 }
 
 TEST(Document, OnePieceAndNoRotation)
@@ -267,4 +275,128 @@ TEST(Document, SavedGameIsNamedAfterThePuzzlesLongName)
     EXPECT_EQ(CTileMenderDoc::savedGamePath("/data/Beach.puz"), "/data/Beach0.sav");
     EXPECT_EQ(CTileMenderDoc::savedGamePath("/data/my.cat.puz"), "/data/my.cat0.sav");
     EXPECT_EQ(CTileMenderDoc::savedGamePath("/data/noext"), "/data/0.sav");
+}
+
+TEST(Document, HostilePuzzlesAreRefusedQuicklyWithTheOpensMessage)
+{
+    Fixture f;
+    const QString good = f.write("good.puz", testfiles::makePuzzle(3, 2, 48));
+    ASSERT_EQ(f.doc.open(good), CTileMenderDoc::OpenResult::Opened);
+    const auto before = cells(f.doc.boxList());
+    QElapsedTimer t;
+    t.start();
+    QString error;
+
+    // 4 KB asking for 8 x 8 cells of 2048 pixels.
+    PuzzleFileData huge = testfiles::makePuzzle(2, 2, 8);
+    huge.columns = huge.rows = 8;
+    huge.cellSize = 2048;
+    huge.pieces.assign(64, PieceRecord{1024, 1024});
+    EXPECT_EQ(f.doc.openData(testfiles::puzzleBytes(huge), "huge.puz", &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(error, "huge.puz\nUnexpected file format.");
+
+    // 300 000 one-pixel cells: refused from the grid, before a piece is read.
+    QByteArray dust("PU");
+    for (int32_t v : {600, 500, 1})
+        dust.append(reinterpret_cast<const char*>(&v), 4);
+    EXPECT_EQ(f.doc.openData(dust, "dust.puz", &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(error, "dust.puz\nUnexpected file format.");
+
+    // A picture wider than any puzzle's, however few bytes it takes.
+    PuzzleFileData wide = testfiles::makePuzzle(2, 1, 48);
+    wide.picture = testfiles::encode(testfiles::patternImage(4096, 2), "png");
+    EXPECT_EQ(f.doc.openData(testfiles::puzzleBytes(wide), "wide.puz", &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(error, "wide.puz\nThe puzzle's picture cannot be read.");
+
+    // Twenty thousand empty scans in the guide picture.
+    PuzzleFileData scans = testfiles::makePuzzle(2, 1, 48);
+    scans.guide = testfiles::manyScanJpeg(96, 48, 20000);
+    EXPECT_EQ(f.doc.openData(testfiles::puzzleBytes(scans), "scans.puz", &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(error, "scans.puz\nThe puzzle's picture cannot be read.");
+
+    // A device and a named pipe under a puzzle's name.
+    const QString fifo = f.dir.filePath("pipe.puz");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(f.doc.open(fifo, &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(error, "pipe.puz\nUnexpected file format.");
+    EXPECT_EQ(f.doc.open("/dev/zero", &error), CTileMenderDoc::OpenResult::Failed);
+
+    EXPECT_LT(t.elapsed(), 3000);
+    EXPECT_EQ(cells(f.doc.boxList()), before);
+    EXPECT_EQ(f.doc.pathName(), good);
+}
+
+TEST(Document, TenThousandPiecesDealAndRestartInTheOrderOfTheOneByOneRules)
+{
+    // The quickest order structure must give exactly the list operations'
+    // result: checked against them on a long mixed sequence.
+    std::mt19937 gen(5);
+    const int n = 700;
+    PieceOrder order(n, n);
+    std::vector<int> plain(n);
+    for (int i = 0; i < n; ++i)
+        plain[size_t(i)] = i;
+    for (int step = 0; step < n; ++step) {
+        const int at = int(gen() % uint32_t(plain.size()));
+        ASSERT_EQ(order.at(at), plain[size_t(at)]);
+        const int item = plain[size_t(at)];
+        plain.erase(plain.begin() + at);
+        if (step % 3 == 0) {
+            order.remove(item);
+        } else {
+            order.moveToHead(item);
+            plain.insert(plain.begin(), item);
+        }
+        ASSERT_EQ(order.size(), int(plain.size()));
+    }
+    EXPECT_EQ(order.items(), plain);
+
+    // The largest puzzle we take: 100 x 100 cells of 4 pixels.
+    Fixture f;
+    PuzzleFileData d = testfiles::makePuzzle(100, 100, 4, true, true);
+    ASSERT_EQ(f.doc.openData(testfiles::puzzleBytes(d), f.dir.filePath("big.puz")), CTileMenderDoc::OpenResult::Opened);
+    ASSERT_EQ(f.doc.boxList().size(), 10000);
+    f.doc.Restart(nullptr);
+    std::set<std::pair<int, int>> seen;
+    for (const auto& c : cells(f.doc.boxList()))
+        seen.insert(c);
+    EXPECT_EQ(seen.size(), 10000u);
+}
+
+TEST(Document, RunningOutOfMemoryFailsTheOpenInsteadOfCrashing)
+{
+    // The largest puzzle we take, one cell of 2048 pixels with the farthest
+    // knobs, needs about 100 MB; in a child process allowed 60 MB more than
+    // it has, the 64 MB piece image cannot be had.
+    const QByteArray bytes = testfiles::puzzleBytes(testfiles::largestPuzzle());
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long sizeKb = 0;
+        QFile status("/proc/self/status");
+        status.open(QIODevice::ReadOnly);
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmSize:"))
+                sizeKb = line.mid(7).trimmed().split(' ').value(0).toLong();
+        const rlimit limit{rlim_t(sizeKb + 60 * 1024) * 1024, rlim_t(sizeKb + 60 * 1024) * 1024};
+        setrlimit(RLIMIT_AS, &limit);
+        PlayerState state;
+        CTileMenderDoc doc(state);
+        QString error;
+        const auto result = doc.openData(bytes, "big.puz", &error);
+        _exit(result == CTileMenderDoc::OpenResult::Failed
+                      && error == "big.puz\nThere is not enough memory to open this puzzle."
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child crashed";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    // With memory enough, the same file opens.
+    PlayerState state;
+    CTileMenderDoc doc(state);
+    EXPECT_EQ(doc.openData(bytes, "big.puz"), CTileMenderDoc::OpenResult::Opened);
 }

@@ -5,18 +5,22 @@
 
 #include "command_ids.h"
 #include "saved_game.h"
+#include "tray_number_pool.h"
 #include "tray_wnd.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <csignal>
 #include <map>
+#include <numeric>
 #include <random>
 #include <set>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -285,17 +289,42 @@ TEST(SavedGameFile, RejectsWhatNoSaveWritesWithoutTouchingTheResult)
              f.w(0).table({0}).w(0).w(0).w(0);
          })},
         {"a negative scroll position", file([](Words& f) { f.w(0).w(0).table({}).w(0).w(0).w(-72); })},
-        {"a byte after the end", file([](Words& f) { f.w(0).w(0).table({}).w(0).w(0).w(0).raw("x"); })},
+        {"more trays than a player opens", file([](Words& f) { f.w(40000).bytes.append(40000 * 52, '\0'); })},
+        {"a table longer than a player makes", file([](Words& f) { f.w(0).w(0).table({}, 100000).w(0).w(0).w(0); })},
+        {"more records than the puzzle's pieces", file([](Words& f) {
+             f.w(0).w(0).table({}).w(7);
+             for (int i = 0; i < 7; ++i)
+                 f.w(i % 3).w(i / 3).w(0).w(0);
+             f.w(0).w(0);
+         })},
         {"the scroll values missing", file([](Words& f) { f.w(0).w(0).table({}).w(0); })},
-        {"only half the magic", QByteArray("SA")},
     };
     for (const auto& [name, bytes] : damaged) {
         QString why;
-        EXPECT_EQ(saved_game::read(bytes, out, &why), ReadResult::Damaged) << name;
+        // A puzzle of 3 x 2 pieces.
+        EXPECT_EQ(saved_game::read(bytes, out, &why, 6), ReadResult::Damaged) << name;
         EXPECT_FALSE(why.isEmpty()) << name;
         EXPECT_EQ(out.trays.at(0).number, 2) << name << " left a half-read result";
     }
     EXPECT_EQ(saved_game::read(QByteArray("SA03").append(40, '\0'), out), ReadResult::NotASavedGame);
+    // Shorter than the magic is no saved game either, and says nothing.
+    for (const char* shortFile : {"", "S", "SA0"})
+        EXPECT_EQ(saved_game::read(QByteArray(shortFile), out), ReadResult::NotASavedGame) << shortFile;
+    EXPECT_EQ(out.trays.at(0).number, 2);
+
+    // What follows the last field is not read.
+    const QByteArray trailing = file([&](Words& f) { oneTray(f, 2, 2); }) + "more bytes";
+    out = {};
+    ASSERT_EQ(saved_game::read(trailing, out), ReadResult::Ok);
+    EXPECT_EQ(out.trays.at(0).number, 2);
+    // Six records for six pieces is as many as a sound file has.
+    const QByteArray six = file([](Words& f) {
+        f.w(0).w(0).table({}).w(6);
+        for (int i = 0; i < 6; ++i)
+            f.w(i % 3).w(i / 3).w(0).w(0);
+        f.w(0).w(0);
+    });
+    EXPECT_EQ(saved_game::read(six, out, nullptr, 6), ReadResult::Ok);
 }
 
 TEST(SavedGame, AFileWrittenFromTheTablesLoadsAsWrittenPassingOverRecordsOfNoPiece)
@@ -561,7 +590,8 @@ TEST(SavedGame, TruncatedAndMutatedFilesLeaveTheGameAsItWas)
         g.boxes.clear();
         load(g);
         ASSERT_EQ(snapshot(g), untouched) << "cut to " << n << " bytes";
-        ASSERT_EQ(g.boxes.calls().size(), 1u) << "cut to " << n << " bytes";
+        // Shorter than the magic is passed over quietly, like another magic.
+        ASSERT_EQ(g.boxes.calls().size(), n < 4 ? 0u : 1u) << "cut to " << n << " bytes";
     }
 
     std::mt19937 random(4242);
@@ -581,7 +611,7 @@ TEST(SavedGame, TruncatedAndMutatedFilesLeaveTheGameAsItWas)
         }
         writeAll(savePath(g), bytes);
         saved_game::SavedGame parsed;
-        const bool sound = saved_game::read(bytes, parsed) == ReadResult::Ok;
+        const bool sound = saved_game::read(bytes, parsed, nullptr, 20) == ReadResult::Ok;
         g.boxes.clear();
         load(g);
         if (!sound) {
@@ -600,4 +630,100 @@ TEST(SavedGame, TruncatedAndMutatedFilesLeaveTheGameAsItWas)
     }
     EXPECT_GT(rejected, 1000);
     EXPECT_GT(applied, 10);
+}
+
+TEST(SavedGame, ALoadThenASaveGivesTheSameBytesFixedPiecesKeepingTheirPlaceInTheStack)
+{
+    Game g(3, 2, 48, true);
+    Words f;
+    f.raw("SA02").w(4000).w(0).w(0).w(1).w(22).w(49).w(478).w(0);
+    // Loose and fixed pieces mixed, as a game played for a while leaves them.
+    const QPoint a = g.home(0, 0), b = g.home(1, 0);
+    f.w(4).piece(2, 0, 3, 300, 200, 0).piece(0, 0, 0, a.x(), a.y(), 1).piece(0, 1, 1, 50, 60, 0);
+    f.piece(1, 0, 0, b.x(), b.y(), 1);
+    f.table({});
+    f.w(2).w(2).w(1).w(2).w(0).w(1).w(1).w(0).w(0);
+    f.w(0).w(0);
+    writeAll(savePath(g), f.bytes);
+    load(g);
+    ASSERT_TRUE(g.boxes.calls().empty());
+    ASSERT_EQ(g.view->boardList().size(), 4);
+    EXPECT_EQ(g.view->fixedCount(), 2);
+    save(g);
+    const QByteArray once = readAll(savePath(g));
+    // The column lays its scroll values out anew; everything before them is the file's.
+    EXPECT_EQ(once.left(once.size() - 8).toHex(), f.bytes.left(f.bytes.size() - 8).toHex());
+    load(g);
+    save(g);
+    EXPECT_EQ(readAll(savePath(g)), once);
+    expectConsistent(g);
+}
+
+TEST(SavedGame, HostileFilesAreRefusedQuicklyAndLeaveTheGameAsItWas)
+{
+    Game g(5, 4, 48, true);
+    g.placeFromStrip(0, 0);
+    const std::string before = snapshot(g);
+    auto tray = [](Words& f, int number) { f.w(number).placement(1, 1, {1, 478}, QRect(0, 27, 200, 200)).w(0); };
+    auto header = [] {
+        Words f;
+        f.raw("SA02").w(5000).w(0).w(0).w(1).w(22).w(49).w(478);
+        return f;
+    };
+    QElapsedTimer t;
+    t.start();
+
+    // More trays than a player opens; each would be a window.
+    Words trays = header();
+    trays.w(CTrayNumberPool::kMaxTrays + 1);
+    for (int i = 0; i <= CTrayNumberPool::kMaxTrays; ++i)
+        tray(trays, i);
+    std::vector<int> all(CTrayNumberPool::kMaxTrays + 1);
+    std::iota(all.begin(), all.end(), 0);
+    trays.w(0).w(CTrayNumberPool::kMaxTrays + 20);
+    for (int i = 0; i < CTrayNumberPool::kMaxTrays + 20; ++i)
+        trays.w(i <= CTrayNumberPool::kMaxTrays ? 1 : 0);
+    trays.w(0).w(0).w(0);
+    QString why;
+    EXPECT_EQ(saved_game::read(trays.bytes, *std::make_unique<saved_game::SavedGame>(), &why, 20), ReadResult::Damaged);
+    EXPECT_EQ(why, "more trays than a player can open");
+
+    // More records than the puzzle has pieces, all naming pieces it does not have.
+    Words records = header();
+    records.w(0).w(21);
+    for (int i = 0; i < 21; ++i)
+        records.piece(100 + i, 7, 0, 10, 10, 1);
+    records.table({}).w(0).w(0).w(0);
+
+    const std::vector<QByteArray> files = {trays.bytes, records.bytes};
+    for (const QByteArray& bytes : files) {
+        writeAll(savePath(g), bytes);
+        g.boxes.clear();
+        load(g);
+        ASSERT_EQ(g.boxes.calls().size(), 1u);
+        EXPECT_TRUE(g.boxes.calls()[0].text.contains("is damaged"));
+        EXPECT_EQ(snapshot(g), before);
+    }
+
+    // A named pipe in the saved game's place: refused at once, not waited on.
+    QFile::remove(savePath(g));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(savePath(g)).constData(), 0600), 0);
+    g.boxes.clear();
+    load(g);
+    ASSERT_EQ(g.boxes.calls().size(), 1u);
+    EXPECT_TRUE(g.boxes.calls()[0].text.contains("is damaged"));
+    EXPECT_EQ(snapshot(g), before);
+    EXPECT_LT(t.elapsed(), 3000);
+
+    // As many trays as a player can open make a game that loads again.
+    QFile::remove(savePath(g));
+    int opened = 0;
+    while (g.view->openTray())
+        ++opened;
+    EXPECT_EQ(opened, CTrayNumberPool::kMaxTrays);
+    save(g);
+    g.boxes.clear();
+    load(g);
+    EXPECT_TRUE(g.boxes.calls().empty());
+    EXPECT_EQ(int(g.view->trays().size()), CTrayNumberPool::kMaxTrays);
 }

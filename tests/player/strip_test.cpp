@@ -18,6 +18,8 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 namespace sg = strip_geometry;
 
 // ---- the column's arithmetic ----
@@ -229,6 +231,49 @@ TEST_F(StripTest, AddingAtAPointScrollingToAPieceAndTurning)
     app.state.rotationAllowed = 0;
     strip->turnPiece(first);
     EXPECT_EQ(first->rotation, (rotation + 1) % 4);
+}
+
+TEST_F(StripTest, AddingARunAtOnceEndsAsAddingItPieceByPiece)
+{
+    open(6, 5, 48);
+    auto order = [this] {
+        std::vector<CPiece*> out;
+        for (const auto& p : *box)
+            out.push_back(p.get());
+        return out;
+    };
+    // Runs of 8, 28 and all 30 pieces, into a column scrolled to the top, the
+    // middle and the bottom, at a point above it and one below its last row:
+    // in front of the row shown, or clamped in front of the last piece.
+    for (int left : {22, 2, 0}) {
+        for (auto where : {CPieceStrip::Top, CPieceStrip::ThumbTrack, CPieceStrip::Bottom}) {
+            for (QPoint at : {global(strip, QPoint(60, 3)), global(strip, QPoint(60, 570))}) {
+                const std::vector<CPiece*> all = order();
+                const std::vector<CPiece*> run(all.begin() + left, all.end());
+                auto takeRun = [&] {
+                    std::vector<std::unique_ptr<CPiece>> out;
+                    for (CPiece* p : run)
+                        out.push_back(box->take(box->indexOf(p)));
+                    return out;
+                };
+                auto pieces = takeRun();
+                strip->refresh();
+                strip->scroll(where, 144);
+                const int position = strip->scrollPosition();
+                for (auto& p : pieces)
+                    strip->addPiece(std::move(p), at);
+                const std::vector<CPiece*> oneByOne = order();
+
+                pieces = takeRun();
+                strip->refresh();
+                strip->scroll(CPieceStrip::ThumbTrack, position);
+                ASSERT_EQ(strip->scrollPosition(), position);
+                strip->addPieces(std::move(pieces), at);
+                ASSERT_EQ(order(), oneByOne) << left << " left, scrolled to " << position;
+                ASSERT_EQ(box->size(), 30);
+            }
+        }
+    }
 }
 
 TEST_F(StripTest, DraggingAPieceOntoTheBoard)

@@ -4,6 +4,7 @@
 #include "piece.h"
 
 #include <QBuffer>
+#include <QImageWriter>
 
 #include <memory>
 #include <vector>
@@ -56,6 +57,32 @@ QByteArray puzzleBytes(const PuzzleFileData& data)
     QBuffer b(&out);
     b.open(QIODevice::WriteOnly);
     puzzle_file::write(&b, data);
+    return out;
+}
+
+PuzzleFileData largestPuzzle()
+{
+    PuzzleFileData d;
+    d.columns = d.rows = 1;
+    d.cellSize = 2048;
+    d.picture = d.guide = encode(patternImage(2048, 2048), "jpeg", 50);
+    d.pieces = {PieceRecord{1024, 1024, 1, 1, 1, 1, 0, -512, 0, 512, -512, 0, 512, 0}};
+    return d;
+}
+
+QByteArray manyScanJpeg(int width, int height, int extraScans)
+{
+    QImage grey = patternImage(width, height).convertToFormat(QImage::Format_Grayscale8);
+    QByteArray out;
+    QBuffer b(&out);
+    b.open(QIODevice::WriteOnly);
+    QImageWriter w(&b, "jpeg");
+    w.setProgressiveScanWrite(true);
+    w.write(grey);
+    // Start of scan, length 8, one component (1, tables 0/0), spectrum 1..63, no bits.
+    const QByteArray emptyScan = QByteArray::fromHex("ffda000801010001" "3f00");
+    const qsizetype end = out.lastIndexOf(QByteArray::fromHex("ffd9"));
+    out.insert(end, emptyScan.repeated(extraScans));
     return out;
 }
 

@@ -88,6 +88,37 @@ std::vector<CPiece*> group(const BoardGrid& grid, const CPiece& s, int k)
     return out;
 }
 
+std::vector<CPiece*> looseJoinedToFixed(const BoardGrid& grid, int k)
+{
+    const int C = grid.columns(), R = grid.rows();
+    std::vector<char> seen(size_t(C) * size_t(R), 0);
+    auto mark = [&](int c, int r) -> char& { return seen[size_t(c) * size_t(R) + size_t(r)]; };
+    // Spreads from every fixed piece at once, so each cell is looked at a
+    // bounded number of times however many fixed pieces there are.
+    std::vector<const CPiece*> todo;
+    for (int c = 0; c < C; ++c)
+        for (int r = 0; r < R; ++r)
+            if (const CPiece* p = grid.at(c, r); p && p->fixed) {
+                mark(c, r) = 1;
+                todo.push_back(p);
+            }
+    std::vector<CPiece*> out;
+    while (!todo.empty()) {
+        const CPiece* p = todo.back();
+        todo.pop_back();
+        for (const Neighbour& nb : kSearchOrder) {
+            const int c = p->column + nb.dc, r = p->row + nb.dr;
+            CPiece* n = grid.at(c, r);
+            if (!n || mark(c, r) || n->carried || !joined(*n, *p, k))
+                continue;
+            mark(c, r) = 1;
+            todo.push_back(n);
+            out.push_back(n);
+        }
+    }
+    return out;
+}
+
 Match matchTest(const CPiece& s, const BoardGrid& grid, QPoint o, QSize board, int k)
 {
     auto near = [&](QPoint t) { return std::abs(s.x - t.x()) < 4 && std::abs(s.y - t.y()) < 4; };

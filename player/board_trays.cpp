@@ -114,6 +114,13 @@ CTrayWnd* CTileMenderView::trayAt(QPoint globalPoint) const
     return nullptr;
 }
 
+void CTileMenderView::setFixedCount(int n)
+{
+    fixedCount_ = n;
+    if (fixJoinedPieces() > 0)
+        finishIfComplete();
+}
+
 void CTileMenderView::placeOnBoard(std::unique_ptr<CPiece> piece)
 {
     if (piece)

@@ -86,7 +86,9 @@ public:
     // A closing tray leaves the list at once, so nobody finds it there while
     // its notice to the view is still on its way.
     void takeOutOfList(CTrayWnd* tray);
-    // The tray whose client area holds a global point, searched from the head.
+    // The tray that takes a piece let go at a global point: the topmost one
+    // under it, anywhere on its window (its add pulls the piece inside), unless
+    // that one is minimised.
     CTrayWnd* trayAt(QPoint globalPoint) const;
     QPoint nextTrayPosition{firstTrayPosition()}; // where the next tray opens
     int nextMinimizedTrayY = 0;  // where the next tray goes when it is minimised

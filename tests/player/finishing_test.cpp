@@ -1,7 +1,6 @@
 // A puzzle can always be finished: pieces that come to lie joined to a fixed
 // piece are fixed with it, and nothing moves a group that holds a fixed piece.
 
-#include "board_rules.h"
 #include "command_ids.h"
 #include "game_fixture.h"
 
@@ -30,41 +29,16 @@ void expectFinished(Game& g)
     EXPECT_EQ(g.frame->playTime(), played) << "the clock stands still";
 }
 
-} // namespace
-
-TEST(BoardRules, LooseJoinedToFixedSpreadsThroughJoinsOnly)
+// Takes a piece out of the column, turned q times.
+std::unique_ptr<CPiece> takeTurned(Game& g, int c, int r, int q)
 {
-    std::vector<std::unique_ptr<CPiece>> owned;
-    auto piece = [&](int c, int r, int x, int y, int fixed = 0) {
-        owned.push_back(std::make_unique<CPiece>());
-        CPiece* p = owned.back().get();
-        p->column = c;
-        p->row = r;
-        p->x = x;
-        p->y = y;
-        p->fixed = fixed;
-        return p;
-    };
-    board_rules::BoardGrid grid;
-    grid.reset(4, 2);
-    CPiece* f = piece(0, 0, 10, 10, 1);
-    CPiece* a = piece(1, 0, 58, 10);      // joined to f
-    CPiece* b = piece(2, 0, 106, 10);     // joined to a only
-    CPiece* c = piece(3, 0, 155, 10);     // a pixel off
-    CPiece* d = piece(1, 1, 58, 58);      // joined to a
-    CPiece* e = piece(0, 1, 10, 58);      // joined to f and d
-    e->rotation = 1;                      // but turned: never joined
-    for (CPiece* p : {f, a, b, c, d, e})
-        grid.set(p->column, p->row, p);
-    auto loose = board_rules::looseJoinedToFixed(grid, 48);
-    std::sort(loose.begin(), loose.end());
-    std::vector<CPiece*> expect{a, b, d};
-    std::sort(expect.begin(), expect.end());
-    EXPECT_EQ(loose, expect);
-
-    f->fixed = 0;
-    EXPECT_TRUE(board_rules::looseJoinedToFixed(grid, 48).empty()) << "nothing fixed, nothing to fix";
+    auto p = g.doc->boxList().take(g.doc->boxList().find(c, r));
+    p->rotation = q;
+    g.doc->rebuildPiece(*p);
+    return p;
 }
+
+} // namespace
 
 TEST(Finishing, ALooseHomePieceIsFixedWhenACornerSnapsBesideIt)
 {
@@ -140,9 +114,7 @@ TEST(Finishing, AGroupHoldingAFixedPieceNeitherTurnsNorMoves)
     ASSERT_TRUE(corner->fixed);
     // A piece lying joined to the fixed corner but loose, as a game saved by an
     // older build could hold it.
-    auto p = g.doc->boxList().take(g.doc->boxList().find(1, 0));
-    p->rotation = 0;
-    g.doc->rebuildPiece(*p);
+    auto p = takeTurned(g, 1, 0, 0);
     p->x = g.home(1, 0).x();
     p->y = g.home(1, 0).y();
     CPiece* stuck = p.get();
@@ -178,9 +150,7 @@ TEST(Finishing, TurningAGroupHomeBesideAFixedPieceFixesIt)
     Game g(3, 3, 48, true);
     g.placeFromStrip(0, 0);
     // (1, 0) lies at its home place but turned three times: not joined yet.
-    auto p = g.doc->boxList().take(g.doc->boxList().find(1, 0));
-    p->rotation = 3;
-    g.doc->rebuildPiece(*p);
+    auto p = takeTurned(g, 1, 0, 3);
     CPiece* s = p.get();
     g.view->dropSinglePiece(std::move(p), g.view->mapToGlobal(g.home(1, 0)));
     ASSERT_FALSE(s->fixed);

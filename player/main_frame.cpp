@@ -230,7 +230,8 @@ void CMainFrame::closeEvent(QCloseEvent* e)
 
 bool CMainFrame::saveModified()
 {
-    if (!app_->state.modified)
+    // Without a puzzle there is no game to keep, and Yes could save nothing.
+    if (!app_->state.modified || doc_->pathName().isEmpty())
         return true;
     const int answer = messageBox(this, tr("Would you like to save your current game?"),
                                   CTileMenderApp::boxCaption(), mb::YesNoCancel | mb::IconQuestion);

@@ -155,4 +155,8 @@ TEST(NewGame, CtrlNOpenAndLoadAskFirstAndCancelKeepsTheGame)
     EXPECT_EQ(QPoint(saved.board[0].x, saved.board[0].y), QPoint(100, 100));
     pressCtrlN(g.frame);
     EXPECT_EQ(questions(g.boxes), 4) << "nothing changed, nothing asked";
+    g.frame->OnCommand(cmd::kSound);
+    ASSERT_EQ(g.app.state.modified, 1);
+    pressCtrlN(g.frame);
+    EXPECT_EQ(questions(g.boxes), 4) << "without a puzzle there is nothing to save";
 }

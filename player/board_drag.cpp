@@ -142,8 +142,8 @@ void CTileMenderView::groupDrop(QPoint global)
     while (!carried_.empty())
         putOnBoard(carried_.takeFirst());
     carriedPiece_ = nullptr;
-    if (fixedCount_ == doc_.columns() * doc_.rows())
-        complete();
+    fixJoinedPieces();
+    finishIfComplete();
 }
 
 void CTileMenderView::putOnBoard(std::unique_ptr<CPiece> piece)
@@ -181,8 +181,8 @@ void CTileMenderView::dropSinglePiece(std::unique_ptr<CPiece> s, QPoint global)
             app_.sound.playJoin();
     }
     putOnBoard(std::move(s));
-    if (fixedCount_ == doc_.columns() * doc_.rows())
-        complete();
+    fixJoinedPieces();
+    finishIfComplete();
 }
 
 void CTileMenderView::turnGroup(CPiece* s)
@@ -192,6 +192,10 @@ void CTileMenderView::turnGroup(CPiece* s)
     app_.state.modified = 1;
     const int k = doc_.cellSize();
     const std::vector<CPiece*> group = board_rules::group(grid_, *s, k);
+    // Fixed pieces never turn, nor does anything joined to them.
+    for (const CPiece* g : group)
+        if (g->fixed)
+            return;
     const QPoint at(s->x, s->y);
     QRect changed;
     for (CPiece* g : group) {
@@ -204,6 +208,31 @@ void CTileMenderView::turnGroup(CPiece* s)
         changed |= g->bounds().translated(g->x, g->y);
     }
     update(changed.translated(-scrollPosition()));
+    // A turn snaps nothing, but it may bring a piece exactly home beside a fixed one.
+    fixJoinedPieces();
+    finishIfComplete();
+}
+
+int CTileMenderView::fixJoinedPieces()
+{
+    const std::vector<CPiece*> loose = board_rules::looseJoinedToFixed(grid_, doc_.cellSize());
+    for (CPiece* p : loose) {
+        p->fixed = 1;
+        ++fixedCount_;
+        // Fixed pieces lie under the loose ones.
+        const int i = board_.indexOf(p);
+        if (i > 0)
+            board_.prepend(board_.take(i));
+        redrawPiece(p);
+    }
+    return int(loose.size());
+}
+
+void CTileMenderView::finishIfComplete()
+{
+    const int all = doc_.columns() * doc_.rows();
+    if (all > 0 && fixedCount_ == all && !doc_.finished)
+        complete();
 }
 
 void CTileMenderView::clearBoard()

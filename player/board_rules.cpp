@@ -54,37 +54,76 @@ bool joined(const CPiece& s, const CPiece& n, int k)
     return QPoint(s.x, s.y) == expectedPosition(sideOf(dc, dr), s.rotation, k, QPoint(n.x, n.y));
 }
 
-std::vector<CPiece*> group(const BoardGrid& grid, const CPiece& s, int k)
-{
-    const int C = grid.columns(), R = grid.rows();
-    std::vector<char> visited(size_t(C) * size_t(R), 0);
-    auto mark = [&](int c, int r) -> char& { return visited[size_t(c) * size_t(R) + size_t(r)]; };
-    if (!grid.contains(s.column, s.row))
-        return {};
-    std::vector<const CPiece*> todo{&s};
-    mark(s.column, s.row) = 1;
-    while (!todo.empty()) {
-        const CPiece* p = todo.back();
-        todo.pop_back();
-        for (const Neighbour& nb : kSearchOrder) {
-            const int c = p->column + nb.dc, r = p->row + nb.dr;
-            CPiece* n = grid.at(c, r);
-            if (!n || mark(c, r))
-                continue;
-            if (n->rotation == p->rotation
-                && QPoint(p->x, p->y) == expectedPosition(nb.side, p->rotation, k, QPoint(n->x, n->y))) {
+namespace {
+// Cells reached from some starting pieces through exactly joined grid
+// neighbours; each cell is marked once, so a spread is linear in the grid.
+class Spread {
+public:
+    explicit Spread(const BoardGrid& grid)
+        : grid_(grid), marks_(size_t(grid.columns()) * size_t(grid.rows()), 0)
+    {
+    }
+    void start(const CPiece* p)
+    {
+        mark(p->column, p->row) = 1;
+        todo_.push_back(p);
+    }
+    // `reached` hears of every piece found beyond the starting ones.
+    template <class Reached>
+    void run(int k, Reached reached)
+    {
+        while (!todo_.empty()) {
+            const CPiece* p = todo_.back();
+            todo_.pop_back();
+            for (const Neighbour& nb : kSearchOrder) {
+                const int c = p->column + nb.dc, r = p->row + nb.dr;
+                CPiece* n = grid_.at(c, r);
+                if (!n || mark(c, r) || !joined(*p, *n, k))
+                    continue;
                 mark(c, r) = 1;
-                todo.push_back(n);
+                todo_.push_back(n);
+                reached(n);
             }
         }
     }
+    bool marked(int c, int r) { return mark(c, r) != 0; }
+
+private:
+    char& mark(int c, int r) { return marks_[size_t(c) * size_t(grid_.rows()) + size_t(r)]; }
+    const BoardGrid& grid_;
+    std::vector<char> marks_;
+    std::vector<const CPiece*> todo_;
+};
+} // namespace
+
+std::vector<CPiece*> group(const BoardGrid& grid, const CPiece& s, int k)
+{
+    if (!grid.contains(s.column, s.row))
+        return {};
+    Spread spread(grid);
+    spread.start(&s);
+    spread.run(k, [](CPiece*) {});
     std::vector<CPiece*> out;
-    for (int c = 0; c < C; ++c)
-        for (int r = 0; r < R; ++r)
-            if (mark(c, r)) {
+    for (int c = 0; c < grid.columns(); ++c)
+        for (int r = 0; r < grid.rows(); ++r)
+            if (spread.marked(c, r)) {
                 CPiece* p = grid.at(c, r);
                 out.push_back(p ? p : const_cast<CPiece*>(&s));
             }
+    return out;
+}
+
+std::vector<CPiece*> looseJoinedToFixed(const BoardGrid& grid, int k)
+{
+    // From every fixed piece at once: what it reaches is loose, since every
+    // fixed piece was marked before the spread began.
+    Spread spread(grid);
+    for (int c = 0; c < grid.columns(); ++c)
+        for (int r = 0; r < grid.rows(); ++r)
+            if (const CPiece* p = grid.at(c, r); p && p->fixed)
+                spread.start(p);
+    std::vector<CPiece*> out;
+    spread.run(k, [&out](CPiece* n) { out.push_back(n); });
     return out;
 }
 

@@ -46,6 +46,12 @@ bool joined(const CPiece& s, const CPiece& n, int k);
 // grid neighbours, s included, listed columns outer and rows inner.
 std::vector<CPiece*> group(const BoardGrid& grid, const CPiece& s, int k);
 
+// The loose pieces joined, directly or through other pieces, to a fixed one.
+// A fixed piece lies at its home place, so such a piece lies at its own: it
+// must become fixed too, or it could never be picked up nor counted and the
+// puzzle could never be finished. Linear in the grid's cells.
+std::vector<CPiece*> looseJoinedToFixed(const BoardGrid& grid, int k);
+
 struct Match {
     enum Kind { None, Corner, Neighbour } kind = None;
     QPoint target;

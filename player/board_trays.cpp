@@ -111,10 +111,25 @@ void CTileMenderView::trayClosed(CTrayWnd* tray)
 
 CTrayWnd* CTileMenderView::trayAt(QPoint globalPoint) const
 {
-    for (CTrayWnd* tray : trays_)
-        if (!tray->closed() && !tray->isHidden() && tray->globalClientRect().contains(globalPoint))
-            return tray;
+    // Children are kept in stacking order, the topmost last. Only the topmost
+    // tray under the point may take a piece: one hidden under it never does.
+    const QObjectList& kids = children();
+    for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
+        auto* tray = qobject_cast<CTrayWnd*>(*it);
+        if (!tray || tray->closed() || tray->isHidden())
+            continue;
+        if (!QRect(tray->mapToGlobal(QPoint(0, 0)), tray->size()).contains(globalPoint))
+            continue;
+        return tray->isMinimizedTray() ? nullptr : tray;
+    }
     return nullptr;
+}
+
+void CTileMenderView::setFixedCount(int n)
+{
+    fixedCount_ = n;
+    if (fixJoinedPieces() > 0)
+        finishIfComplete();
 }
 
 void CTileMenderView::placeOnBoard(std::unique_ptr<CPiece> piece)

@@ -87,7 +87,9 @@ public:
     // A closing tray leaves the list at once, so nobody finds it there while
     // its notice to the view is still on its way.
     void takeOutOfList(CTrayWnd* tray);
-    // The tray whose client area holds a global point, searched from the head.
+    // The tray that takes a piece let go at a global point: the topmost one
+    // under it, anywhere on its window (its add pulls the piece inside), unless
+    // that one is minimised.
     CTrayWnd* trayAt(QPoint globalPoint) const;
     QPoint nextTrayPosition{firstTrayPosition()}; // where the next tray opens
     int nextMinimizedTrayY = 0;  // where the next tray goes when it is minimised
@@ -97,8 +99,10 @@ public:
     // The next minimised tray's y; minimised trays stack upwards from the
     // bottom and start again at the bottom when they would leave the top.
     int takeMinimizedTrayY();
-    // Sets the fixed count (a saved game counts its fixed pieces).
-    void setFixedCount(int n) { fixedCount_ = n; }
+    // Sets the fixed count once a saved game has put its pieces down. Older
+    // games may hold loose pieces lying joined to fixed ones, which could never
+    // be moved nor counted: they are fixed now, and a game they complete ends.
+    void setFixedCount(int n);
     // Puts a piece on the board as a saved game has it: at its stored place,
     // on top (fixed pieces too), in the grid, without snapping or repainting.
     void placeOnBoard(std::unique_ptr<CPiece> piece);
@@ -130,6 +134,10 @@ private:
     void groupDrop(QPoint globalPoint);
     void putOnBoard(std::unique_ptr<CPiece> piece);
     void complete();
+    // Fixes every loose piece joined to a fixed one, and counts it; returns how many.
+    int fixJoinedPieces();
+    // The finish, once every piece is fixed (and only once).
+    void finishIfComplete();
     // A closed tray's notice: the tray goes once its events are done.
     void trayClosed(CTrayWnd* tray);
     // Another puzzle: the old trays go with the old pieces in them.

@@ -81,7 +81,10 @@ void CDragOverlay::paintEvent(QPaintEvent* e)
 {
     QPainter p(this);
     const QRect r = e->rect();
-    p.drawPixmap(r, snapshot_, r);
+    // The snapshot holds device pixels: at a scale factor of 2 the area r is
+    // twice as wide in it, and taking r as it is would blow its top-left up.
+    const qreal dpr = snapshot_.devicePixelRatio();
+    p.drawPixmap(QPointF(r.topLeft()), snapshot_, QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr));
     if (active_ && spriteRect().intersects(r)) {
         p.setClipRect(r);
         p.drawImage(at_, sprite_);

@@ -1,6 +1,5 @@
 #include "drop_target.h"
 
-#include "bitmaps.h"
 #include "board_view.h"
 #include "main_frame.h"
 #include "piece_strip.h"
@@ -8,9 +7,6 @@
 DropTarget singlePieceTarget(const CMainFrame& frame, QPoint s, const QRect& dragRect)
 {
     DropTarget t;
-    const QRect client(frame.mapToGlobal(frame_geometry::kClient.topLeft()), frame_geometry::kClient.size());
-    if (!client.contains(s))
-        return t;
     CTileMenderView* view = frame.view();
     if (CTrayWnd* tray = view ? view->trayAt(s) : nullptr) {
         t.kind = DropTarget::Tray;

@@ -1,9 +1,10 @@
 #pragma once
 // Where a single carried piece goes when it is let go, wherever it was
-// picked up: a tray under the cursor first, then the board or the Piece
-// Viewer, whichever its rectangle meets (the cursor decides when it meets
-// both). A button let go outside the frame's client area means that nothing
-// takes the piece.
+// picked up: the topmost tray under the cursor first, then the board or the
+// Piece Viewer, whichever its rectangle meets (the cursor decides when it
+// meets both). The rectangle is the one shown, kept inside the client area,
+// so a button let go over the caption, the border or outside the window puts
+// the piece where the player saw it.
 
 #include <QPoint>
 #include <QRect>

@@ -8,17 +8,17 @@
 #include "bitmaps.h"
 #include "board_view.h"
 #include "command_ids.h"
+#include "desktop_opener.h"
 #include "message_box.h"
 #include "piece_strip.h"
 #include "popup_menu.h"
 #include "tile_mender_app.h"
 
-#include <QDesktopServices>
+#include <QPointer>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QUrl>
 #include <QWindow>
 
 namespace {
@@ -297,9 +297,11 @@ void openHelp(CMainFrame& frame)
                    CTileMenderApp::boxCaption(), mb::Ok | mb::IconExclamation);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        messageBox(&frame, QObject::tr("No program to show the help manual was found.\n%1").arg(path),
+    QPointer<CMainFrame> shown(&frame);
+    desktop_opener::open(path, &frame, [shown, path] {
+        messageBox(shown, QObject::tr("No program could show the help manual. You can open it yourself:\n%1").arg(path),
                    CTileMenderApp::boxCaption(), mb::Ok | mb::IconExclamation);
+    });
 }
 
 } // namespace

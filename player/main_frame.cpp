@@ -23,6 +23,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QScreen>
@@ -61,6 +62,7 @@ CMainFrame::CMainFrame(CTileMenderApp* app, CTileMenderDoc* doc, QWidget* parent
         hintList_.clear();
         hintLevel_ = 0;
         view_->initialUpdate();
+        startNewGame();
         update();
     });
     view_->initialUpdate();
@@ -103,6 +105,10 @@ bool CMainFrame::OnCommand(int id)
     case cmd::kLoadGame:
         if (menu_)
             menu_->deleteLater();
+        // Only a saved game that is there can replace the game in progress.
+        if (!doc_->pathName().isEmpty() && QFileInfo::exists(CTileMenderDoc::savedGamePath(doc_->pathName()))
+            && !saveModified())
+            return true;
         loadGame();
         return true;
     case cmd::kAddTray:
@@ -149,6 +155,13 @@ void CMainFrame::stopClock()
 {
     elapsed += int32_t(tick::now() - clockStart);
     clockStart = tick::now();
+}
+
+void CMainFrame::startNewGame()
+{
+    doc_->finished = 0;
+    resetClock();
+    app_->state.modified = 0;
 }
 
 void CMainFrame::resetClock()
@@ -205,23 +218,27 @@ void CMainFrame::closeEvent(QCloseEvent* e)
 {
     if (menu_)
         delete menu_;
-    if (app_->state.modified) {
-        const int answer = messageBox(this, tr("Would you like to save your current game?"),
-                                      CTileMenderApp::boxCaption(), mb::YesNoCancel | mb::IconQuestion);
-        if (answer == mb::IdCancel) {
-            e->ignore();
-            return;
-        }
-        // A save that failed has told the user why; closing now would lose the game.
-        if (answer == mb::IdYes && !saveGame()) {
-            e->ignore();
-            return;
-        }
+    if (!saveModified()) {
+        e->ignore();
+        return;
     }
     const QString frontEnd = QStringLiteral("Nuvark Vorlin");
     if (WindowLink::exists(frontEnd))
         WindowLink::send(frontEnd, kPlayerClosedMessage, 0, 0);
     e->accept();
+}
+
+bool CMainFrame::saveModified()
+{
+    // Without a puzzle there is no game to keep, and Yes could save nothing.
+    if (!app_->state.modified || doc_->pathName().isEmpty())
+        return true;
+    const int answer = messageBox(this, tr("Would you like to save your current game?"),
+                                  CTileMenderApp::boxCaption(), mb::YesNoCancel | mb::IconQuestion);
+    if (answer == mb::IdCancel)
+        return false;
+    // A save that failed has told the user why; going on now would lose the game.
+    return answer != mb::IdYes || saveGame();
 }
 
 void CMainFrame::openWithDialog()

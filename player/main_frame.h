@@ -79,6 +79,12 @@ public:
     CPopupMenuWnd* openMenu() const;
     int hintLevel() const { return hintLevel_; }
 
+    // Asks "Would you like to save your current game?" when the game has
+    // changed, and saves on Yes. False when the game must stay: Cancel, or a
+    // save that failed. Closing, a new document, another puzzle and loading
+    // the saved game all ask first.
+    bool saveModified();
+
     // Repaints the bottom border rows the view's picture buttons reach into.
     void updateButtonBand();
     // What the caption's own code keeps between mouse events.
@@ -103,6 +109,9 @@ protected:
 
 private:
     void openWithDialog();
+    // Another puzzle or an empty document: a new game, not finished, with
+    // the clock at zero and running, and nothing yet to save.
+    void startNewGame();
 
     CTileMenderApp* app_;
     CTileMenderDoc* doc_;

@@ -130,6 +130,8 @@ void CTileMenderApp::ExitInstance()
 
 bool CTileMenderApp::openDocumentFile(const QString& path)
 {
+    if (frame_ && !frame_->saveModified())
+        return false;
     QString error;
     if (doc_->open(path, &error) == CTileMenderDoc::OpenResult::Failed) {
         messageBox(frame_.get(), error, windowTitle(), mb::Ok | mb::IconExclamation);
@@ -139,7 +141,9 @@ bool CTileMenderApp::openDocumentFile(const QString& path)
     return true;
 }
 
-void CTileMenderApp::newDocument()
+bool CTileMenderApp::newDocument()
 {
-    doc_->OnNewDocument();
+    if (frame_ && !frame_->saveModified())
+        return false;
+    return doc_->OnNewDocument();
 }

@@ -29,10 +29,12 @@ public:
     bool InitInstance(const QStringList& arguments);
     void ExitInstance();
 
-    // Opens a puzzle later in the run (open command, dropped file); a failure
-    // is reported and leaves the game as it was.
+    // Opens a puzzle later in the run (open command, dropped file, recent
+    // file). A changed game is offered for saving first; Cancel, like a
+    // failure (which is reported), leaves the game as it was.
     bool openDocumentFile(const QString& path);
-    void newDocument();
+    // An empty document, after the same offer to save.
+    bool newDocument();
 
     // A font of that many points in the player's face, weight 650, sized for
     // the screen's vertical resolution.

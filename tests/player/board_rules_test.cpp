@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace board_rules;
 
 namespace {
@@ -96,6 +98,30 @@ TEST(BoardRules, GroupsFollowExactJoinsOnly)
     EXPECT_FALSE(joined(*c, *d, 48));
     EXPECT_FALSE(joined(*a, *c, 48)) << "diagonal cells never join";
     EXPECT_EQ(group(grid, *d, 48), std::vector<CPiece*>{d});
+}
+
+TEST(BoardRules, LooseJoinedToFixedSpreadsThroughJoinsOnly)
+{
+    std::vector<std::unique_ptr<CPiece>> owned;
+    BoardGrid grid;
+    grid.reset(4, 2);
+    CPiece* f = piece(owned, 0, 0, 10, 10);
+    f->fixed = 1;
+    CPiece* a = piece(owned, 1, 0, 58, 10);     // joined to f
+    CPiece* b = piece(owned, 2, 0, 106, 10);    // joined to a only
+    CPiece* c = piece(owned, 3, 0, 155, 10);    // a pixel off
+    CPiece* d = piece(owned, 1, 1, 58, 58);     // joined to a
+    CPiece* e = piece(owned, 0, 1, 10, 58, 1);  // beside f and d, but turned
+    for (CPiece* p : {f, a, b, c, d, e})
+        grid.set(p->column, p->row, p);
+    auto loose = looseJoinedToFixed(grid, 48);
+    std::sort(loose.begin(), loose.end());
+    std::vector<CPiece*> expect{a, b, d};
+    std::sort(expect.begin(), expect.end());
+    EXPECT_EQ(loose, expect);
+
+    f->fixed = 0;
+    EXPECT_TRUE(looseJoinedToFixed(grid, 48).empty()) << "nothing fixed, nothing to fix";
 }
 
 TEST(BoardRules, DroppedRectanglesStayInTheViewAndOutOfTheButtonCorner)

@@ -6,18 +6,17 @@
 
 #include "bitmaps.h"
 #include "crt_random.h"
+#include "desktop_opener.h"
 #include "popup_menu.h"
 
 #include <gtest/gtest.h>
 
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QPointer>
 #include <QPainter>
 #include <QTimer>
-#include <QUrl>
 
 #include <functional>
 
@@ -379,33 +378,67 @@ TEST(FrameMenus, AClickOutsideTheRowsClosesTheMenuWithoutACommand)
 
 // --- help ------------------------------------------------------------------------
 
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& u) { urls << u; }
-};
+// A stand-in for the desktop's opener: a script that notes what it was asked
+// to open and exits with the given status.
+QString fakeOpener(const QTemporaryDir& dir, int status)
+{
+    const QString path = dir.filePath(QString("opener%1.sh").arg(status));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QString("#!/bin/sh\necho \"$1\" > \"%1\"\nexit %2\n").arg(dir.filePath("opened"), QString::number(status)).toUtf8());
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    return path;
+}
 
-TEST(FrameHelp, OpensTheManualOrSaysItIsMissing)
+// Runs the event loop until `n` boxes were shown or ten seconds passed.
+bool waitForBoxes(const MessageBoxScript& boxes, size_t n)
+{
+    QElapsedTimer t;
+    t.start();
+    while (boxes.calls().size() < n && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return boxes.calls().size() >= n;
+}
+
+TEST(FrameHelp, OpensTheManualOrSaysWhyNot)
 {
     Game g(3, 3, 48, true);
+    const QString saved = desktop_opener::program();
     g.app.helpPath = g.dir.filePath("Snapp'It.html");
     click(g.frame, QPoint(700, 10));
     ASSERT_EQ(g.boxes.calls().size(), 1u);
-    EXPECT_TRUE(g.boxes.calls()[0].text.contains(g.app.helpPath));
+    EXPECT_TRUE(g.boxes.calls()[0].text.contains(g.app.helpPath)) << "a missing manual is named";
 
     QFile manual(g.app.helpPath);
     ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
     manual.write("<html><body>Help</body></html>");
     manual.close();
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("file", &catcher, "open");
+
+    // The opener shows it: nothing to say.
+    desktop_opener::program() = fakeOpener(g.dir, 0);
     click(g.frame, QPoint(700, 10));
-    QDesktopServices::unsetUrlHandler("file");
-    ASSERT_EQ(catcher.urls.size(), 1);
-    EXPECT_EQ(catcher.urls[0], QUrl::fromLocalFile(g.app.helpPath));
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(g.dir.filePath("opened")) && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QFile opened(g.dir.filePath("opened"));
+    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(opened.readAll()).trimmed(), g.app.helpPath);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
     EXPECT_EQ(g.boxes.calls().size(), 1u);
+
+    // No browser (xdg-open exits with 3), or no opener at all: the manual's path is given.
+    desktop_opener::program() = fakeOpener(g.dir, 3);
+    click(g.frame, QPoint(700, 10));
+    ASSERT_TRUE(waitForBoxes(g.boxes, 2));
+    EXPECT_TRUE(g.boxes.calls()[1].text.contains(g.app.helpPath));
+    EXPECT_EQ(g.boxes.calls()[1].caption, "Vorlin");
+    desktop_opener::program() = g.dir.filePath("no-such-opener");
+    click(g.frame, QPoint(700, 10));
+    ASSERT_TRUE(waitForBoxes(g.boxes, 3));
+    EXPECT_TRUE(g.boxes.calls()[2].text.contains(g.app.helpPath));
+    desktop_opener::program() = saved;
 }
 
 // --- hint ------------------------------------------------------------------------
@@ -520,4 +553,3 @@ TEST(FrameTurn, TurnsTheCurrentPieceWhereItLiesWhileTurningIsAllowed)
     EXPECT_EQ(b->rotation, (rb + 1) % 4);
 }
 
-#include "frame_test.moc"

@@ -7,6 +7,7 @@
 #include "paths.h"
 #include "player_art.h"
 #include "splash_window.h"
+#include "suite_font.h"
 #include "system_metrics.h"
 #include "tick_clock.h"
 #include "tile_mender_doc.h"
@@ -23,12 +24,6 @@
 namespace {
 CTileMenderApp* g_app = nullptr;
 
-int screenDpiY()
-{
-    const QScreen* s = QGuiApplication::primaryScreen();
-    return s ? int(s->logicalDotsPerInchY() + 0.5) : 96;
-}
-
 QString recentProfilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
@@ -38,16 +33,7 @@ QString recentProfilePath()
 
 CTileMenderApp* theApp() { return g_app; }
 
-QFont CTileMenderApp::makeFont(int points, int dpi)
-{
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setFixedPitch(false);
-    // Points to pixels rounded to nearest, as the platform's multiply-divide does.
-    f.setPixelSize((points * dpi + 36) / 72);
-    f.setWeight(QFont::Weight(650));
-    return f;
-}
+QFont CTileMenderApp::makeFont(int points, int dpi) { return suiteFont(points, dpi); }
 
 CTileMenderApp::CTileMenderApp()
     : captionHeight(metrics::kCaptionHeight),

@@ -6,6 +6,8 @@
 #include "message_box.h"
 #include "vorlin_app.h"
 #include "window_link.h"
+#include "window_maker_ui.h"
+#include "wizard_frame.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -90,9 +92,11 @@ void CMainMenuDlg::runNewGame()
     redrawNormal(NewGame);
     closeGameMenu();
     app().wizardPage = 1;
-    messageBox(this, QStringLiteral("Making a new puzzle with the wizard is not available yet.\n"
-                                    "Puzzles can be made from the command line: Vorlin --make PICTURE --name NAME"),
-               CVorlinApp::productTitle(), mb::Ok | mb::IconInformation);
+    WindowMakerUi ui(this);
+    CWizardFrame wizard(app(), ui);
+    ui.setParent(&wizard);
+    wizard.exec();
+    app().childWindow = nullptr;
     app().wizardPage = 0;
 }
 

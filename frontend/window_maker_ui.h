@@ -12,6 +12,8 @@ class QWidget;
 class WindowMakerUi : public MakerUi {
 public:
     explicit WindowMakerUi(QWidget* parent);
+    // The window the questions are asked over.
+    void setParent(QWidget* parent) { parent_ = parent; }
     ~WindowMakerUi() override;
 
     bool chooseCustomLevel(int width, int height, int& rows, int& columns, int& cell) override;

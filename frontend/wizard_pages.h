@@ -21,6 +21,8 @@ public:
     int number() const { return number_; }
     // The chosen option's value (the name page has none).
     int value() const { return radioValue(); }
+    // Picks the option of that value, as a click on it would.
+    void selectValue(int value) { setRadioValue(value); }
     QString name() const;
     void focusName();
     QLineEdit* nameField() const { return name_; }

@@ -278,3 +278,36 @@ TEST(WizardPreview, FitsInsideTheAreaWithoutEverGrowing)
     EXPECT_EQ(CWizardFrame::previewRect(QSize(407, 305)), QRect(55, 136 + 51, 407, 305));
     EXPECT_EQ(CWizardFrame::previewRect(QSize(300, 200)), QRect(55 + 53, 136 + 103, 300, 200));
 }
+
+TEST_F(WizardFixture, AScanFromTheTestBackendBecomesTheWorkingPicture)
+{
+    // SANE reads its configuration once, before its first use in this program.
+    QTemporaryDir conf;
+    for (const auto& [name, text] : {std::pair{"dll.conf", "test\n"},
+                                     std::pair{"test.conf", "number_of_devices 1\ntest-picture \"Color pattern\"\n"
+                                                            "br_x 200.0\nbr_y 150.0\n"}}) {
+        QFile f(conf.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    qputenv("SANE_CONFIG_DIR", conf.path().toLocal8Bit());
+    pickOption(1, 1);
+    // The source list: take the one scanner there is.
+    onNextModal<QDialog>([](QDialog* d) { d->accept(); });
+    click(CWizardFrame::Next);
+    ASSERT_EQ(frame->page(), 2);
+    const ToolkitBitmap& picture = app->maker().workingImage;
+    // The whole 200 x 150 mm page at the resolution that gives about 640 x 480.
+    EXPECT_LE(picture.width(), 640);
+    EXPECT_LE(picture.height(), 480);
+    EXPECT_GT(picture.width(), 600);
+    EXPECT_GT(picture.height(), 440);
+    EXPECT_TRUE(QFile::exists(folders.scratchPicture()));
+
+    // A cancelled source choice keeps the page and the picture.
+    click(CWizardFrame::Back);
+    onNextModal<QDialog>([](QDialog* d) { d->reject(); });
+    click(CWizardFrame::Next);
+    EXPECT_EQ(frame->page(), 1);
+    EXPECT_FALSE(app->maker().workingImage.isNull());
+}

@@ -186,7 +186,7 @@ TEST_F(HandOff, AnInstalledProgramComesBeforeAnUnknownHandlerThenXdgEmail)
     EXPECT_EQ(argumentsOf(xdgEmail), (QStringList{QStringLiteral("--attach"), package_}));
 }
 
-TEST_F(HandOff, NoMailProgramShowsMessage34AndStartsNothing)
+TEST_F(HandOff, NoMailProgramIsSaidAndNothingStarts)
 {
     // xdg-email alone has no mailto handler to give the file to.
     const QString xdgEmail = fakeOnPath("xdg-email");

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace puzzle_package {
@@ -39,6 +40,25 @@ QStringList ownLibraries(const SuiteFolders& folders, const QString& program)
             own << lib;
     }
     return own;
+}
+
+QString strippedPlayer(const QString& player, const QString& folder)
+{
+    // A build with debug information carries megabytes the receiver never
+    // uses and a mail server may refuse; without objcopy the player goes as it is.
+    const QString objcopy = QStandardPaths::findExecutable(QStringLiteral("objcopy"));
+    if (objcopy.isEmpty())
+        return player;
+    const QString stripped = folder + QStringLiteral("/TileMender");
+    QProcess strip;
+    strip.start(objcopy, {QStringLiteral("--strip-debug"), player, stripped});
+    if (strip.waitForFinished(60000) && strip.exitStatus() == QProcess::NormalExit && strip.exitCode() == 0
+        && QFileInfo(stripped).size() > 0)
+        return stripped;
+    strip.kill();
+    strip.waitForFinished();
+    QFile::remove(stripped);
+    return player;
 }
 
 QString startScript(const SuiteFolders& folders)
@@ -89,7 +109,7 @@ bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packa
         return false;
     }
 
-    QStringList list{copy, background, player};
+    QStringList list{copy, background, puzzle_package::strippedPlayer(player, copyDir.path())};
     list << puzzle_package::ownLibraries(folders, player);
 
     SelfExtractingArchive archive;

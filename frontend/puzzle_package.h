@@ -18,6 +18,10 @@ QString packagePath(const SuiteFolders& folders, const QString& name);
 // statically.
 QStringList ownLibraries(const SuiteFolders& folders, const QString& program);
 
+// The player as it travels: a copy in `folder` without its debug
+// information when objcopy can make one, else `player` itself.
+QString strippedPlayer(const QString& player, const QString& folder);
+
 // The start-up script every package runs once unpacked.
 QString startScript(const SuiteFolders& folders);
 

@@ -5,7 +5,9 @@
 #include "package.h"
 #include "puzzle_package.h"
 
+#include <QCoreApplication>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -240,3 +242,25 @@ TEST(PuzzlePackage, PackOnTheCommandLine)
     EXPECT_EQ(run(program, {QStringLiteral("--pack")}, env).code, 2);
 }
 #endif
+
+TEST(PuzzlePackage, PlayerTravelsWithoutDebugInformation)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("objcopy")).isEmpty())
+        GTEST_SKIP() << "no objcopy";
+    PackTree t;
+    // This test program stands in for the player: built with debug information.
+    const QString player = t.folders.program + QStringLiteral("TileMender");
+    QFile::remove(player);
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), player));
+    QString path, error;
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    QTemporaryDir target;
+    ASSERT_EQ(run(QStringLiteral("sh"), {path, QStringLiteral("--noexec"), QStringLiteral("--target"), target.path()},
+                  t.receiver()).code, 0);
+    const QString sent = target.filePath(QStringLiteral("TileMender"));
+    EXPECT_TRUE(fileBytes(sent).startsWith("\x7f" "ELF"));
+    EXPECT_LT(QFileInfo(sent).size(), QFileInfo(player).size());
+    EXPECT_TRUE(QFileInfo(sent).isExecutable());
+    // It still runs: the test program lists its cases.
+    EXPECT_EQ(run(sent, {QStringLiteral("--gtest_list_tests")}, t.receiver()).code, 0);
+}

@@ -9,7 +9,9 @@ player=TileMender
 here=$(pwd)
 data=${XDG_DATA_HOME:-$HOME/.local/share}
 case $data in /*) ;; *) data=$HOME/.local/share ;; esac
-dest=$data/PuzzleSuite/Received/${PACKAGE_NAME:-Puzzle}
+# The name comes from the sender: it must stay one folder below Received.
+case $PACKAGE_NAME in ''|.|..|*/*) PACKAGE_NAME=Puzzle ;; esac
+dest=$data/PuzzleSuite/Received/$PACKAGE_NAME
 
 if ! mkdir -p -- "$dest"; then
     echo "Cannot make the folder $dest for the puzzle." >&2

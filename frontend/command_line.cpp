@@ -1,9 +1,11 @@
 #include "command_line.h"
 
 #include "custom_level.h"
+#include "library_file.h"
 #include "maker_ui.h"
 #include "puzzle_maker.h"
 #include "puzzle_names.h"
+#include "puzzle_package.h"
 #include "suite_folders.h"
 
 #include <QCoreApplication>
@@ -21,6 +23,7 @@ enum Exit { kDone = 0, kRefused = 1, kUsage = 2 };
 const char* const kUsageText =
     "Usage: Vorlin --make PICTURE --name NAME [--level easy|normal|hard] [--rows N]\n"
     "              [--no-rotation] [--yes]\n"
+    "       Vorlin --pack NAME\n"
     "       Vorlin --help\n"
     "\n"
     "Makes a puzzle from PICTURE, as the new-game wizard does, and records it in\n"
@@ -34,6 +37,8 @@ const char* const kUsageText =
     "                   the rows and the columns from the picture's width\n"
     "  --no-rotation    the pieces are never turned\n"
     "  --yes            replace a puzzle of the same name without asking\n"
+    "  --pack NAME      build the self-extracting package of puzzle NAME for\n"
+    "                   sending (or find the one built before) and print its path\n"
     "  --help           this text\n"
     "\n"
     "Prints the files it wrote. Exit status: 0 done, 1 refused or failed,\n"
@@ -185,6 +190,32 @@ int runMake(const QStringList& args, Output& io)
     return kDone;
 }
 
+int runPack(const QStringList& args, Output& io)
+{
+    const qsizetype at = args.indexOf(QLatin1String("--pack"));
+    if (at + 1 >= args.size())
+        return usageError(io, QStringLiteral("--pack needs the name of a puzzle."));
+    if (args.size() != 2)
+        return usageError(io, QStringLiteral("--pack takes no other options."));
+    const QString wanted = args[at + 1];
+    const SuiteFolders folders = SuiteFolders::forThisProgram();
+    const LibraryFile library(folders.libraryFile);
+    // The library's own spelling names the puzzle's files.
+    QString name;
+    for (const LibraryRecord& r : library.readList(folders.data))
+        if (puzzle_names::sameName(r.name, wanted)) {
+            name = r.name;
+            break;
+        }
+    if (name.isEmpty())
+        return refused(io, QStringLiteral("No puzzle named \"%1\" in the library %2.").arg(wanted, folders.libraryFile));
+    QString path, error;
+    if (!packPuzzle(folders, name, path, error))
+        return refused(io, QString(error).replace(QLatin1Char('\n'), QStringLiteral(": ")));
+    io.out << path << "\n";
+    return kDone;
+}
+
 int runHelp(const QStringList& args, Output& io)
 {
     if (args.size() > 1)
@@ -201,6 +232,7 @@ struct Command {
 };
 const Command kCommands[] = {
     {"--make", runMake},
+    {"--pack", runPack},
     {"--help", runHelp},
 };
 

@@ -1,0 +1,131 @@
+#include "puzzle_package.h"
+
+#include "package.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace puzzle_package {
+
+QString packagePath(const SuiteFolders& folders, const QString& name)
+{
+    return folders.data + name + QStringLiteral("Puz.run");
+}
+
+QStringList ownLibraries(const SuiteFolders& folders, const QString& program)
+{
+    QProcess ldd;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    ldd.setProcessEnvironment(env);
+    ldd.start(QStringLiteral("ldd"), {program});
+    if (!ldd.waitForFinished(30000) || ldd.exitCode() != 0)
+        return {};
+    const QString root = QFileInfo(folders.root).canonicalFilePath() + QLatin1Char('/');
+    QStringList own;
+    // Lines read "libname.so.1 => /path/libname.so.1 (0x...)".
+    for (const QByteArray& line : ldd.readAllStandardOutput().split('\n')) {
+        const qsizetype arrow = line.indexOf("=> /");
+        if (arrow < 0)
+            continue;
+        QByteArray path = line.mid(arrow + 3);
+        if (const qsizetype paren = path.lastIndexOf(" ("); paren >= 0)
+            path.truncate(paren);
+        const QString lib = QFileInfo(QFile::decodeName(path.trimmed())).canonicalFilePath();
+        if (!lib.isEmpty() && lib.startsWith(root) && !own.contains(lib))
+            own << lib;
+    }
+    return own;
+}
+
+QString strippedPlayer(const QString& player, const QString& folder)
+{
+    // A build with debug information carries megabytes the receiver never
+    // uses and a mail server may refuse; without objcopy the player goes as it is.
+    const QString objcopy = QStandardPaths::findExecutable(QStringLiteral("objcopy"));
+    if (objcopy.isEmpty())
+        return player;
+    const QString stripped = folder + QStringLiteral("/TileMender");
+    QProcess strip;
+    strip.start(objcopy, {QStringLiteral("--strip-debug"), player, stripped});
+    if (strip.waitForFinished(60000) && strip.exitStatus() == QProcess::NormalExit && strip.exitCode() == 0
+        && QFileInfo(stripped).size() > 0)
+        return stripped;
+    strip.kill();
+    strip.waitForFinished();
+    QFile::remove(stripped);
+    return player;
+}
+
+QString startScript(const SuiteFolders& folders)
+{
+    return folders.program + SelfExtractingArchive::stubName();
+}
+
+} // namespace puzzle_package
+
+bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packagePath, QString& error)
+{
+    packagePath = puzzle_package::packagePath(folders, name);
+    error.clear();
+    if (QFileInfo(packagePath).isFile())
+        return true;
+
+    const QString puzzle = folders.data + name + QStringLiteral(".puz");
+    const QString background = folders.program + QStringLiteral("TileMenderBk.JPG");
+    const QString player = folders.program + QStringLiteral("TileMender");
+    const QString script = puzzle_package::startScript(folders);
+    const struct { QString path; const char* what; } needed[] = {
+        {puzzle, "The puzzle file"},
+        {background, "The player's background"},
+        {player, "The player"},
+        {script, "The package's start-up script"},
+    };
+    for (const auto& n : needed)
+        if (!QFileInfo(n.path).isFile()) {
+            error = QStringLiteral("%1 %2 is missing.").arg(QLatin1String(n.what), n.path);
+            return false;
+        }
+    if (SelfExtractingArchive::findMakeself().isEmpty()) {
+        error = QStringLiteral("makeself is not installed, so no package can be built. "
+                               "Install it with: apt-get install makeself");
+        return false;
+    }
+
+    // Every package carries its puzzle under one fixed name. The copy lives in
+    // a folder of its own that goes away with it, whatever the result.
+    QTemporaryDir copyDir(folders.data + QStringLiteral(".pack-XXXXXX"));
+    if (!copyDir.isValid()) {
+        error = QStringLiteral("Cannot write in %1: %2").arg(folders.data, copyDir.errorString());
+        return false;
+    }
+    const QString copy = copyDir.filePath(QStringLiteral("Vorlin.puz"));
+    if (!QFile::copy(puzzle, copy)) {
+        error = QStringLiteral("Cannot copy %1 (is the disk full?).").arg(puzzle);
+        return false;
+    }
+
+    QStringList list{copy, background, puzzle_package::strippedPlayer(player, copyDir.path())};
+    list << puzzle_package::ownLibraries(folders, player);
+
+    SelfExtractingArchive archive;
+    archive.SetStubIcon(QStringLiteral("Puzzle %1").arg(name));
+    archive.SetStubFlag(SelfExtractingArchive::OpenTerminal, false);
+    archive.SetStubFlag(SelfExtractingArchive::WaitAfterRun, false);
+    archive.SetOutputFile(packagePath);
+    archive.SetFileList(list.join(QStringLiteral("\r\n")));
+    archive.SetStubModule(script);
+    archive.SetPackageName(name);
+    const short result = archive.CreateArchive(0);
+    if (result >= 100) {
+        error = QStringLiteral("Error #%1 while adding").arg(result);
+        if (!archive.lastError().isEmpty())
+            error += QLatin1Char('\n') + archive.lastError();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,266 @@
+// Packing a puzzle with the real makeself in a throw-away install tree whose
+// player is a script, and opening the package as a receiver would with sh.
+#include "frontend_fixture.h"
+#include "library_file.h"
+#include "package.h"
+#include "puzzle_package.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Ran {
+    int code = -1;
+    QString out, err;
+};
+
+Ran run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+        const QString& folder = QString())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    if (!folder.isEmpty())
+        p.setWorkingDirectory(folder);
+    p.start(program, args);
+    Ran r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+void putScript(const QString& path, const QByteArray& text)
+{
+    putFile(path, text);
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+}
+
+// Sets PATH for one scope.
+struct PathSetting {
+    QByteArray old = qgetenv("PATH");
+    explicit PathSetting(const QByteArray& path) { qputenv("PATH", path); }
+    ~PathSetting() { qputenv("PATH", old); }
+};
+
+struct PackTree : SuiteTree {
+    QTemporaryDir home;
+    QByteArray puzzle = QByteArray("a puzzle's bytes\0\1\2", 19);
+
+    PackTree()
+    {
+        putFile(data(QStringLiteral("Cat.puz")), puzzle);
+        putFile(folders.program + QStringLiteral("TileMenderBk.JPG"), "background");
+        // The player says what it was started on and where, and keeps a
+        // saved game beside its puzzle.
+        putScript(folders.program + QStringLiteral("TileMender"),
+                  "#!/bin/sh\necho \"started on $1 in $(pwd)\"\necho game >> Vorlin0.sav\n");
+        QFile::copy(QStringLiteral(PACKAGE_START_SCRIPT), folders.program + QStringLiteral("package_start.sh"));
+    }
+    // The receiver: its own data folder, an optional folder of fake tools first.
+    QProcessEnvironment receiver(const QString& tools = QString()) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        if (!tools.isEmpty())
+            env.insert(QStringLiteral("PATH"), tools + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
+        return env;
+    }
+    QString received(const QString& name) const
+    {
+        return home.filePath(QStringLiteral("data/PuzzleSuite/Received/") + name);
+    }
+    QStringList everythingInData() const
+    {
+        return QDir(folders.data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+};
+
+const QStringList kPackaged{QStringLiteral("TileMender"), QStringLiteral("TileMenderBk.JPG"),
+                            QStringLiteral("Vorlin.puz"), QStringLiteral("package_start.sh")};
+
+} // namespace
+
+TEST(PuzzlePackage, BuiltOnceThenReusedAndNoCopyLeft)
+{
+    PackTree t;
+    QString path, error;
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    EXPECT_EQ(path, t.data(QStringLiteral("CatPuz.run")));
+    EXPECT_EQ(t.everythingInData(), (QStringList{QStringLiteral("Cat.puz"), QStringLiteral("CatPuz.run")}));
+    EXPECT_FALSE(QFile::exists(t.folders.program + QStringLiteral("Vorlin.puz")));
+
+    // The second send builds nothing: it works without makeself and keeps
+    // the package as it was, even when the puzzle has changed since.
+    const QByteArray first = fileBytes(path);
+    putFile(t.data(QStringLiteral("Cat.puz")), "changed");
+    PathSetting noMakeself("/nonexistent");
+    QString again;
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), again, error)) << error.toStdString();
+    EXPECT_EQ(again, path);
+    EXPECT_EQ(fileBytes(path), first);
+}
+
+TEST(PuzzlePackage, FailedBuildLeavesNothingAndIsRetried)
+{
+    PackTree t;
+    QTemporaryDir tools;
+    putScript(tools.filePath(QStringLiteral("makeself")), "#!/bin/sh\necho 'disk full' >&2\nexit 1\n");
+    QString path, error;
+    {
+        PathSetting broken(tools.path().toLocal8Bit() + ':' + qgetenv("PATH"));
+        EXPECT_FALSE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error));
+    }
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Error #%1 while adding").arg(int(SelfExtractingArchive::MakeselfFailed))))
+        << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("disk full")));
+    EXPECT_EQ(t.everythingInData(), QStringList{QStringLiteral("Cat.puz")});
+
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(path).isFile());
+}
+
+TEST(PuzzlePackage, ClearRefusalsWithoutAPackage)
+{
+    PackTree t;
+    QString path, error;
+    EXPECT_FALSE(packPuzzle(t.folders, QStringLiteral("Dog"), path, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Dog.puz"))) << error.toStdString();
+
+    {
+        PathSetting noMakeself("/nonexistent");
+        EXPECT_FALSE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error));
+        EXPECT_TRUE(error.contains(QStringLiteral("makeself is not installed"))) << error.toStdString();
+    }
+
+    QFile::remove(t.folders.program + QStringLiteral("TileMender"));
+    EXPECT_FALSE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("player"))) << error.toStdString();
+    EXPECT_EQ(t.everythingInData(), QStringList{QStringLiteral("Cat.puz")});
+}
+
+TEST(PuzzlePackage, UnwritableDataFolderIsRefused)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    PackTree t;
+    QFile::setPermissions(t.folders.data, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QString path, error;
+    EXPECT_FALSE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error));
+    EXPECT_TRUE(error.contains(t.folders.data)) << error.toStdString();
+    QFile::setPermissions(t.folders.data, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(t.everythingInData(), QStringList{QStringLiteral("Cat.puz")});
+}
+
+TEST(PuzzlePackage, ListedAndUnpackedWithMakeselfsOwnOptions)
+{
+    PackTree t;
+    QString path, error;
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    const QProcessEnvironment env = t.receiver();
+
+    EXPECT_EQ(run(QStringLiteral("sh"), {path, QStringLiteral("--check")}, env).code, 0);
+    const Ran list = run(QStringLiteral("sh"), {path, QStringLiteral("--list")}, env);
+    ASSERT_EQ(list.code, 0) << list.err.toStdString();
+    for (const QString& f : kPackaged)
+        EXPECT_TRUE(list.out.contains(f)) << f.toStdString();
+
+    QTemporaryDir target;
+    const Ran unpack = run(QStringLiteral("sh"), {path, QStringLiteral("--noexec"), QStringLiteral("--target"), target.path()}, env);
+    ASSERT_EQ(unpack.code, 0) << unpack.err.toStdString();
+    QStringList got = QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    EXPECT_EQ(got, kPackaged);
+    EXPECT_EQ(fileBytes(target.filePath(QStringLiteral("Vorlin.puz"))), t.puzzle);
+    EXPECT_FALSE(unpack.out.contains(QStringLiteral("started on")));
+    EXPECT_FALSE(QFile::exists(t.received(QStringLiteral("Cat"))));
+}
+
+TEST(PuzzlePackage, ReceiverStartsThePlayerInALastingFolder)
+{
+    PackTree t;
+    // A name that a shell would split or unquote.
+    const QString name = QStringLiteral("Tom's $cat");
+    putFile(t.data(name + QStringLiteral(".puz")), t.puzzle);
+    QString path, error;
+    ASSERT_TRUE(packPuzzle(t.folders, name, path, error)) << error.toStdString();
+    // Saved attachments lose their execute bit.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    const QString folder = t.received(name);
+    for (int i = 0; i < 2; ++i) {
+        const Ran r = run(QStringLiteral("sh"), {path}, t.receiver(), t.home.path());
+        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("started on %1/Vorlin.puz in %1").arg(folder))) << r.out.toStdString();
+    }
+    EXPECT_EQ(fileBytes(folder + QStringLiteral("/Vorlin.puz")), t.puzzle);
+    // The game saved by the first run is still there for the second.
+    EXPECT_EQ(fileBytes(folder + QStringLiteral("/Vorlin0.sav")), QByteArray("game\ngame\n"));
+}
+
+TEST(PuzzlePackage, MissingLibrariesNameTheDebianPackages)
+{
+    PackTree t;
+    QString path, error;
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    QTemporaryDir tools;
+    putScript(tools.filePath(QStringLiteral("ldd")),
+              "#!/bin/sh\nprintf '\\tlibQt6Widgets.so.6 => not found\\n\\tlibc.so.6 => /lib/libc.so.6 (0x1)\\n"
+              "\\tlibQt6Core.so.6 => not found\\n\\tlibfoo_bar2.so.1 => not found\\n'\n");
+    const Ran r = run(QStringLiteral("sh"), {path}, t.receiver(tools.path()));
+    EXPECT_NE(r.code, 0);
+    EXPECT_FALSE(r.out.contains(QStringLiteral("started on")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("apt-get install libqt6widgets6 libqt6core6 libfoo-bar2-1\n")))
+        << r.err.toStdString();
+}
+
+#ifdef VORLIN_CLI_DRIVER
+TEST(PuzzlePackage, PackOnTheCommandLine)
+{
+    PackTree t;
+    const QString program = t.folders.program + QStringLiteral("Vorlin");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORLIN_CLI_DRIVER), program));
+    LibraryFile(t.folders.libraryFile).WriteLibraryEntry(QStringLiteral("Cat"), 0, 6, 8);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+
+    // Names ignore case; the files take the library's spelling.
+    const Ran packed = run(program, {QStringLiteral("--pack"), QStringLiteral("cat")}, env);
+    ASSERT_EQ(packed.code, 0) << packed.err.toStdString();
+    EXPECT_EQ(packed.out, t.data(QStringLiteral("CatPuz.run")) + QLatin1Char('\n'));
+
+    const Ran unknown = run(program, {QStringLiteral("--pack"), QStringLiteral("Dog")}, env);
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("No puzzle named \"Dog\""))) << unknown.err.toStdString();
+    EXPECT_EQ(run(program, {QStringLiteral("--pack")}, env).code, 2);
+}
+#endif
+
+TEST(PuzzlePackage, PlayerTravelsWithoutDebugInformation)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("objcopy")).isEmpty())
+        GTEST_SKIP() << "no objcopy";
+    PackTree t;
+    // This test program stands in for the player: built with debug information.
+    const QString player = t.folders.program + QStringLiteral("TileMender");
+    QFile::remove(player);
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), player));
+    QString path, error;
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    QTemporaryDir target;
+    ASSERT_EQ(run(QStringLiteral("sh"), {path, QStringLiteral("--noexec"), QStringLiteral("--target"), target.path()},
+                  t.receiver()).code, 0);
+    const QString sent = target.filePath(QStringLiteral("TileMender"));
+    EXPECT_TRUE(fileBytes(sent).startsWith("\x7f" "ELF"));
+    EXPECT_LT(QFileInfo(sent).size(), QFileInfo(player).size());
+    EXPECT_TRUE(QFileInfo(sent).isExecutable());
+    // It still runs: the test program lists its cases.
+    EXPECT_EQ(run(sent, {QStringLiteral("--gtest_list_tests")}, t.receiver()).code, 0);
+}

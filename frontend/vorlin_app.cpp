@@ -1,9 +1,11 @@
 #include "vorlin_app.h"
 
 #include "frontend_art.h"
+#include "mail_handoff.h"
 #include "message_box.h"
 #include "program_start.h"
 #include "puzzle_maker.h"
+#include "puzzle_package.h"
 #include "suite_font.h"
 
 #include <QDesktopServices>
@@ -56,10 +58,15 @@ void CVorlinApp::OpenHelp(QWidget* parent)
 
 void CVorlinApp::EmailPuzzle(const QString& name, QWidget* parent)
 {
-    messageBox(parent,
-               QStringLiteral("Sending puzzles by e-mail is not available yet.\n"
-                              "The puzzle \"%1\" is kept in the list of saved puzzles.").arg(name),
-               productTitle(), mb::Ok | mb::IconInformation);
+    // The window that asked stays shielded while the package is built and
+    // the mail program found.
+    busy = true;
+    QString package, error;
+    if (packPuzzle(folders_, name, package, error))
+        mail_handoff::handOffWithMessages(package, parent);
+    else if (!error.isEmpty())
+        messageBox(parent, error, productTitle(), mb::Ok);
+    busy = false;
 }
 
 bool CVorlinApp::startPlayer(const QString& name) const

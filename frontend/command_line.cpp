@@ -1,12 +1,15 @@
 #include "command_line.h"
 
 #include "custom_level.h"
+#include "library_file.h"
+#include "load_model.h"
 #include "maker_ui.h"
 #include "puzzle_maker.h"
 #include "puzzle_names.h"
 #include "suite_folders.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
 
@@ -21,6 +24,7 @@ enum Exit { kDone = 0, kRefused = 1, kUsage = 2 };
 const char* const kUsageText =
     "Usage: Vorlin --make PICTURE --name NAME [--level easy|normal|hard] [--rows N]\n"
     "              [--no-rotation] [--yes]\n"
+    "       Vorlin --list\n"
     "       Vorlin --help\n"
     "\n"
     "Makes a puzzle from PICTURE, as the new-game wizard does, and records it in\n"
@@ -34,6 +38,9 @@ const char* const kUsageText =
     "                   the rows and the columns from the picture's width\n"
     "  --no-rotation    the pieces are never turned\n"
     "  --yes            replace a puzzle of the same name without asking\n"
+    "  --list           prints the puzzle library instead: number, name, size\n"
+    "                   (columns X rows) and whether the puzzle and thumbnail\n"
+    "                   files are in the Data folder\n"
     "  --help           this text\n"
     "\n"
     "Prints the files it wrote. Exit status: 0 done, 1 refused or failed,\n"
@@ -185,6 +192,42 @@ int runMake(const QStringList& args, Output& io)
     return kDone;
 }
 
+int runList(const QStringList& args, Output& io)
+{
+    if (args.size() > 1)
+        return usageError(io, QStringLiteral("--list takes no other options."));
+    const SuiteFolders folders = SuiteFolders::forThisProgram();
+    const LibraryFile lib(folders.libraryFile);
+    if (!lib.usable())
+        return refused(io, QStringLiteral("\"%1\" is not a puzzle library.").arg(lib.path()));
+    const std::vector<LibraryRecord> list = lib.readList(folders.data);
+    if (list.empty()) {
+        io.out << "No puzzles in " << lib.path() << "\n";
+        return kDone;
+    }
+    const auto have = [&](const QString& name, const char* suffix) {
+        // The files are found in any case, as the load window finds them.
+        return !name.isEmpty() && QFileInfo::exists(load_model::existingSpelling(folders.data, name + QLatin1String(suffix)))
+                   ? "yes"
+                   : "missing";
+    };
+    io.out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                  .arg(QStringLiteral("#"), 4)
+                  .arg(QStringLiteral("Name"), -14)
+                  .arg(QStringLiteral("Size"), -8)
+                  .arg(QStringLiteral("Puzzle"), -7)
+                  .arg(QStringLiteral("Thumbnail"));
+    int number = 0;
+    for (const LibraryRecord& r : list)
+        io.out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                      .arg(++number, 4)
+                      .arg(r.name.isEmpty() ? QStringLiteral("(no name)") : r.name, -14)
+                      .arg(r.sizeText, -8)
+                      .arg(QLatin1String(have(r.name, ".puz")), -7)
+                      .arg(QLatin1String(have(r.name, ".bmp")));
+    return kDone;
+}
+
 int runHelp(const QStringList& args, Output& io)
 {
     if (args.size() > 1)
@@ -201,6 +244,7 @@ struct Command {
 };
 const Command kCommands[] = {
     {"--make", runMake},
+    {"--list", runList},
     {"--help", runHelp},
 };
 

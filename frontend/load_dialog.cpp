@@ -283,6 +283,14 @@ void CLoadDialog::mouseMoveEvent(QMouseEvent* e)
     SkinWindow::mouseMoveEvent(e);
 }
 
+void CLoadDialog::leaveEvent(QEvent* e)
+{
+    // Gone from the window is gone from the list too.
+    if (!mouseBlocked())
+        redrawSlots(pager_.hover(-1, false));
+    SkinWindow::leaveEvent(e);
+}
+
 void CLoadDialog::redrawSlots(const QList<int>& which)
 {
     // A long name may reach past its frame.

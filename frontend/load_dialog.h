@@ -39,6 +39,7 @@ protected:
     bool mouseBlocked() const override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void done(int result) override;
 
 private:

@@ -3,6 +3,7 @@
 
 #include "load_dialog.h"
 #include "load_fixture.h"
+#include "main_menu.h"
 #include "message_box.h"
 #include "rename_dialog.h"
 #include "vorlin_app.h"
@@ -298,4 +299,27 @@ TEST_F(LoadWindow, DamagedLibraryCountPastItsSections)
     click(CLoadDialog::Home);
     EXPECT_EQ(tree.libraryBytes(), QByteArray("[Puzzle]\r\nPuzzle_Count=2\r\n\r\n[Puzzle1]\r\nName=A\r\nSize=4 3\r\n\r\n"
                                               "[Puzzle2]\r\nName=C\r\nSize=5 5\r\n\r\n"));
+}
+
+TEST_F(LoadWindow, LoadGameOnTheMainMenuRunsTheWindowAboveIt)
+{
+    tree.makeLibrary(2);
+    app = std::make_unique<CVorlinApp>(tree.folders);
+    CMainMenuDlg menu(*app, nullptr, false);
+    menu.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* load = qobject_cast<CLoadDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(load, nullptr);
+        seen = true;
+        EXPECT_EQ(app->childWindow.data(), load);
+        EXPECT_EQ(load->entries().size(), 2u);
+        QTest::mouseClick(load, Qt::LeftButton, {}, CLoadDialog::rectOf(CLoadDialog::Home).center());
+    });
+    QTest::mouseClick(&menu, Qt::LeftButton, {}, CMainMenuDlg::rectOf(CMainMenuDlg::LoadGame).center());
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(app->childWindow.isNull());
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_TRUE(boxes.calls().empty());
 }

@@ -255,6 +255,12 @@ TEST_F(LoadWindow, PressMoveOffAndReleaseElsewhereDoesNothing)
     QTest::mousePress(dlg.get(), Qt::LeftButton, {}, on);
     QTest::mouseRelease(dlg.get(), Qt::LeftButton, {}, on);
     EXPECT_EQ(boxes.calls().size(), 1u);
+    // While an e-mail is on its way the window takes no clicks at all.
+    app->busy = true;
+    clickSlot(1);
+    QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, on);
+    EXPECT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(dlg->pager().selected(), 0);
 }
 
 TEST_F(LoadWindow, PlayStartsThePlayerOnThePuzzleAsOneArgument)

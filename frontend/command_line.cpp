@@ -2,6 +2,8 @@
 
 #include "custom_level.h"
 #include "library_file.h"
+#include "load_model.h"
+#include "mail_handoff.h"
 #include "maker_ui.h"
 #include "puzzle_maker.h"
 #include "puzzle_names.h"
@@ -9,6 +11,7 @@
 #include "suite_folders.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
 
@@ -23,7 +26,8 @@ enum Exit { kDone = 0, kRefused = 1, kUsage = 2 };
 const char* const kUsageText =
     "Usage: Vorlin --make PICTURE --name NAME [--level easy|normal|hard] [--rows N]\n"
     "              [--no-rotation] [--yes]\n"
-    "       Vorlin --pack NAME\n"
+    "       Vorlin --pack NAME | --send NAME\n"
+    "       Vorlin --list\n"
     "       Vorlin --help\n"
     "\n"
     "Makes a puzzle from PICTURE, as the new-game wizard does, and records it in\n"
@@ -39,6 +43,11 @@ const char* const kUsageText =
     "  --yes            replace a puzzle of the same name without asking\n"
     "  --pack NAME      build the self-extracting package of puzzle NAME for\n"
     "                   sending (or find the one built before) and print its path\n"
+    "  --send NAME      as --pack, then open a new message of the desktop's mail\n"
+    "                   program with the package attached\n"
+    "  --list           prints the puzzle library instead: number, name, size\n"
+    "                   (columns X rows) and whether the puzzle and thumbnail\n"
+    "                   files are in the Data folder\n"
     "  --help           this text\n"
     "\n"
     "Prints the files it wrote. Exit status: 0 done, 1 refused or failed,\n"
@@ -190,31 +199,105 @@ int runMake(const QStringList& args, Output& io)
     return kDone;
 }
 
+// The library's own spelling of a puzzle name (it names the puzzle's
+// files); empty when the library has no such puzzle.
+QString libraryName(const SuiteFolders& folders, const QString& wanted)
+{
+    const LibraryFile library(folders.libraryFile);
+    for (const LibraryRecord& r : library.readList(folders.data))
+        if (puzzle_names::sameName(r.name, wanted))
+            return r.name;
+    return QString();
+}
+
+// --pack NAME and --send NAME: the package built or found; false after
+// saying why.
+bool packageFor(const QStringList& args, const char* option, Output& io, QString& path, int& exit)
+{
+    const qsizetype at = args.indexOf(QLatin1String(option));
+    if (at + 1 >= args.size()) {
+        exit = usageError(io, QStringLiteral("%1 needs the name of a puzzle.").arg(QLatin1String(option)));
+        return false;
+    }
+    if (args.size() != 2) {
+        exit = usageError(io, QStringLiteral("%1 takes no other options.").arg(QLatin1String(option)));
+        return false;
+    }
+    const SuiteFolders folders = SuiteFolders::forThisProgram();
+    const QString name = libraryName(folders, args[at + 1]);
+    if (name.isEmpty()) {
+        exit = refused(io, QStringLiteral("No puzzle named \"%1\" in the library %2.").arg(args[at + 1], folders.libraryFile));
+        return false;
+    }
+    QString error;
+    if (!packPuzzle(folders, name, path, error)) {
+        exit = refused(io, QString(error).replace(QLatin1Char('\n'), QStringLiteral(": ")));
+        return false;
+    }
+    return true;
+}
+
 int runPack(const QStringList& args, Output& io)
 {
-    const qsizetype at = args.indexOf(QLatin1String("--pack"));
-    if (at + 1 >= args.size())
-        return usageError(io, QStringLiteral("--pack needs the name of a puzzle."));
-    if (args.size() != 2)
-        return usageError(io, QStringLiteral("--pack takes no other options."));
-    const QString wanted = args[at + 1];
-    const SuiteFolders folders = SuiteFolders::forThisProgram();
-    const LibraryFile library(folders.libraryFile);
-    // The library's own spelling names the puzzle's files.
-    QString name;
-    for (const LibraryRecord& r : library.readList(folders.data))
-        if (puzzle_names::sameName(r.name, wanted)) {
-            name = r.name;
-            break;
-        }
-    if (name.isEmpty())
-        return refused(io, QStringLiteral("No puzzle named \"%1\" in the library %2.").arg(wanted, folders.libraryFile));
-    QString path, error;
-    if (!packPuzzle(folders, name, path, error))
-        return refused(io, QString(error).replace(QLatin1Char('\n'), QStringLiteral(": ")));
+    QString path;
+    int exit = kDone;
+    if (!packageFor(args, "--pack", io, path, exit))
+        return exit;
     io.out << path << "\n";
     return kDone;
 }
+
+// What the load window's E-mail button does: the package into a new message
+// of the user's mail program.
+int runSend(const QStringList& args, Output& io)
+{
+    QString path;
+    int exit = kDone;
+    if (!packageFor(args, "--send", io, path, exit))
+        return exit;
+    const mail_handoff::Result handed = mail_handoff::handOff(path);
+    if (!handed.handed())
+        return refused(io, mail_handoff::messageText(handed));
+    io.out << path << "\n";
+    return kDone;
+}
+
+int runList(const QStringList& args, Output& io)
+{
+    if (args.size() > 1)
+        return usageError(io, QStringLiteral("--list takes no other options."));
+    const SuiteFolders folders = SuiteFolders::forThisProgram();
+    const LibraryFile lib(folders.libraryFile);
+    if (!lib.usable())
+        return refused(io, QStringLiteral("\"%1\" is not a puzzle library.").arg(lib.path()));
+    const std::vector<LibraryRecord> list = lib.readList(folders.data);
+    if (list.empty()) {
+        io.out << "No puzzles in " << lib.path() << "\n";
+        return kDone;
+    }
+    const auto have = [&](const QString& name, const char* suffix) {
+        // The files are found in any case, as the load window finds them.
+        return !name.isEmpty() && QFileInfo::exists(load_model::existingSpelling(folders.data, name + QLatin1String(suffix)))
+                   ? "yes"
+                   : "missing";
+    };
+    io.out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                  .arg(QStringLiteral("#"), 4)
+                  .arg(QStringLiteral("Name"), -14)
+                  .arg(QStringLiteral("Size"), -8)
+                  .arg(QStringLiteral("Puzzle"), -7)
+                  .arg(QStringLiteral("Thumbnail"));
+    int number = 0;
+    for (const LibraryRecord& r : list)
+        io.out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                      .arg(++number, 4)
+                      .arg(r.name.isEmpty() ? QStringLiteral("(no name)") : r.name, -14)
+                      .arg(r.sizeText, -8)
+                      .arg(QLatin1String(have(r.name, ".puz")), -7)
+                      .arg(QLatin1String(have(r.name, ".bmp")));
+    return kDone;
+}
+
 
 int runHelp(const QStringList& args, Output& io)
 {
@@ -233,6 +316,8 @@ struct Command {
 const Command kCommands[] = {
     {"--make", runMake},
     {"--pack", runPack},
+    {"--send", runSend},
+    {"--list", runList},
     {"--help", runHelp},
 };
 

@@ -4,6 +4,7 @@
 //
 //   Vorlin --make PICTURE --name NAME [--level easy|normal|hard] [--rows N]
 //          [--no-rotation] [--yes]
+//   Vorlin --list
 //   Vorlin --help
 //
 // Exit status: 0 done, 1 refused or failed (the reason on standard error),

@@ -3,7 +3,7 @@
 #include "about_box.h"
 #include "frontend_art.h"
 #include "game_menu.h"
-#include "message_box.h"
+#include "load_dialog.h"
 #include "vorlin_app.h"
 #include "window_link.h"
 #include "window_maker_ui.h"
@@ -104,8 +104,10 @@ void CMainMenuDlg::runLoadGame()
 {
     redrawNormal(LoadGame);
     closeGameMenu();
-    messageBox(this, QStringLiteral("The list of saved puzzles is not available yet."),
-               CVorlinApp::productTitle(), mb::Ok | mb::IconInformation);
+    CLoadDialog load(app());
+    app().childWindow = &load;
+    load.exec();
+    app().childWindow = nullptr;
 }
 
 void CMainMenuDlg::runAbout()

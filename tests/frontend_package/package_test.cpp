@@ -4,10 +4,13 @@
 #include "library_file.h"
 #include "package.h"
 #include "puzzle_package.h"
+#include "message_box.h"
+#include "vorlin_app.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -263,4 +266,48 @@ TEST(PuzzlePackage, PlayerTravelsWithoutDebugInformation)
     EXPECT_TRUE(QFileInfo(sent).isExecutable());
     // It still runs: the test program lists its cases.
     EXPECT_EQ(run(sent, {QStringLiteral("--gtest_list_tests")}, t.receiver()).code, 0);
+}
+
+// E-mail from the wizard or the load window: the package is built and lands
+// in the mail program, or the user is told why not and nothing starts.
+TEST(PuzzlePackage, EmailPuzzleHandsThePackageToTheMailProgram)
+{
+    PackTree t;
+    CVorlinApp app(t.folders);
+    QTemporaryDir tools;
+    const QString args = tools.filePath(QStringLiteral("args.txt"));
+    putScript(tools.filePath(QStringLiteral("thunderbird")),
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args.toUtf8() + "'\n");
+    // No desktop default (the machine's own desktop files out of sight): the
+    // mail program is the first one installed.
+    const char* const xdg[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+    std::vector<QByteArray> saved;
+    for (const char* name : xdg) {
+        saved.push_back(qgetenv(name));
+        qputenv(name, t.home.filePath(QString::fromLatin1(name)).toUtf8());
+    }
+    {
+        MessageBoxScript boxes;
+        PathSetting noMakeself(tools.path().toUtf8());
+        app.EmailPuzzle(QStringLiteral("Cat"), nullptr);
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_TRUE(boxes.calls()[0].text.contains(QStringLiteral("makeself"))) << boxes.calls()[0].text.toStdString();
+        EXPECT_FALSE(app.busy);
+        EXPECT_FALSE(QFile::exists(args));
+    }
+    {
+        MessageBoxScript boxes;
+        PathSetting withTools(tools.path().toUtf8() + ':' + qgetenv("PATH"));
+        app.EmailPuzzle(QStringLiteral("Cat"), nullptr);
+        EXPECT_TRUE(boxes.calls().empty());
+        EXPECT_FALSE(app.busy);
+        for (int i = 0; i < 200 && fileBytes(args).isEmpty(); ++i)
+            QThread::msleep(10);
+        const QByteArray got = fileBytes(args);
+        EXPECT_TRUE(got.startsWith("-compose\nattachment='file://")) << got.constData();
+        EXPECT_TRUE(got.contains("CatPuz.run'")) << got.constData();
+        EXPECT_TRUE(t.exists(QStringLiteral("CatPuz.run")));
+    }
+    for (size_t i = 0; i < std::size(xdg); ++i)
+        saved[i].isNull() ? qunsetenv(xdg[i]) : qputenv(xdg[i], saved[i]);
 }

@@ -9,19 +9,16 @@
 #include <QApplication>
 
 namespace {
-// The splash switch is the one argument the windows take.
-bool onlySplashSwitches(int argc, char** argv)
+// The splash switch alone is the one command line the windows take.
+bool onlySplashSwitch(int argc, char** argv)
 {
-    QStringList args{QStringLiteral("Vorlin")};
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    return args.size() > 1 && !CSplashWnd::wanted(args) && args.size() == 2;
+    return argc == 2 && !CSplashWnd::wanted({QStringLiteral("Vorlin"), QString::fromLocal8Bit(argv[1])});
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (wantsCommandLine(argc, argv) && !onlySplashSwitches(argc, argv))
+    if (wantsCommandLine(argc, argv) && !onlySplashSwitch(argc, argv))
         return commandLineMain(argc, argv);
 
     QApplication qapp(argc, argv);

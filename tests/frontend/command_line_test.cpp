@@ -12,11 +12,6 @@
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    QString out, err;
-};
-
 struct Cli {
     SuiteTree tree;
     QString program = tree.folders.program + QStringLiteral("Vorlin");
@@ -29,20 +24,11 @@ struct Cli {
     }
     Outcome run(const QStringList& args)
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // No display of any kind: the command line must not need one.
         for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(v));
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        Outcome r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        r.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return r;
+        return runProgram(program, args, env);
     }
     QStringList make(const QString& name) const
     {

@@ -7,9 +7,35 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <vector>
+
+// What a program run to its end said and returned (-1: it did not end in
+// time, -2: it crashed).
+struct Outcome {
+    int code = -1;
+    QString out, err;
+};
+
+inline Outcome runProgram(const QString& program, const QStringList& args,
+                          const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                          const QString& folder = QString())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    if (!folder.isEmpty())
+        p.setWorkingDirectory(folder);
+    p.start(program, args);
+    Outcome r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
 
 struct SuiteTree {
     QTemporaryDir dir;

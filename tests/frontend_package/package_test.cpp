@@ -18,26 +18,10 @@
 
 namespace {
 
-struct Ran {
-    int code = -1;
-    QString out, err;
-};
-
-Ran run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
-        const QString& folder = QString())
+Outcome run(const QString& program, const QStringList& args, const QProcessEnvironment& env,
+           const QString& folder = QString())
 {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    if (!folder.isEmpty())
-        p.setWorkingDirectory(folder);
-    p.start(program, args);
-    Ran r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
+    return runProgram(program, args, env, folder);
 }
 
 void putScript(const QString& path, const QByteArray& text)
@@ -171,13 +155,13 @@ TEST(PuzzlePackage, ListedAndUnpackedWithMakeselfsOwnOptions)
     const QProcessEnvironment env = t.receiver();
 
     EXPECT_EQ(run(QStringLiteral("sh"), {path, QStringLiteral("--check")}, env).code, 0);
-    const Ran list = run(QStringLiteral("sh"), {path, QStringLiteral("--list")}, env);
+    const Outcome list = run(QStringLiteral("sh"), {path, QStringLiteral("--list")}, env);
     ASSERT_EQ(list.code, 0) << list.err.toStdString();
     for (const QString& f : kPackaged)
         EXPECT_TRUE(list.out.contains(f)) << f.toStdString();
 
     QTemporaryDir target;
-    const Ran unpack = run(QStringLiteral("sh"), {path, QStringLiteral("--noexec"), QStringLiteral("--target"), target.path()}, env);
+    const Outcome unpack = run(QStringLiteral("sh"), {path, QStringLiteral("--noexec"), QStringLiteral("--target"), target.path()}, env);
     ASSERT_EQ(unpack.code, 0) << unpack.err.toStdString();
     QStringList got = QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     EXPECT_EQ(got, kPackaged);
@@ -199,7 +183,7 @@ TEST(PuzzlePackage, ReceiverStartsThePlayerInALastingFolder)
 
     const QString folder = t.received(name);
     for (int i = 0; i < 2; ++i) {
-        const Ran r = run(QStringLiteral("sh"), {path}, t.receiver(), t.home.path());
+        const Outcome r = run(QStringLiteral("sh"), {path}, t.receiver(), t.home.path());
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
         EXPECT_TRUE(r.out.contains(QStringLiteral("started on %1/Vorlin.puz in %1").arg(folder))) << r.out.toStdString();
     }
@@ -217,7 +201,7 @@ TEST(PuzzlePackage, MissingLibrariesNameTheDebianPackages)
     putScript(tools.filePath(QStringLiteral("ldd")),
               "#!/bin/sh\nprintf '\\tlibQt6Widgets.so.6 => not found\\n\\tlibc.so.6 => /lib/libc.so.6 (0x1)\\n"
               "\\tlibQt6Core.so.6 => not found\\n\\tlibfoo_bar2.so.1 => not found\\n'\n");
-    const Ran r = run(QStringLiteral("sh"), {path}, t.receiver(tools.path()));
+    const Outcome r = run(QStringLiteral("sh"), {path}, t.receiver(tools.path()));
     EXPECT_NE(r.code, 0);
     EXPECT_FALSE(r.out.contains(QStringLiteral("started on")));
     EXPECT_TRUE(r.err.contains(QStringLiteral("apt-get install libqt6widgets6 libqt6core6 libfoo-bar2-1\n")))
@@ -235,11 +219,11 @@ TEST(PuzzlePackage, PackOnTheCommandLine)
     env.remove(QStringLiteral("DISPLAY"));
 
     // Names ignore case; the files take the library's spelling.
-    const Ran packed = run(program, {QStringLiteral("--pack"), QStringLiteral("cat")}, env);
+    const Outcome packed = run(program, {QStringLiteral("--pack"), QStringLiteral("cat")}, env);
     ASSERT_EQ(packed.code, 0) << packed.err.toStdString();
     EXPECT_EQ(packed.out, t.data(QStringLiteral("CatPuz.run")) + QLatin1Char('\n'));
 
-    const Ran unknown = run(program, {QStringLiteral("--pack"), QStringLiteral("Dog")}, env);
+    const Outcome unknown = run(program, {QStringLiteral("--pack"), QStringLiteral("Dog")}, env);
     EXPECT_EQ(unknown.code, 1);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("No puzzle named \"Dog\""))) << unknown.err.toStdString();
     EXPECT_EQ(run(program, {QStringLiteral("--pack")}, env).code, 2);

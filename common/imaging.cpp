@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QTransform>
 
+#include <cmath>
 #include <cstring>
 
 namespace imaging {
@@ -252,6 +253,14 @@ void paint(QPainter& painter, const ToolkitBitmap& bmp, const QRect& source,
     painter.setClipRect(visible, Qt::IntersectClip);
     painter.drawImage(destination, bmp.image, source);
     painter.restore();
+}
+
+QImage deviceCanvas(QSize logical, qreal ratio, QImage::Format format)
+{
+    const qreal r = ratio > 0 ? ratio : 1;
+    QImage canvas(int(std::ceil(logical.width() * r)), int(std::ceil(logical.height() * r)), format);
+    canvas.setDevicePixelRatio(r);
+    return canvas;
 }
 
 void release(ToolkitBitmap& bmp)

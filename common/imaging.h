@@ -68,6 +68,9 @@ void setPixel(ToolkitBitmap& bmp, int row, int column, uint32_t colour);
 void paint(QPainter& painter, const ToolkitBitmap& bmp, const QRect& source,
            const QRect& destination, const QRect& clip);
 void release(ToolkitBitmap& bmp);
+// An off-screen canvas for a logical size on a screen of the given device
+// pixel ratio: that many more pixels, painted on in logical coordinates.
+QImage deviceCanvas(QSize logical, qreal devicePixelRatio, QImage::Format format);
 // A palette for showing the bitmap on a palette-based display. Our displays
 // and bitmaps are true colour, so there is never one to make: empty.
 QList<QRgb> makePalette(const ToolkitBitmap& bmp);

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
 
 PieceRecord CPiece::record() const
@@ -69,27 +70,41 @@ void CPiece::serialize(ArchiveReader& ar)
     setRecord(r);
 }
 
-void CPiece::buildOutline(int cellSize, int column_, int row_)
+void CPiece::buildOutline(int cellSize, int column_, int row_, int scale)
 {
     column = column_;
     row = row_;
     if (rotation < 0 || rotation > 3)
         return;
     outline_ = piece_geometry::outline(*this, cellSize, rotation);
+    scale_ = std::clamp(scale, 1, 8);
+    paintBounds_ = outline_.boundingRect();
+    if (scale_ == 1) {
+        fine_ = outline_;
+    } else {
+        fine_ = piece_geometry::outline(*this, cellSize, rotation, scale_);
+        // A curve's outermost device pixels may lie in a pixel of ours that
+        // the plain outline leaves out; whole pixels of ours around them.
+        const QRect f = fine_.boundingRect();
+        const auto down = [s = scale_](int v) { return v >= 0 ? v / s : -((-v + s - 1) / s); };
+        paintBounds_ |= QRect(QPoint(down(f.left()), down(f.top())), QPoint(down(f.right()), down(f.bottom())));
+    }
     frame_ = QRegion();
 }
 
 bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
 {
-    const QRect b = bounds();
-    image_ = QImage(std::max(b.width(), 1), std::max(b.height(), 1), QImage::Format_ARGB32_Premultiplied);
+    const QRect b = paintBounds_;
+    const int s = scale_;
+    const int w = std::max(b.width(), 1), h = std::max(b.height(), 1);
+    image_ = QImage(w * s, h * s, QImage::Format_ARGB32_Premultiplied);
     if (image_.isNull())
         return false;
+    image_.setDevicePixelRatio(s);
     image_.fill(Qt::transparent);
     if (rotation < 0 || rotation > 3 || b.isEmpty())
         return true;
 
-    const ToolkitBitmap* src = pictures.byRotation[rotation];
     QPoint corner;
     switch (rotation) {
     case 0: corner = {a * column, a * row}; break;
@@ -97,18 +112,56 @@ bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int 
     case 2: corner = {a * (columns - 1 - column), a * (rows - 1 - row)}; break;
     default: corner = {a * row, a * (columns - 1 - column)}; break;
     }
-
-    // Opaque inside the outline (black where the picture does not reach),
-    // transparent elsewhere, so drawing is one alpha blit.
-    const ToolkitBitmap* unturned = pictures.byRotation[0];
-    if (!src && rotation != 0 && unturned && !unturned->isNull()) {
-        cutTurned(unturned->image, corner);
+    if (s == 1) {
+        cut(pictures, corner, outline_, image_);
         return true;
     }
-    const QImage* pic = (src && !src->isNull()) ? &src->image : nullptr;
-    for (const QRect& r : outline_) {
+
+    // Finer pixels show the same picture: each pixel of ours becomes an s x s
+    // block, and only the edge follows the finer outline.
+    QImage plain(w, h, QImage::Format_ARGB32_Premultiplied);
+    if (plain.isNull()) {
+        image_ = QImage();
+        return false;
+    }
+    cut(pictures, corner, QRegion(b), plain);
+    const QPoint origin = b.topLeft() * s;
+    for (const QRect& r : fine_) {
+        const int x0 = r.left() - origin.x();
+        const int n = r.width();
         for (int yy = r.top(); yy <= r.bottom(); ++yy) {
-            auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(yy - b.top())) + (r.left() - b.left());
+            const auto* src = reinterpret_cast<const QRgb*>(plain.constScanLine((yy - origin.y()) / s)) + x0 / s;
+            auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(yy - origin.y())) + x0;
+            // Stepping through the source beside the target: a division per
+            // pixel would cost more than the copy.
+            int phase = x0 % s;
+            for (int i = 0; i < n; ++i) {
+                dst[i] = *src;
+                if (++phase == s) {
+                    phase = 0;
+                    ++src;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void CPiece::cut(const TurnedPictures& pictures, QPoint corner, const QRegion& region, QImage& target) const
+{
+    // Opaque inside the region (black where the picture does not reach),
+    // transparent elsewhere, so drawing is one alpha blit.
+    const QRect b = paintBounds_;
+    const ToolkitBitmap* src = pictures.byRotation[rotation];
+    const ToolkitBitmap* unturned = pictures.byRotation[0];
+    if (!src && rotation != 0 && unturned && !unturned->isNull()) {
+        cutTurned(unturned->image, corner, region, target);
+        return;
+    }
+    const QImage* pic = (src && !src->isNull()) ? &src->image : nullptr;
+    for (const QRect& r : region) {
+        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+            auto* dst = reinterpret_cast<QRgb*>(target.scanLine(yy - b.top())) + (r.left() - b.left());
             const int n = r.width();
             std::fill(dst, dst + n, 0xFF000000u);
             const int sy = yy + corner.y();
@@ -122,18 +175,17 @@ bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int 
             std::memcpy(dst + (sx0 - r.left() - corner.x()), s + sx0, size_t(sx1 - sx0) * sizeof(QRgb));
         }
     }
-    return true;
 }
 
-void CPiece::cutTurned(const QImage& picture, QPoint corner)
+void CPiece::cutTurned(const QImage& picture, QPoint corner, const QRegion& region, QImage& target) const
 {
     // The turned picture's pixel (x, y) is a pixel of the unturned one: for
     // one quarter turn clockwise (W x H turned to H x W) it is (y, H - 1 - x).
     const int w = picture.width(), h = picture.height();
-    const QRect b = bounds();
-    for (const QRect& r : outline_) {
+    const QRect b = paintBounds_;
+    for (const QRect& r : region) {
         for (int yy = r.top(); yy <= r.bottom(); ++yy) {
-            auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(yy - b.top())) + (r.left() - b.left());
+            auto* dst = reinterpret_cast<QRgb*>(target.scanLine(yy - b.top())) + (r.left() - b.left());
             const int ty = yy + corner.y();
             for (int xx = r.left(); xx <= r.right(); ++xx, ++dst) {
                 const int tx = xx + corner.x();
@@ -154,7 +206,7 @@ void CPiece::cutTurned(const QImage& picture, QPoint corner)
 void CPiece::turn(const TurnedPictures& pictures, int cellSize, int columns, int rows)
 {
     rotation = (rotation + 1) % 4;
-    buildOutline(cellSize, column, row);
+    buildOutline(cellSize, column, row, scale_);
     buildImage(pictures, cellSize, columns, rows);
 }
 
@@ -167,9 +219,9 @@ QColor CPiece::frameColour(int level)
 
 void CPiece::draw(QPainter& painter, int px, int py) const
 {
-    const QRect b = bounds();
+    const QRect b = paintBounds_;
     if (!image_.isNull() && !b.isEmpty())
-        painter.drawImage(px + b.left(), py + b.top(), image_);
+        painter.drawImage(QPoint(px + b.left(), py + b.top()), image_);
     drawOutline(painter, px, py);
 }
 
@@ -177,27 +229,44 @@ void CPiece::drawOutline(QPainter& painter, int px, int py) const
 {
     if (hintLevel == 0 && !selected)
         return;
-    if (frame_.isEmpty() && !outline_.isEmpty()) {
-        // The border pixels: those of the outline with a neighbour outside it.
-        const QRegion inner = outline_.intersected(outline_.translated(1, 0))
-                                  .intersected(outline_.translated(-1, 0))
-                                  .intersected(outline_.translated(0, 1))
-                                  .intersected(outline_.translated(0, -1));
-        frame_ = outline_.subtracted(inner);
+    if (frame_.isEmpty() && !fine_.isEmpty()) {
+        // The border: the fine outline's pixels less than one pixel of ours
+        // from its edge, so the frame keeps its width at every scale.
+        QRegion inner = fine_;
+        for (int k = 1; k <= scale_; ++k)
+            inner = inner.intersected(fine_.translated(k, 0))
+                        .intersected(fine_.translated(-k, 0))
+                        .intersected(fine_.translated(0, k))
+                        .intersected(fine_.translated(0, -k));
+        frame_ = fine_.subtracted(inner);
     }
-    const QColor c = frameColour(hintLevel);
-    for (const QRect& r : frame_)
-        painter.fillRect(r.translated(px, py), c);
+    fillFine(painter, px, py, frame_, frameColour(hintLevel));
 }
 
 void CPiece::fillOutline(QPainter& painter, int px, int py, const QColor& colour) const
 {
-    for (const QRect& r : outline_)
-        painter.fillRect(r.translated(px, py), colour);
+    fillFine(painter, px, py, fine_, colour);
+}
+
+void CPiece::fillFine(QPainter& painter, int px, int py, const QRegion& region, const QColor& colour) const
+{
+    if (scale_ == 1) {
+        for (const QRect& r : region)
+            painter.fillRect(r.translated(px, py), colour);
+        return;
+    }
+    painter.save();
+    painter.translate(px, py);
+    painter.scale(1.0 / scale_, 1.0 / scale_);
+    for (const QRect& r : region)
+        painter.fillRect(r, colour);
+    painter.restore();
 }
 
 bool CPiece::intersects(int px, int py, const QRect& rect) const
 {
     const QRect local = rect.translated(-px, -py);
-    return bounds().intersects(local) && outline_.intersects(local);
+    if (!paintBounds_.intersects(local))
+        return false;
+    return scale_ == 1 ? outline_.intersects(local) : fine_.intersects(piece_geometry::scaleBox(local, scale_));
 }

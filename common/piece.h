@@ -65,11 +65,23 @@ public:
     int32_t x = 0;
     int32_t y = 0;
 
+    // The outline in the puzzle's pixels: what hit tests, snapping and
+    // repaints go by.
     const QRegion& outline() const { return outline_; }
     // The outline's bounding box in cell coordinates (knobs reach outside the cell).
     QRect bounds() const { return outline_.boundingRect(); }
-    // The picture under the bounding box, already turned; transparent outside the outline.
+    // The box of every pixel the piece paints: bounds(), and at a scale above
+    // 1 whatever pixels of ours the finer curves reach beyond it. Repaints go
+    // by this box; the rules of the game go by bounds().
+    QRect paintBounds() const { return paintBounds_; }
+    // The picture under paintBounds(), already turned; transparent outside
+    // the fine outline. Its device pixel ratio is the scale, so it paints at
+    // the size of that box whatever the scale.
     const QImage& image() const { return image_; }
+    // How many device pixels a side each of the puzzle's pixels is drawn with.
+    int scale() const { return scale_; }
+    // The outline measured in device pixels (the outline itself at scale 1).
+    const QRegion& fineOutline() const { return fine_; }
 
     PieceRecord record() const;
     void setRecord(const PieceRecord& r);
@@ -77,13 +89,15 @@ public:
     void serialize(ArchiveReader& ar);
 
     // Stores the home cell and rebuilds the outline for the current rotation;
-    // a rotation outside 0..3 leaves the outline as it was.
-    void buildOutline(int cellSize, int column, int row);
+    // a rotation outside 0..3 leaves the outline as it was. A scale above 1
+    // cuts the edges (and later the image) for a screen with that many device
+    // pixels to each of ours, so knobs are as smooth as the screen can show.
+    void buildOutline(int cellSize, int column, int row, int scale = 1);
     // Cuts the image out of the picture turned as this piece is. Call after
     // every outline rebuild. False when the image could not be allocated; the
     // piece then has no image (it draws nothing) rather than a broken one.
     bool buildImage(const TurnedPictures& pictures, int cellSize, int columns, int rows);
-    // One quarter turn clockwise, with outline and image rebuilt.
+    // One quarter turn clockwise, with outline and image rebuilt at the same scale.
     void turn(const TurnedPictures& pictures, int cellSize, int columns, int rows);
 
     // The piece with its cell origin at (x, y), framed when hinted or selected.
@@ -91,17 +105,27 @@ public:
     // Only the frame of draw(); nothing when neither hinted nor selected.
     void drawOutline(QPainter& painter, int x, int y) const;
     void fillOutline(QPainter& painter, int x, int y, const QColor& colour) const;
+    // Whether the piece with its cell origin at (x, y) paints any pixel of the rectangle.
     bool intersects(int x, int y, const QRect& rect) const;
     // The colour of the hint or selection frame for a hint level.
     static QColor frameColour(int hintLevel);
 
 private:
-    // Cuts the image for rotations 1 to 3 out of the unturned picture.
-    void cutTurned(const QImage& picture, QPoint corner);
+    // Cuts the picture under the region (cell coordinates) into the target,
+    // whose top-left is paintBounds(); the corner is where the cell lies in
+    // the picture turned as this piece is.
+    void cut(const TurnedPictures& pictures, QPoint corner, const QRegion& region, QImage& target) const;
+    // The same for rotations 1 to 3, read from the unturned picture.
+    void cutTurned(const QImage& picture, QPoint corner, const QRegion& region, QImage& target) const;
+    // Fills device-pixel rectangles of the piece with its origin at (x, y).
+    void fillFine(QPainter& painter, int x, int y, const QRegion& region, const QColor& colour) const;
 
     QRegion outline_;
+    QRegion fine_;
+    QRect paintBounds_;
+    int scale_ = 1;
     QImage image_;
-    mutable QRegion frame_; // the outline's border pixels, made on first need
+    mutable QRegion frame_; // the fine outline's border, a pixel of ours wide, made on first need
 };
 
 // Chooses the edges of the piece at (column, row) of a columns x rows puzzle
@@ -120,5 +144,9 @@ QRegion ellipse(const QRect& box);
 // about the cell square [0, a) x [0, a).
 QRect turnBox(const QRect& box, int a);
 // The outline for the given edges and rotation, without touching a piece.
-QRegion outline(const CPiece& p, int cellSize, int rotation);
+// At a scale above 1 it is measured in pixels that many times smaller (the
+// screen's device pixels): the same shape with smoother curves.
+QRegion outline(const CPiece& p, int cellSize, int rotation, int scale = 1);
+// A box with every coordinate multiplied by the scale.
+QRect scaleBox(const QRect& box, int scale);
 } // namespace piece_geometry

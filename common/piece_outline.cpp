@@ -6,6 +6,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -74,7 +75,12 @@ QRect turnBox(const QRect& box, int a)
     return QRect(a - y1, x0, y1 - y0, x1 - x0);
 }
 
-QRegion outline(const CPiece& p, int a, int rotation)
+QRect scaleBox(const QRect& box, int scale)
+{
+    return QRect(box.left() * scale, box.top() * scale, box.width() * scale, box.height() * scale);
+}
+
+QRegion outline(const CPiece& p, int a, int rotation, int scale)
 {
     const int v = a / 16;
     // Boxes as (left, top, width, height); the width and height exclude the
@@ -96,7 +102,10 @@ QRegion outline(const CPiece& p, int a, int rotation)
         {p.bottomKind, box(0, a - v, a, a + v),
          QRect((a - dt) / 2 + p.bottomDx, a + p.bottomDy - dt / 2, dt, dt)},
     };
-    QRegion r(0, 0, a, a);
+    // A finer outline keeps every box of the plain one, only measured in
+    // smaller pixels: neighbours still share their boxes, so they still tile.
+    const int s = std::max(scale, 1);
+    QRegion r(0, 0, a * s, a * s);
     QRegion holes;
     for (const Edge& e : edges) {
         if (e.kind == 0)
@@ -106,11 +115,14 @@ QRegion outline(const CPiece& p, int a, int rotation)
             lens = turnBox(lens, a);
             circle = turnBox(circle, a);
         }
+        lens = scaleBox(lens, s);
+        circle = scaleBox(circle, s);
         // The lens stops v short of both corners of its edge: there the lenses
         // of two edges cross, and two pieces at a corner would both claim the
         // pixels where they do.
-        const QRect lensClip = lens.width() > lens.height() ? lens.adjusted(v, 0, -v, 0)
-                                                            : lens.adjusted(0, v, 0, -v);
+        const int cut = v * s;
+        const QRect lensClip = lens.width() > lens.height() ? lens.adjusted(cut, 0, -cut, 0)
+                                                            : lens.adjusted(0, cut, 0, -cut);
         const QRegion lensRegion = ellipse(lens).intersected(lensClip);
         if (e.kind == 1) {
             r = r.subtracted(lensRegion).united(ellipse(circle));

@@ -7,6 +7,7 @@
 #include "drag_overlay.h"
 #include "drop_target.h"
 #include "finish_window.h"
+#include "imaging.h"
 #include "main_frame.h"
 #include "message_box.h"
 #include "piece_strip.h"
@@ -44,7 +45,7 @@ void CTileMenderView::startDrag(CPiece* hit, QPoint board)
         carried_.append(board_.take(board_.indexOf(g)));
         grid_.set(g->column, g->row, nullptr);
         g->carried = 1;
-        bounds |= g->bounds().translated(g->x, g->y);
+        bounds |= g->paintBounds().translated(g->x, g->y);
     }
     // Room for the shadow.
     bounds.adjust(0, 0, 3, 3);
@@ -53,7 +54,7 @@ void CTileMenderView::startDrag(CPiece* hit, QPoint board)
     grabInPiece_ = board - QPoint(hit->x, hit->y);
 
     // The lifted group: black shadows 3 pixels right and down, the pieces over them.
-    QImage sprite(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage sprite = imaging::deviceCanvas(bounds.size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
     sprite.fill(Qt::transparent);
     {
         QPainter p(&sprite);
@@ -199,13 +200,13 @@ void CTileMenderView::turnGroup(CPiece* s)
     const QPoint at(s->x, s->y);
     QRect changed;
     for (CPiece* g : group) {
-        changed |= g->bounds().translated(g->x, g->y);
+        changed |= g->paintBounds().translated(g->x, g->y);
         g->rotation = (g->rotation + 1) % 4;
         doc_.rebuildPiece(*g);
         const QPoint to = board_rules::turnedPosition(at, g->column - s->column, g->row - s->row, g->rotation, k);
         g->x = to.x();
         g->y = to.y();
-        changed |= g->bounds().translated(g->x, g->y);
+        changed |= g->paintBounds().translated(g->x, g->y);
     }
     update(changed.translated(-scrollPosition()));
     // A turn snaps nothing, but it may bring a piece exactly home beside a fixed one.

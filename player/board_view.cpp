@@ -4,6 +4,7 @@
 #include "board_view.h"
 
 #include "bitmaps.h"
+#include "imaging.h"
 #include "command_ids.h"
 #include "drag_overlay.h"
 #include "finish_window.h"
@@ -168,7 +169,7 @@ void CTileMenderView::paintEvent(QPaintEvent* e)
 {
     const QRect c = e->rect();
     // Composed off screen and copied in one go, so nothing flickers.
-    QImage buffer(c.size(), QImage::Format_RGB32);
+    QImage buffer = imaging::deviceCanvas(c.size(), devicePixelRatioF(), QImage::Format_RGB32);
     {
         QPainter p(&buffer);
         p.translate(-c.topLeft());
@@ -381,7 +382,7 @@ bool CTileMenderView::event(QEvent* e)
 void CTileMenderView::redrawPiece(const CPiece* p)
 {
     if (p)
-        update(p->bounds().translated(QPoint(p->x, p->y) - scrollPosition()));
+        update(p->paintBounds().translated(QPoint(p->x, p->y) - scrollPosition()));
 }
 
 void CTileMenderView::raisePiece(CPiece* p)

@@ -2,10 +2,13 @@
 
 #include "bitmaps.h"
 #include "board_rules.h"
+#include "imaging.h"
 #include "piece.h"
 
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <cmath>
 
 CDragOverlay::CDragOverlay(QWidget* frame) : QWidget(frame), frame_(frame)
 {
@@ -20,6 +23,8 @@ void CDragOverlay::begin(const QImage& sprite, QPoint at)
     hide();
     snapshot_ = frame_->grab(frame_geometry::kClient);
     sprite_ = sprite;
+    const QSizeF logical = sprite.deviceIndependentSize();
+    spriteSize_ = QSize(int(std::ceil(logical.width())), int(std::ceil(logical.height())));
     at_ = at;
     active_ = true;
     setGeometry(frame_geometry::kClient);
@@ -43,6 +48,7 @@ void CDragOverlay::end()
     hide();
     snapshot_ = QPixmap();
     sprite_ = QImage();
+    spriteSize_ = QSize();
 }
 
 QRect CDragOverlay::confinedBox(const CPiece& piece, QPoint globalOrigin) const
@@ -55,21 +61,26 @@ QRect CDragOverlay::confinedBox(const CPiece& piece, QPoint globalOrigin) const
 QRect CDragOverlay::beginPiece(const CPiece& piece, QPoint globalOrigin)
 {
     const QRect box = confinedBox(piece, globalOrigin);
-    begin(pieceSprite(piece), box.topLeft());
+    begin(pieceSprite(piece, devicePixelRatioF()), box.topLeft() + spriteOffset(piece));
     return QRect(mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
 }
 
 QRect CDragOverlay::movePiece(const CPiece& piece, QPoint globalOrigin)
 {
     const QRect box = confinedBox(piece, globalOrigin);
-    moveTo(box.topLeft());
+    moveTo(box.topLeft() + spriteOffset(piece));
     return QRect(mapToGlobal(box.topLeft()), box.size() + QSize(3, 3));
 }
 
-QImage CDragOverlay::pieceSprite(const CPiece& piece)
+QPoint CDragOverlay::spriteOffset(const CPiece& piece)
 {
-    const QRect b = piece.bounds();
-    QImage sprite(b.width() + 3, b.height() + 3, QImage::Format_ARGB32_Premultiplied);
+    return piece.paintBounds().topLeft() - piece.bounds().topLeft();
+}
+
+QImage CDragOverlay::pieceSprite(const CPiece& piece, qreal devicePixelRatio)
+{
+    const QRect b = piece.paintBounds();
+    QImage sprite = imaging::deviceCanvas(b.size() + QSize(3, 3), devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     sprite.fill(Qt::transparent);
     QPainter p(&sprite);
     piece.fillOutline(p, -b.left() + 3, -b.top() + 3, Qt::black);

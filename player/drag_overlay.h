@@ -27,7 +27,7 @@ public:
 
     bool active() const { return active_; }
     // Where the sprite is now, in the frame's client coordinates.
-    QRect spriteRect() const { return QRect(at_, sprite_.size()); }
+    QRect spriteRect() const { return QRect(at_, spriteSize_); }
     // The client area as it looked when the drag began (for tests).
     const QPixmap& snapshot() const { return snapshot_; }
 
@@ -38,8 +38,11 @@ public:
     QRect movePiece(const class CPiece& piece, QPoint globalOrigin);
 
     // A sprite of one piece lifted off its container: the piece drawn at
-    // (0, 0) of its box, with its black shadow 3 pixels right and down.
-    static QImage pieceSprite(const class CPiece& piece);
+    // (0, 0) of its paint box, with its black shadow 3 pixels right and down,
+    // in the pixels of a screen of that device pixel ratio.
+    static QImage pieceSprite(const class CPiece& piece, qreal devicePixelRatio = 1);
+    // Where that sprite's top-left lies from the top-left of the piece's box.
+    static QPoint spriteOffset(const class CPiece& piece);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -49,6 +52,7 @@ private:
     QWidget* frame_;
     QPixmap snapshot_;
     QImage sprite_;
+    QSize spriteSize_; // in logical pixels; the sprite may hold more
     QPoint at_;
     bool active_ = false;
 };

@@ -1,6 +1,7 @@
 #include "piece_strip.h"
 
 #include "bitmaps.h"
+#include "imaging.h"
 #include "board_view.h"
 #include "drag_overlay.h"
 #include "drop_target.h"
@@ -202,8 +203,8 @@ void CPieceStrip::scroll(ScrollRequest request, int position)
 
 void CPieceStrip::paintEvent(QPaintEvent* e)
 {
-    if (buffer_.size() != size())
-        buffer_ = QImage(size(), QImage::Format_RGB32);
+    if (buffer_.deviceIndependentSize() != QSizeF(size()) || buffer_.devicePixelRatio() != devicePixelRatioF())
+        buffer_ = imaging::deviceCanvas(size(), devicePixelRatioF(), QImage::Format_RGB32);
     {
         QPainter p(&buffer_);
         const QRect all = rect();
@@ -241,7 +242,10 @@ void CPieceStrip::paintEvent(QPaintEvent* e)
                    counterText());
     }
     QPainter out(this);
-    out.drawImage(e->rect().topLeft(), buffer_, e->rect());
+    // The source rectangle of a drawImage is in the canvas's own pixels.
+    const qreal dpr = buffer_.devicePixelRatio();
+    out.drawImage(QRectF(e->rect()), buffer_,
+                  QRectF(QPointF(e->rect().topLeft()) * dpr, QSizeF(e->rect().size()) * dpr));
 }
 
 // ---- mouse ----

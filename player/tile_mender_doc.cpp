@@ -6,13 +6,48 @@
 #include "piece_order.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
+#include <algorithm>
+#include <cmath>
 #include <future>
 #include <system_error>
+
+namespace {
+// Runs `here` on this thread while `side` runs on a second core, or after it
+// when no thread is to be had. Both results, in that order.
+template <typename Here, typename Side>
+std::pair<bool, bool> alongside(Here here, Side side)
+{
+    std::future<bool> helper;
+    try {
+        helper = std::async(std::launch::async, side);
+    } catch (const std::system_error&) {
+    }
+    const bool first = here();
+    const bool second = helper.valid() ? helper.get() : side();
+    return {first, second};
+}
+} // namespace
 
 CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
     : QObject(parent), state_(state)
 {
+    if (qGuiApp)
+        devicePixelRatio_ = qGuiApp->devicePixelRatio();
+}
+
+int CTileMenderDoc::pieceScaleFor(qreal ratio, qint64 picturePixels)
+{
+    // A piece's image stays within 2 x 2 cells, so all of them together hold
+    // at most four times the picture's pixels, s * s times that at scale s.
+    // Bounded to 128 MB: beyond it the screen gets coarser pieces drawn
+    // larger rather than the player failing for memory.
+    constexpr qint64 kMaxScaledPixels = 32ll * 1024 * 1024;
+    int s = std::clamp(int(std::lround(ratio)), 1, 4);
+    while (s > 1 && 4 * picturePixels * s * s > kMaxScaledPixels)
+        --s;
+    return s;
 }
 
 CTileMenderDoc::~CTileMenderDoc() = default;
@@ -46,7 +81,7 @@ const ToolkitBitmap& CTileMenderDoc::turnedPicture(int rotation) const
 
 void CTileMenderDoc::rebuildPiece(CPiece& piece) const
 {
-    piece.buildOutline(cellSize_, piece.column, piece.row);
+    piece.buildOutline(cellSize_, piece.column, piece.row, pieceScale_);
     piece.buildImage(turnedPictures(), cellSize_, columns_, rows_);
 }
 
@@ -88,7 +123,8 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     }
 
     Loaded next;
-    switch (build(data, next)) {
+    const int scale = pieceScaleFor(devicePixelRatio_, qint64(data.columns) * data.cellSize * data.rows * data.cellSize);
+    switch (build(data, scale, next)) {
     case BuildResult::Built:
         break;
     case BuildResult::BadPicture:
@@ -107,6 +143,7 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     columns_ = data.columns;
     rows_ = data.rows;
     cellSize_ = data.cellSize;
+    pieceScale_ = scale;
     pictures_[0] = std::move(next.picture);
     for (int t = 1; t < 4; ++t)
         imaging::release(pictures_[t]);
@@ -118,7 +155,7 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     return OpenResult::Opened;
 }
 
-CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, Loaded& next)
+CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, int scale, Loaded& next)
 {
     // Rotations are drawn in file order before anything else draws.
     const int n = int(data.pieces.size());
@@ -133,30 +170,37 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, Lo
     // The pictures are decoded straight from the file's bytes: nothing reads
     // a scratch copy of them, and a read-only program folder keeps working.
     // The two decodes are most of an open's time, so a second core makes the
-    // outlines (which need no picture) and decodes the guide meanwhile. The
-    // pieces are cut out of the picture itself, turned as they lie.
+    // outlines (which need no picture) meanwhile. Plain outlines are quick and
+    // leave that core time to decode the guide too; finer ones take as long
+    // as a decode, so then the guide follows the picture here. The pieces are
+    // cut out of the picture itself, turned as they lie.
     const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
-    auto outlinesAndGuide = [&data, &made, &next, maxPicture] {
-        for (int i = 0; i < int(made.size()); ++i)
-            made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns);
-        return imaging::loadFromData(data.guide, next.guide, 24, maxPicture);
-    };
-    std::future<bool> helper;
-    try {
-        helper = std::async(std::launch::async, outlinesAndGuide);
-    } catch (const std::system_error&) {
-        // No thread to be had: the same work on this one, below.
-    }
-    const bool pictureOk = imaging::loadFromData(data.picture, next.picture, 24, maxPicture);
-    const bool guideOk = helper.valid() ? helper.get() : outlinesAndGuide();
-    if (!pictureOk || !guideOk)
+    const bool guideBeside = scale == 1;
+    const auto [picturesOk, guideBesideOk] = alongside(
+        [&] {
+            return imaging::loadFromData(data.picture, next.picture, 24, maxPicture)
+                && (guideBeside || imaging::loadFromData(data.guide, next.guide, 24, maxPicture));
+        },
+        [&] {
+            for (int i = 0; i < n; ++i)
+                made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);
+            return !guideBeside || imaging::loadFromData(data.guide, next.guide, 24, maxPicture);
+        });
+    if (!picturesOk || !guideBesideOk)
         return BuildResult::BadPicture;
 
+    // Each core cuts half the pieces: they only read the picture.
     TurnedPictures turned;
     turned.byRotation[0] = &next.picture;
-    for (const auto& p : made)
-        if (!p->buildImage(turned, data.cellSize, data.columns, data.rows))
-            return BuildResult::OutOfMemory;
+    auto cut = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            if (!made[size_t(i)]->buildImage(turned, data.cellSize, data.columns, data.rows))
+                return false;
+        return true;
+    };
+    const auto [firstHalfOk, secondHalfOk] = alongside([&] { return cut(0, n / 2); }, [&] { return cut(n / 2, n); });
+    if (!firstHalfOk || !secondHalfOk)
+        return BuildResult::OutOfMemory;
 
     // The deal: the piece at rand() % k of those left goes next, k from n down.
     PieceOrder left(n);

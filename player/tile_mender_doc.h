@@ -67,6 +67,15 @@ public:
     // Rebuilds a piece's outline and image for its current rotation.
     void rebuildPiece(CPiece& piece) const;
 
+    // The screen's device pixels to each of ours (the highest of all screens
+    // when the document is made); pieces of the next open are cut for it.
+    void setDevicePixelRatio(qreal ratio) { devicePixelRatio_ = ratio; }
+    // The scale the open puzzle's pieces are cut at.
+    int pieceScale() const { return pieceScale_; }
+    // The whole scale nearest the ratio, lowered until the pieces of a
+    // picture of that many pixels stay within a bounded memory.
+    static int pieceScaleFor(qreal devicePixelRatio, qint64 picturePixels);
+
 signals:
     // A puzzle was opened or the document emptied: views lay themselves out anew.
     void documentChanged();
@@ -80,7 +89,7 @@ private:
     };
     enum class BuildResult { Built, BadPicture, OutOfMemory };
     // The pictures and every piece, dealt.
-    static BuildResult build(const PuzzleFileData& data, Loaded& next);
+    static BuildResult build(const PuzzleFileData& data, int scale, Loaded& next);
 
     PlayerState& state_;
     PieceList box_;
@@ -88,6 +97,8 @@ private:
     int columns_ = 0;
     int rows_ = 0;
     int cellSize_ = 1;
+    qreal devicePixelRatio_ = 1;
+    int pieceScale_ = 1;
     // As stored, then turned 90, 180, 270 degrees clockwise; the turns only
     // once someone asks for them.
     mutable ToolkitBitmap pictures_[4];

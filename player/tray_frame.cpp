@@ -6,6 +6,7 @@
 #include "tray_wnd.h"
 
 #include "bitmaps.h"
+#include "imaging.h"
 #include "board_view.h"
 #include "tile_mender_app.h"
 
@@ -137,7 +138,7 @@ void CTrayWnd::paintEvent(QPaintEvent* e)
 {
     const QRect clip = e->rect();
     // Composed off screen and copied in one go, so nothing flickers.
-    QImage buffer(clip.size(), QImage::Format_RGB32);
+    QImage buffer = imaging::deviceCanvas(clip.size(), devicePixelRatioF(), QImage::Format_RGB32);
     buffer.fill(kTitleColour);
     {
         QPainter p(&buffer);

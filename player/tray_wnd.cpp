@@ -108,7 +108,7 @@ CPiece* CTrayWnd::hitTest(QPoint clientPoint) const
 void CTrayWnd::redrawPiece(const CPiece* p)
 {
     if (p)
-        update(p->bounds().translated(QPoint(p->x, p->y) + clientOrigin()));
+        update(p->paintBounds().translated(QPoint(p->x, p->y) + clientOrigin()));
 }
 
 void CTrayWnd::raisePiece(CPiece* piece)

@@ -5,6 +5,8 @@
 // The whole open is measured as the user waits for it: the first open in a
 // fresh process, reading the file included, with no memory to reuse; each
 // run is its own process, started by this one with --once.
+// Each puzzle is opened for a screen of scale 1 and of scale 2 (a 2560 x 1600
+// screen), where pieces are cut in four times the pixels.
 
 #include "crt_random.h"
 #include "imaging.h"
@@ -69,10 +71,11 @@ PuzzleFileData makePuzzle(int columns, int rows, int cell)
 
 struct Parts {
     double parse = 0, decode = 0, outlines = 0, images = 0, deal = 0, whole = 0;
+    double imageMegabytes = 0;
 };
 
 // One cold open in this fresh process: wall and CPU milliseconds, page faults.
-int openOnce(const QString& path)
+int openOnce(const QString& path, int scale)
 {
     {
         // The player has decoded its background picture before it opens a
@@ -86,6 +89,7 @@ int openOnce(const QString& path)
     }
     PlayerState state;
     CTileMenderDoc doc(state);
+    doc.setDevicePixelRatio(scale);
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     timespec c0{}, c1{};
@@ -105,12 +109,12 @@ struct Cold {
     double wall = 0, cpu = 0, faults = 0;
 };
 
-Cold coldOpens(const QString& program, const QString& path, int runs)
+Cold coldOpens(const QString& program, const QString& path, int scale, int runs)
 {
     std::vector<double> wall, cpu, faults;
     for (int i = 0; i < runs; ++i) {
         QProcess p;
-        p.start(program, {QStringLiteral("--once"), path});
+        p.start(program, {QStringLiteral("--once"), path, QString::number(scale)});
         p.waitForFinished(-1);
         const QList<QByteArray> v = p.readAllStandardOutput().trimmed().split(' ');
         if (p.exitCode() != 0 || v.size() != 3)
@@ -130,7 +134,7 @@ Cold coldOpens(const QString& program, const QString& path, int runs)
 
 double ms(QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
-Parts measureOnce(const QByteArray& file)
+Parts measureOnce(const QByteArray& file, int scale)
 {
     Parts p;
     QElapsedTimer t;
@@ -154,7 +158,7 @@ Parts measureOnce(const QByteArray& file)
         auto piece = std::make_unique<CPiece>();
         piece->setRecord(d.pieces[size_t(i)]);
         piece->rotation = crt::rand() % 4;
-        piece->buildOutline(d.cellSize, i % d.columns, i / d.columns);
+        piece->buildOutline(d.cellSize, i % d.columns, i / d.columns, scale);
         list.append(std::move(piece));
     }
     p.outlines = ms(t);
@@ -163,6 +167,8 @@ Parts measureOnce(const QByteArray& file)
     for (const auto& piece : list)
         piece->buildImage(turned, d.cellSize, d.columns, d.rows);
     p.images = ms(t);
+    for (const auto& piece : list)
+        p.imageMegabytes += double(piece->image().sizeInBytes()) / (1024.0 * 1024.0);
 
     t.restart();
     PieceList box;
@@ -172,6 +178,7 @@ Parts measureOnce(const QByteArray& file)
 
     PlayerState state;
     CTileMenderDoc doc(state);
+    doc.setDevicePixelRatio(scale);
     t.restart();
     doc.openData(file, QStringLiteral("bench.puz"));
     p.whole = ms(t);
@@ -184,8 +191,8 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc == 3 && QByteArray(argv[1]) == "--once")
-        return openOnce(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && QByteArray(argv[1]) == "--once")
+        return openOnce(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     struct Case {
         int columns, rows, cell;
     };
@@ -200,8 +207,9 @@ int main(int argc, char** argv)
                     f.open(QIODevice::ReadOnly);
                     return f.readAll().left(14).trimmed();
                 }().constData());
-    std::printf("| puzzle | pieces | parse | decode both | outlines | images | deal | sum of parts | whole open, warm | whole open, cold | its CPU | its page faults |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| puzzle | pieces | scale | parse | decode both | outlines | images | deal | sum of parts | whole open, warm | whole open, cold | its CPU | its page faults | piece images, MB |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    for (int scale : {1, 2})
     for (Case c : {Case{13, 10, 48}, Case{20, 15, 32}}) {
         const QByteArray file = [&] {
             QByteArray out;
@@ -216,10 +224,10 @@ int main(int argc, char** argv)
             f.open(QIODevice::WriteOnly);
             f.write(file);
         }
-        const Cold cold = coldOpens(QCoreApplication::applicationFilePath(), path, 15);
+        const Cold cold = coldOpens(QCoreApplication::applicationFilePath(), path, scale, 15);
         std::vector<Parts> runs;
         for (int i = 0; i < 25; ++i)
-            runs.push_back(measureOnce(file));
+            runs.push_back(measureOnce(file, scale));
         auto median = [&](double Parts::*f) {
             std::vector<double> v;
             for (const Parts& p : runs)
@@ -230,10 +238,11 @@ int main(int argc, char** argv)
         const int n = c.columns * c.rows;
         const double sum = median(&Parts::parse) + median(&Parts::decode) + median(&Parts::outlines)
             + median(&Parts::images) + median(&Parts::deal);
-        std::printf("| %d x %d of %d | %d | %.2f | %.2f | %.2f | %.2f | %.3f | %.2f | %.2f | %.2f | %.2f | %.0f |\n",
-                    c.columns, c.rows, c.cell, n, median(&Parts::parse), median(&Parts::decode),
+        std::printf("| %d x %d of %d | %d | %d | %.2f | %.2f | %.2f | %.2f | %.3f | %.2f | %.2f | %.2f | %.2f | %.0f | %.1f |\n",
+                    c.columns, c.rows, c.cell, n, scale, median(&Parts::parse), median(&Parts::decode),
                     median(&Parts::outlines), median(&Parts::images),
-                    median(&Parts::deal), sum, median(&Parts::whole), cold.wall, cold.cpu, cold.faults);
+                    median(&Parts::deal), sum, median(&Parts::whole), cold.wall, cold.cpu, cold.faults,
+                    runs.front().imageMegabytes);
     }
     return 0;
 }

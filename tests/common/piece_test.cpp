@@ -308,3 +308,142 @@ TEST(Piece, DrawShowsThePictureThroughTheOutlineAndFramesWhenSelected)
     EXPECT_TRUE(p.intersects(10, 20, QRect(10, 20, 1, 1)));
     EXPECT_FALSE(p.intersects(10, 20, QRect(0, 0, 5, 5)));
 }
+
+// ---- pieces cut for a screen with more device pixels than ours ----
+
+namespace {
+// A canvas of `logical` size in the device pixels of a screen of that scale.
+QImage deviceCanvas(QSize logical, int scale)
+{
+    QImage canvas(logical * scale, QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(scale);
+    canvas.fill(Qt::transparent);
+    return canvas;
+}
+} // namespace
+
+TEST(PieceAtScale, NeighboursTileTheEnlargedPictureAtEveryRotation)
+{
+    // 40 has a knob lens width (a / 16) that is not a whole number of
+    // device pixels apart from the cell: the boxes are scaled, not recomputed.
+    for (uint32_t seed = 1; seed <= 4; ++seed)
+    for (int a : {40, 48, 72})
+    for (int s : {2, 3}) {
+        Grid g(5, 4, a, seed * 131u + uint32_t(a));
+        const Pictures pics(5 * a, 4 * a);
+        for (int t = 0; t < 4; ++t) {
+            const QSize size = pics.turned[t].image.size();
+            QRegion covered;
+            QImage canvas = deviceCanvas(size, s);
+            QPainter painter(&canvas);
+            for (int r = 0; r < g.rows; ++r)
+                for (int c = 0; c < g.columns; ++c) {
+                    CPiece& p = g.at(c, r);
+                    p.rotation = t;
+                    p.buildOutline(a, c, r, s);
+                    ASSERT_EQ(p.scale(), s);
+                    ASSERT_EQ(p.outline(), piece_geometry::outline(p, a, t)) << "hit tests stay in our pixels";
+                    TurnedPictures unturned;
+                    unturned.byRotation[0] = &pics.turned[0];
+                    ASSERT_TRUE(p.buildImage(unturned, a, g.columns, g.rows));
+                    const QImage fromUnturned = p.image();
+                    p.buildImage(pics.view(), a, g.columns, g.rows);
+                    ASSERT_EQ(fromUnturned, p.image());
+                    ASSERT_EQ(p.image().size(), p.paintBounds().size() * s);
+                    ASSERT_TRUE(p.paintBounds().contains(p.bounds()));
+                    ASSERT_EQ(p.image().devicePixelRatio(), s) << "it paints at the size of its box";
+                    ASSERT_TRUE(piece_geometry::scaleBox(p.paintBounds(), s).contains(p.fineOutline().boundingRect()))
+                        << "repaints by the box cover every device pixel";
+                    const QPoint at = cornerAt(t, a, g.columns, g.rows, c, r);
+                    const QRegion placed = p.fineOutline().translated(at * s);
+                    ASSERT_FALSE(covered.intersects(placed))
+                        << a << " at " << s << " rotation " << t << " piece " << c << "," << r << " overlaps";
+                    covered += placed;
+                    p.draw(painter, at.x(), at.y());
+                }
+            painter.end();
+            ASSERT_EQ(covered, QRegion(QRect(QPoint(0, 0), size * s))) << a << " at " << s << " rotation " << t;
+            // Each pixel of the picture shows as an s x s block, seams and all.
+            QImage expected = pics.turned[t].image.scaled(size * s, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            canvas.setDevicePixelRatio(1);
+            ASSERT_EQ(canvas.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32))
+                << a << " at " << s << " rotation " << t;
+        }
+    }
+}
+
+TEST(PieceAtScale, KnobsAreSmootherThanOurPixelsAndTurnsKeepTheScale)
+{
+    Grid g(3, 3, 48, 5);
+    const Pictures pics(3 * 48, 3 * 48);
+    CPiece& p = g.at(1, 1); // four edges with knobs or holes
+    p.buildOutline(48, 1, 1, 2);
+    p.buildImage(pics.view(), 48, 3, 3);
+    // Not merely each of our pixels doubled: curves step by device pixels.
+    QRegion doubled;
+    for (const QRect& r : p.outline())
+        doubled += piece_geometry::scaleBox(r, 2);
+    EXPECT_NE(p.fineOutline(), doubled);
+    // The same shape: they differ only next to the plain outline's edge.
+    int differing = 0;
+    for (const QRect& r : p.fineOutline() ^ doubled)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                ++differing;
+                const QPoint ours(x >= 0 ? x / 2 : (x - 1) / 2, y >= 0 ? y / 2 : (y - 1) / 2);
+                const QRegion around = p.outline().intersected(QRect(ours - QPoint(1, 1), QSize(3, 3)));
+                ASSERT_FALSE(around.isEmpty()) << x << "," << y << " is far outside";
+                ASSERT_NE(around, QRegion(QRect(ours - QPoint(1, 1), QSize(3, 3)))) << x << "," << y << " is far inside";
+            }
+    EXPECT_GT(differing, 0);
+
+    const QRegion fine = p.fineOutline();
+    const QImage image = p.image();
+    for (int i = 0; i < 4; ++i)
+        p.turn(pics.view(), 48, 3, 3);
+    EXPECT_EQ(p.scale(), 2);
+    EXPECT_EQ(p.fineOutline(), fine);
+    EXPECT_EQ(p.image(), image);
+}
+
+TEST(PieceAtScale, FrameIsOneOfOurPixelsWideAndTheShadowFollowsTheFineEdge)
+{
+    const Pictures pics(96, 48);
+    Grid g(2, 1, 48, 3);
+    CPiece& p = g.at(0, 0); // its left edge is the puzzle's border: flat
+    p.buildOutline(48, 0, 0, 2);
+    p.buildImage(pics.view(), 48, 2, 1);
+    p.selected = 1;
+
+    QImage canvas = deviceCanvas(QSize(120, 100), 2);
+    {
+        QPainter painter(&canvas);
+        p.draw(painter, 10, 20);
+    }
+    const int y = (20 + 24) * 2;
+    EXPECT_EQ(canvas.pixel(20, y), qRgb(255, 128, 128));
+    EXPECT_EQ(canvas.pixel(21, y), qRgb(255, 128, 128)) << "two device pixels: one of ours";
+    EXPECT_EQ(canvas.pixel(22, y), pics.turned[0].image.pixel(1, 24)) << "then the picture";
+    EXPECT_EQ(canvas.pixel(19, y), 0u) << "nothing left of the piece";
+
+    // On a plain screen the same piece still shows its picture where it lies.
+    QImage plain(120, 100, QImage::Format_RGB32);
+    plain.fill(Qt::blue);
+    {
+        QPainter painter(&plain);
+        p.draw(painter, 10, 20);
+    }
+    EXPECT_EQ(plain.pixel(10 + 20, 20 + 20), pics.turned[0].image.pixel(20, 20));
+
+    QImage shadow = deviceCanvas(QSize(120, 100), 2);
+    {
+        QPainter painter(&shadow);
+        p.fillOutline(painter, 10, 20, Qt::black);
+    }
+    QRegion black;
+    for (int yy = 0; yy < shadow.height(); ++yy)
+        for (int xx = 0; xx < shadow.width(); ++xx)
+            if (qAlpha(shadow.pixel(xx, yy)) != 0)
+                black += QRect(xx, yy, 1, 1);
+    EXPECT_EQ(black, p.fineOutline().translated(20, 40));
+}

@@ -400,3 +400,37 @@ TEST(Document, RunningOutOfMemoryFailsTheOpenInsteadOfCrashing)
     CTileMenderDoc doc(state);
     EXPECT_EQ(doc.openData(bytes, "big.puz"), CTileMenderDoc::OpenResult::Opened);
 }
+
+TEST(Document, PiecesAreCutForTheScreensPixelsWithinABoundedMemory)
+{
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(1.0, 640 * 480), 1);
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(1.25, 640 * 480), 1);
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(1.5, 640 * 480), 2) << "rounded: smoother, drawn a little smaller";
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(2.0, 1400 * 1400), 2);
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(4.0, 1400 * 1400), 2);
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(2.0, 2048 * 2048), 1)
+        << "far knobs could ask for four times the picture: 268 MB at 2";
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(16.0, 640 * 480), 4);
+    EXPECT_EQ(CTileMenderDoc::pieceScaleFor(0.0, 640 * 480), 1);
+
+    Fixture f;
+    const QString path = f.write("a.puz", testfiles::makePuzzle(4, 3, 48, true, true));
+    f.doc.setDevicePixelRatio(2);
+    ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(f.doc.pieceScale(), 2);
+    for (const auto& p : f.doc.boxList()) {
+        ASSERT_EQ(p->scale(), 2);
+        ASSERT_EQ(p->image().size(), p->paintBounds().size() * 2);
+    }
+    // A turn keeps the scale the puzzle was opened at.
+    CPiece* p = f.doc.boxList().at(0);
+    p->rotation = (p->rotation + 1) % 4;
+    f.doc.rebuildPiece(*p);
+    EXPECT_EQ(p->scale(), 2);
+
+    // The next open follows the screen as it is then.
+    f.doc.setDevicePixelRatio(1);
+    ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(f.doc.boxList().at(0)->scale(), 1);
+    EXPECT_EQ(f.doc.boxList().at(0)->image().size(), f.doc.boxList().at(0)->bounds().size());
+}

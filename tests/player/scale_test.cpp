@@ -4,6 +4,7 @@
 #include "bitmaps.h"
 #include "drag_overlay.h"
 #include "game_fixture.h"
+#include "strip_geometry.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,31 @@ int differencesOutside(const QImage& a, const QImage& b, const std::vector<QRect
         }
     return n;
 }
+// Device pixels of the piece that differ between two grabs, with its cell
+// origin at `a` in the first and at `b` in the second (frame coordinates);
+// `all` counts the pixels compared. The frame a carried piece gets as the
+// current one is left out: a pixel of ours along the edge; so is `hidden`
+// (device pixels from the cell origin), where other pieces cover it.
+int differencesInPiece(const QImage& first, QPoint a, const QImage& second, QPoint b, const CPiece& p, int* all,
+                       const QRegion& hidden = QRegion())
+{
+    const int s = p.scale();
+    const QRegion fine = p.fineOutline();
+    QRegion inner = fine;
+    for (int k = 1; k <= s; ++k)
+        inner = inner.intersected(fine.translated(k, 0)).intersected(fine.translated(-k, 0))
+                    .intersected(fine.translated(0, k)).intersected(fine.translated(0, -k));
+    inner -= hidden;
+    int n = 0;
+    *all = 0;
+    for (const QRect& r : inner)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                ++*all;
+                n += first.pixel(a * s + QPoint(x, y)) != second.pixel(b * s + QPoint(x, y));
+            }
+    return n;
+}
 } // namespace
 
 TEST(DragAtAnyScale, TheLayerShowsTheViewAsItIsWithTheCarriedPieceOnTop)
@@ -40,6 +66,7 @@ TEST(DragAtAnyScale, TheLayerShowsTheViewAsItIsWithTheCarriedPieceOnTop)
         EXPECT_EQ(dpr, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()) << "the scale factor took effect";
     }
     ASSERT_EQ(before.size(), QSize(800, 600) * dpr);
+    ASSERT_EQ(p->scale(), int(dpr)) << "pieces are cut for the screen";
 
     const QPoint grab = QPoint(p->x, p->y) + QPoint(24, 24);
     const QPoint to = grab + QPoint(-150, -120);
@@ -62,13 +89,50 @@ TEST(DragAtAnyScale, TheLayerShowsTheViewAsItIsWithTheCarriedPieceOnTop)
     int same = 0, all = 0;
     for (int y = int(box.top() * dpr); y < int((box.bottom() + 1) * dpr); ++y)
         for (int x = int(box.left() * dpr); x < int((box.right() + 1) * dpr); ++x) {
-            // Only the piece itself: its outline frame and shadow differ on purpose.
-            const QPoint inPiece = QPoint(int(x / dpr), int(y / dpr)) - origin;
-            if (!p->outline().contains(inPiece))
+            // Only the piece itself: its outline frame and shadow differ on
+            // purpose. It is cut in the screen's own pixels.
+            const QPoint inPiece = QPoint(x, y) - origin * p->scale();
+            if (!p->fineOutline().contains(inPiece))
                 continue;
             ++all;
             same += during.pixel(x, y) == after.pixel(x, y);
         }
     EXPECT_GT(all, 48 * 48 / 2);
     EXPECT_EQ(same, all);
+}
+
+TEST(DragAtAnyScale, APieceCarriedOutOfTheColumnLooksAsItDoesInItAndOnTheBoard)
+{
+    Game g(3, 3, 48, true);
+    CPiece* p = g.strip->list()->at(0);
+    const int dpr = int(g.frame->devicePixelRatioF());
+    ASSERT_EQ(p->scale(), dpr) << "pieces are cut for the screen";
+    const QPoint inStrip = strip_geometry::rowOrigin(0, g.k(), g.strip->scrollPosition());
+    const QImage column = g.frame->grab().toImage();
+    const QPoint inColumn = g.strip->mapTo(g.frame, inStrip);
+    // In the column the pieces of the next rows are drawn over its knobs.
+    QRegion below;
+    for (int i = 1; i < g.strip->list()->size() && i < 3; ++i) {
+        const QPoint d = strip_geometry::rowOrigin(i, g.k(), g.strip->scrollPosition()) - inStrip;
+        below += g.strip->list()->at(i)->fineOutline().translated(d * dpr);
+    }
+
+    const QPoint from = inStrip + QPoint(g.k() / 2, g.k() / 2);
+    const QPoint to = g.view->mapToGlobal(QPoint(120, 420));
+    Game::send(g.strip, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    Game::send(g.strip, QEvent::MouseMove, g.strip->mapFromGlobal(to - QPoint(30, 30)), Qt::NoButton, Qt::LeftButton);
+    Game::send(g.strip, QEvent::MouseMove, g.strip->mapFromGlobal(to), Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(g.frame->overlay()->active());
+    const QImage during = g.frame->grab().toImage();
+    const QPoint carried = g.frame->overlay()->spriteRect().topLeft() + frame_geometry::kClient.topLeft()
+        - p->paintBounds().topLeft();
+    Game::send(g.strip, QEvent::MouseButtonRelease, g.strip->mapFromGlobal(to), Qt::LeftButton, Qt::NoButton);
+    ASSERT_GE(g.view->boardList().indexOf(p), 0) << "it lies on the board";
+    const QImage after = g.frame->grab().toImage();
+    const QPoint onBoard = g.view->mapTo(g.frame, QPoint(p->x, p->y) - g.view->scrollPosition());
+
+    int all = 0;
+    EXPECT_EQ(differencesInPiece(column, inColumn, during, carried, *p, &all, below), 0);
+    EXPECT_GT(all, 48 * 48 * dpr * dpr / 2);
+    EXPECT_EQ(differencesInPiece(during, carried, after, onBoard, *p, &all), 0);
 }

@@ -65,8 +65,8 @@ public:
     int32_t x = 0;
     int32_t y = 0;
 
-    // The outline in the puzzle's pixels: what hit tests, snapping and
-    // repaints go by.
+    // The outline in the puzzle's pixels: what hit tests and the rules of
+    // the game go by.
     const QRegion& outline() const { return outline_; }
     // The outline's bounding box in cell coordinates (knobs reach outside the cell).
     QRect bounds() const { return outline_.boundingRect(); }

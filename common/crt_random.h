@@ -9,4 +9,10 @@ namespace crt {
 void srand(uint32_t seed);
 int rand(); // 0 .. 32767
 uint32_t state();
+
+// The seed a program deals with at start: the time in seconds, so that every
+// game is new, unless a test fixed it, so that a test's deal never depends
+// on the second it runs in.
+uint32_t startSeed();
+void setStartSeedForTest(uint32_t seed);
 } // namespace crt

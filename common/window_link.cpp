@@ -1,6 +1,9 @@
 #include "window_link.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QHash>
@@ -8,14 +11,66 @@
 #include <QLocalSocket>
 #include <QPointer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+QString& installRootSetting()
+{
+    static QString root;
+    return root;
+}
+
+QString installRoot()
+{
+    QString root = installRootSetting();
+    if (root.isEmpty())
+        root = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+    const QString canonical = QFileInfo(root).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(root) : canonical;
+}
+
+// ":0.0" and ":0" are one display; the screen number does not matter.
+QString displayName(const QByteArray& display)
+{
+    QString d = QString::fromLocal8Bit(display);
+    const qsizetype colon = d.lastIndexOf(QLatin1Char(':'));
+    const qsizetype dot = d.indexOf(QLatin1Char('.'), colon + 1);
+    if (colon >= 0 && dot > colon)
+        d.truncate(dot);
+    return d;
+}
+
+// Both variables, whichever the platform: a program of the session sees
+// the same pair whether it has windows or not.
+QString displayKey()
+{
+    return displayName(qgetenv("DISPLAY")) + QLatin1Char('|') + QString::fromLocal8Bit(qgetenv("WAYLAND_DISPLAY"));
+}
+
+// The session's runtime folder is private to the user and goes away at log
+// out; the temporary folder stands in where there is none.
+QString socketFolder()
+{
+    const QString runtime = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime)) {
+        struct stat st;
+        if (::stat(QFile::encodeName(runtime).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
+            return runtime;
+    }
+    return QDir::tempPath();
+}
+
 QString socketName(const QString& title)
 {
-    const QByteArray h = QCryptographicHash::hash(title.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("puzzlesuite-%1-%2").arg(getuid()).arg(QString::fromLatin1(h));
+    QCryptographicHash h(QCryptographicHash::Sha1);
+    for (const QString& part : {title, displayKey(), QDir::homePath(), installRoot()}) {
+        h.addData(part.toUtf8());
+        h.addData(QByteArrayView("\0", 1));
+    }
+    const QString name = QStringLiteral("puzzlesuite-%1-%2").arg(::getuid()).arg(QString::fromLatin1(h.result().toHex().left(16)));
+    return socketFolder() + QLatin1Char('/') + name;
 }
 
 // Windows of this program, so that a send to ourselves does not wait on our own socket.
@@ -25,22 +80,68 @@ QHash<QString, QPointer<QObject>>& localWindows()
     return windows;
 }
 
-constexpr int kRequestBytes = 12;
+// A request is four little-endian words (message, wParam, lParam, length of
+// the text in bytes) and the text; the answer is the one word of the result.
+constexpr int kHeaderBytes = 16;
 
-qint32 deliver(QObject* receiver, int message, qint32 w, qint32 l)
+qint32 deliver(QObject* receiver, int message, qint32 w, qint32 l, const QString& text)
 {
     WindowMessageEvent ev(message, w, l);
+    ev.text = text;
     QCoreApplication::sendEvent(receiver, &ev);
     return ev.result;
 }
 
-QByteArray encode(qint32 a, qint32 b, qint32 c)
+QByteArray encode(const QList<qint32>& words)
 {
     QByteArray out;
     QDataStream s(&out, QIODevice::WriteOnly);
     s.setByteOrder(QDataStream::LittleEndian);
-    s << a << b << c;
+    for (qint32 w : words)
+        s << w;
     return out;
+}
+
+QList<qint32> decode(const QByteArray& bytes)
+{
+    QDataStream in(bytes);
+    in.setByteOrder(QDataStream::LittleEndian);
+    QList<qint32> words;
+    while (!in.atEnd()) {
+        qint32 w = 0;
+        in >> w;
+        words << w;
+    }
+    return words;
+}
+
+bool exchange(const QString& title, int message, qint32 w, qint32 l, const QString& text, qint32* result,
+              int timeoutMs)
+{
+    if (auto it = localWindows().find(title); it != localWindows().end() && it.value()) {
+        const qint32 r = deliver(it.value(), message, w, l, text);
+        if (result)
+            *result = r;
+        return true;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    if (utf8.size() > WindowLink::kMaxText)
+        return false;
+    QLocalSocket s;
+    s.connectToServer(socketName(title));
+    if (!s.waitForConnected(timeoutMs))
+        return false;
+    s.write(encode({message, w, l, qint32(utf8.size())}) + utf8);
+    if (!s.waitForBytesWritten(timeoutMs))
+        return false;
+    while (s.bytesAvailable() < 4)
+        if (!s.waitForReadyRead(timeoutMs))
+            return false;
+    const qint32 r = decode(s.read(4)).value(0);
+    if (result)
+        *result = r;
+    s.disconnectFromServer();
+    return true;
 }
 
 } // namespace
@@ -75,16 +176,23 @@ void WindowLink::onConnection()
     while (QLocalSocket* s = server_->nextPendingConnection()) {
         connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
         connect(s, &QLocalSocket::readyRead, this, [this, s] {
-            while (s->bytesAvailable() >= kRequestBytes) {
-                QDataStream in(s->read(kRequestBytes));
-                in.setByteOrder(QDataStream::LittleEndian);
-                qint32 msg, w, l;
-                in >> msg >> w >> l;
-                // Only our own private messages travel this way.
+            while (s->bytesAvailable() >= kHeaderBytes) {
+                const QList<qint32> head = decode(s->peek(kHeaderBytes));
+                const qint32 msg = head[0], w = head[1], l = head[2], length = head[3];
+                // Only our own private messages travel this way, and no peer
+                // makes us hold more than a short text.
+                if (length < 0 || length > kMaxText) {
+                    s->abort();
+                    return;
+                }
+                if (s->bytesAvailable() < kHeaderBytes + length)
+                    return;
+                s->skip(kHeaderBytes);
+                const QString text = QString::fromUtf8(s->read(length));
                 qint32 result = 0;
                 if (msg > QEvent::User && msg <= QEvent::MaxUser && receiver_)
-                    result = deliver(receiver_, msg, w, l);
-                s->write(encode(result, 0, 0).left(4));
+                    result = deliver(receiver_, msg, w, l, text);
+                s->write(encode({result}));
                 s->flush();
             }
         });
@@ -105,28 +213,14 @@ bool WindowLink::exists(const QString& title)
 bool WindowLink::send(const QString& title, int message, qint32 wParam, qint32 lParam,
                       qint32* result, int timeoutMs)
 {
-    if (auto it = localWindows().find(title); it != localWindows().end() && it.value()) {
-        const qint32 r = deliver(it.value(), message, wParam, lParam);
-        if (result)
-            *result = r;
-        return true;
-    }
-    QLocalSocket s;
-    s.connectToServer(socketName(title));
-    if (!s.waitForConnected(timeoutMs))
-        return false;
-    s.write(encode(message, wParam, lParam));
-    if (!s.waitForBytesWritten(timeoutMs))
-        return false;
-    while (s.bytesAvailable() < 4)
-        if (!s.waitForReadyRead(timeoutMs))
-            return false;
-    QDataStream in(s.read(4));
-    in.setByteOrder(QDataStream::LittleEndian);
-    qint32 r = 0;
-    in >> r;
-    if (result)
-        *result = r;
-    s.disconnectFromServer();
-    return true;
+    return exchange(title, message, wParam, lParam, QString(), result, timeoutMs);
 }
+
+bool WindowLink::sendText(const QString& title, int message, const QString& text, int timeoutMs)
+{
+    return exchange(title, message, 0, 0, text, nullptr, timeoutMs);
+}
+
+void WindowLink::setInstallRoot(const QString& root) { installRootSetting() = root; }
+
+QString WindowLink::socketPath(const QString& title) { return socketName(title); }

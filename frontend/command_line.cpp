@@ -8,6 +8,7 @@
 #include "puzzle_maker.h"
 #include "puzzle_names.h"
 #include "puzzle_package.h"
+#include "start_arguments.h"
 #include "suite_folders.h"
 
 #include <QCoreApplication>
@@ -325,7 +326,10 @@ const Command kCommands[] = {
 
 bool wantsCommandLine(int argc, char** argv)
 {
-    return argc > 1 && argv != nullptr;
+    QStringList args;
+    for (int i = 1; i < argc && argv; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return start_arguments::wantsCommandLine(args);
 }
 
 int commandLineMain(int argc, char** argv)

@@ -10,8 +10,8 @@
 // Exit status: 0 done, 1 refused or failed (the reason on standard error),
 // 2 the command line itself was wrong (the usage follows the reason).
 
-// True when the program was given any argument: then main() runs
-// commandLineMain instead of the windows.
+// True when the arguments hold one of the command line's options: then
+// main() runs commandLineMain instead of the windows.
 bool wantsCommandLine(int argc, char** argv);
 
 // Runs one command. Makes a QCoreApplication when none exists yet; never a

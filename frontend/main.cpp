@@ -1,34 +1,39 @@
-// Vorlin: the puzzle suite's front end. With arguments it works from the
-// command line and needs no display; without, it shows the main menu.
-#include "about_box.h"
+// Vorlin: the puzzle suite's front end. Given one of its command-line options
+// it works without a display; otherwise it shows the main menu, and a picture
+// named on its command line opens the wizard on that picture.
 #include "command_line.h"
 #include "main_menu.h"
+#include "start_arguments.h"
 #include "vorlin_app.h"
 #include "window_link.h"
 
 #include <QApplication>
-
-namespace {
-// The splash switch alone is the one command line the windows take.
-bool onlySplashSwitch(int argc, char** argv)
-{
-    return argc == 2 && !CSplashWnd::wanted({QStringLiteral("Vorlin"), QString::fromLocal8Bit(argv[1])});
-}
-} // namespace
+#include <QDir>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
-    if (wantsCommandLine(argc, argv) && !onlySplashSwitch(argc, argv))
+    if (wantsCommandLine(argc, argv))
         return commandLineMain(argc, argv);
 
     QApplication qapp(argc, argv);
-    // A second start only brings the first one forward.
+    const start_arguments::WindowStart start =
+        start_arguments::forWindows(QApplication::arguments().mid(1), QDir::currentPath());
+    // A second start in the same session only brings the first one forward,
+    // handing it the picture it was asked to open.
     if (WindowLink::exists(CVorlinApp::productTitle())) {
-        WindowLink::send(CVorlinApp::productTitle(), CMainMenuDlg::kBringToFront);
+        if (start.picture.isEmpty())
+            WindowLink::send(CVorlinApp::productTitle(), CMainMenuDlg::kBringToFront);
+        else
+            WindowLink::sendText(CVorlinApp::productTitle(), CMainMenuDlg::kOpenPicture, start.picture);
         return 0;
     }
     CVorlinApp app(SuiteFolders::forThisProgram());
-    CMainMenuDlg menu(app, nullptr, CSplashWnd::wanted(QApplication::arguments()));
+    // A user who opened a picture with us came to make a puzzle, not to
+    // watch the splash.
+    CMainMenuDlg menu(app, nullptr, start.splash && start.picture.isEmpty());
+    if (!start.picture.isEmpty())
+        QTimer::singleShot(0, &menu, [&menu, &start] { menu.openPicture(start.picture); });
     menu.exec();
     return 0;
 }

@@ -87,7 +87,15 @@ void CMainMenuDlg::OnCommand(int id)
     }
 }
 
-void CMainMenuDlg::runNewGame()
+void CMainMenuDlg::openPicture(const QString& path)
+{
+    bringToFront();
+    if (app().childWindow || app().busy || !isVisible())
+        return;
+    runNewGame(path);
+}
+
+void CMainMenuDlg::runNewGame(const QString& picture)
 {
     redrawNormal(NewGame);
     closeGameMenu();
@@ -95,6 +103,8 @@ void CMainMenuDlg::runNewGame()
     WindowMakerUi ui(this);
     CWizardFrame wizard(app(), ui);
     ui.setParent(&wizard);
+    if (!picture.isEmpty())
+        QTimer::singleShot(0, &wizard, [&wizard, picture] { wizard.startWithPicture(picture); });
     wizard.exec();
     app().childWindow = nullptr;
     app().wizardPage = 0;
@@ -128,8 +138,11 @@ void CMainMenuDlg::showGameMenu()
 
 void CMainMenuDlg::hideGameMenu()
 {
-    if (gameMenu_)
-        gameMenu_->hide();
+    if (!gameMenu_ || !gameMenu_->isVisible())
+        return;
+    gameMenu_->hide();
+    // Over the menu the mouse was out of our sight.
+    refreshHot();
 }
 
 void CMainMenuDlg::closeGameMenu()
@@ -153,19 +166,30 @@ void CMainMenuDlg::onHotChanged(int button)
 bool CMainMenuDlg::event(QEvent* e)
 {
     if (e->type() == QEvent::Type(kBringToFront)) {
-        // Come forward without moving or resizing; a minimised window is
-        // shown again, since coming forward minimised would show nothing.
-        if (isMinimized())
-            showNormal();
-        raise();
-        activateWindow();
-        if (app().childWindow) {
-            app().childWindow->raise();
-            app().childWindow->activateWindow();
-        }
+        bringToFront();
+        return true;
+    }
+    if (e->type() == QEvent::Type(kOpenPicture)) {
+        // The sender waits for our answer: the wizard opens once it has it.
+        const QString path = static_cast<WindowMessageEvent*>(e)->text;
+        QTimer::singleShot(0, this, [this, path] { openPicture(path); });
         return true;
     }
     return SkinWindow::event(e);
+}
+
+void CMainMenuDlg::bringToFront()
+{
+    // Come forward without moving or resizing; a minimised window is shown
+    // again, since coming forward minimised would show nothing.
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (app().childWindow) {
+        app().childWindow->raise();
+        app().childWindow->activateWindow();
+    }
 }
 
 void CMainMenuDlg::showEvent(QShowEvent* e)

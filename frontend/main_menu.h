@@ -15,6 +15,8 @@ public:
     static constexpr QSize kSize{800, 600};
     // Private message: a second start of the program asks us to come forward.
     static constexpr int kBringToFront = 1027;
+    // Private message: a second start was given a picture; its path is the text.
+    static constexpr int kOpenPicture = 1028;
     // Commands of the game menu.
     static constexpr int kCmdNewGame = 32773;
     static constexpr int kCmdLoadGame = 32774;
@@ -27,6 +29,9 @@ public:
     ~CMainMenuDlg() override;
 
     void OnCommand(int id);
+    // Opens the wizard on this picture, as if it had been chosen on the
+    // first page; while another window of ours is open it only comes forward.
+    void openPicture(const QString& path);
     CGameMenu* gameMenu() const { return gameMenu_; }
     // Where the main menu's buttons are (left, top, right, bottom as listed).
     static QRect rectOf(ButtonId b);
@@ -45,7 +50,8 @@ private:
     void showGameMenu();
     void hideGameMenu();
     void closeGameMenu();
-    void runNewGame();
+    void runNewGame(const QString& picture = QString());
+    void bringToFront();
     void runLoadGame();
     void runAbout();
     void redrawNormal(int button);

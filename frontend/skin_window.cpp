@@ -3,10 +3,11 @@
 #include "bitmap_strip.h"
 #include "vorlin_app.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QGuiApplication>
 #include <QScreen>
 
 void centreOnScreen(QWidget* window)
@@ -198,6 +199,23 @@ void SkinWindow::leaveEvent(QEvent*)
     // The mouse left the window: as a move onto no button. While the button
     // is held Qt keeps sending moves here, so a press can still come back.
     if (!mouseBlocked() && !tracker_.down())
+        apply(tracker_.move(skin::kNone));
+}
+
+bool SkinWindow::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowUnblocked)
+        refreshHot();
+    return QDialog::event(e);
+}
+
+void SkinWindow::refreshHot()
+{
+    if (mouseBlocked() || tracker_.down() || tracker_.hot() == skin::kNone)
+        return;
+    const QPoint at = mapFromGlobal(QCursor::pos());
+    const QWidget* child = childAt(at);
+    if (!rect().contains(at) || (child && child->isVisible()) || hitTest(at) != tracker_.hot())
         apply(tracker_.move(skin::kNone));
 }
 

@@ -69,6 +69,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent*) override;
     void leaveEvent(QEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
+    bool event(QEvent* e) override;
+
+    // The mouse may have gone elsewhere while a menu or a dialog held it:
+    // the lit button is looked at again where the cursor is now.
+    void refreshHot();
 
     void apply(const skin::Effects& e);
     void resetButtons();

@@ -1,5 +1,6 @@
 #include "vorlin_app.h"
 
+#include "desktop_opener.h"
 #include "frontend_art.h"
 #include "mail_handoff.h"
 #include "message_box.h"
@@ -8,11 +9,11 @@
 #include "puzzle_package.h"
 #include "suite_font.h"
 
-#include <QDesktopServices>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QUrl>
+#include <QPointer>
 #include <QWidget>
 
 
@@ -51,9 +52,13 @@ void CVorlinApp::OpenHelp(QWidget* parent)
         messageBox(parent, QStringLiteral("Unable to locate the Help file !"), productTitle(), mb::Ok);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        messageBox(parent, QStringLiteral("No program to show the help file was found.\nThe manual is at %1").arg(path),
+    // Qt only says whether the opener started; on a desktop without a
+    // browser it is the opener's exit status that tells.
+    QPointer<QWidget> shown(parent);
+    desktop_opener::open(path, parent ? static_cast<QObject*>(parent) : qApp, [shown, path] {
+        messageBox(shown, QStringLiteral("No program to show the help file was found.\nThe manual is at %1").arg(path),
                    productTitle(), mb::Ok | mb::IconExclamation);
+    });
 }
 
 void CVorlinApp::EmailPuzzle(const QString& name, QWidget* parent)

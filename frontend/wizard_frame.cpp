@@ -7,6 +7,7 @@
 #include "vorlin_app.h"
 #include "wizard_pages.h"
 
+#include <QDir>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -174,6 +175,28 @@ bool CWizardFrame::getPicture(int source)
                                 : picture_source::LoadFromScanner(app().maker(), this);
     app().busy = false;
     return ok;
+}
+
+bool CWizardFrame::startWithPicture(const QString& path)
+{
+    if (page_ != 1)
+        return false;
+    PuzzleMaker& maker = app().maker();
+    app().busy = true;
+    const bool ok = maker.LoadFromPath(path);
+    app().busy = false;
+    if (!ok) {
+        const QString why = maker.lastError().isEmpty()
+                                ? QStringLiteral("Cannot read the picture %1.").arg(QDir::toNativeSeparators(path))
+                                : maker.lastError();
+        messageBox(this, why, CVorlinApp::productTitle(), mb::Ok | mb::IconExclamation);
+        return false;
+    }
+    pages_[0]->selectValue(0);
+    makePreview(maker.MakeWorkingPreview());
+    showPage(2);
+    update();
+    return true;
 }
 
 QSize CWizardFrame::previewSize(QSize picture)

@@ -36,6 +36,10 @@ public:
     QString name() const;
 
     void OnCommand(int button);
+    // Takes this picture as if it had been chosen from a file on the first
+    // page and goes on to the second; a picture that cannot be used is said
+    // why, and the first page stays.
+    bool startWithPicture(const QString& path);
 
     // The size a picture is shown at: shrunk to fit kPreviewSide square
     // keeping its proportions, never enlarged.

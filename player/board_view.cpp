@@ -16,6 +16,7 @@
 #include "tile_mender_doc.h"
 #include "tray_wnd.h"
 
+#include <QCursor>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -228,6 +229,18 @@ void CTileMenderView::buttonHover(QPoint pos, bool leftHeld)
         }
         setButtonState(b, leftHeld ? 2 : 1);
     } else if (highlighted_ != NoButton) {
+        setButtonState(highlighted_, 0);
+        highlighted_ = NoButton;
+    }
+}
+
+void CTileMenderView::refreshButtonHighlight()
+{
+    if (highlighted_ == NoButton || dragging_)
+        return;
+    const QPoint at = mapFromGlobal(QCursor::pos());
+    const bool over = rect().contains(at) && !childAt(at) && buttonAt(at, app_.state.rotationAllowed != 0) == highlighted_;
+    if (!over) {
         setButtonState(highlighted_, 0);
         highlighted_ = NoButton;
     }

@@ -44,6 +44,8 @@ public:
     // The pieces of the group being carried, at the places they were lifted from.
     const PieceList& carriedPieces() const { return carried_; }
     Button highlightedButton() const { return highlighted_; }
+    // Unlights the picture button the mouse is no longer over.
+    void refreshButtonHighlight();
     // The scroll position; the board always fits the view, so it stays (0, 0).
     QPoint scrollPosition() const { return QPoint(0, 0); }
 

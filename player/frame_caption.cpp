@@ -14,11 +14,13 @@
 #include "popup_menu.h"
 #include "tile_mender_app.h"
 
-#include <QPointer>
+#include <QApplication>
+#include <QCursor>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWindow>
 
 namespace {
@@ -60,14 +62,30 @@ class CaptionState : public QObject {
 public:
     explicit CaptionState(CMainFrame* frame) : QObject(frame), frame_(frame)
     {
-        frame->installEventFilter(this);
+        // The children's enter events too: the frame hears no leave when the
+        // mouse goes from its caption straight into the view or a tray.
+        qApp->installEventFilter(this);
     }
-    // The cursor leaving the window from the caption would otherwise leave
-    // a button lit until it came back.
+    // The cursor leaving the caption would otherwise leave a button lit
+    // until it came back, and so would a dialog closing over it.
     bool eventFilter(QObject* watched, QEvent* e) override
     {
-        if (watched == frame_ && e->type() == QEvent::Leave)
-            frame_->clearCaptionHighlight();
+        switch (e->type()) {
+        case QEvent::Leave:
+            if (watched == frame_)
+                frame_->clearCaptionHighlight();
+            break;
+        case QEvent::Enter:
+            if (watched != frame_ && watched->isWidgetType() && frame_->isAncestorOf(static_cast<QWidget*>(watched)))
+                frame_->refreshButtonHighlights();
+            break;
+        case QEvent::WindowUnblocked:
+            if (watched == frame_)
+                frame_->refreshButtonHighlights();
+            break;
+        default:
+            break;
+        }
         return false;
     }
     CMainFrame* frame_;
@@ -200,6 +218,15 @@ void CMainFrame::clearCaptionHighlight()
     highlighted_ = NoCaptionButton;
     captionState().look = Normal;
     update(r);
+}
+
+void CMainFrame::refreshButtonHighlights()
+{
+    const QPoint at = mapFromGlobal(QCursor::pos());
+    if (highlighted_ != NoCaptionButton && (buttonAt(at) != highlighted_ || childAt(at)))
+        clearCaptionHighlight();
+    if (view_)
+        view_->refreshButtonHighlight();
 }
 
 void CMainFrame::updateButtonBand()

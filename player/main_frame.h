@@ -75,6 +75,9 @@ public:
     void hint(CPiece* piece);
     // The view clears the caption buttons' highlight whenever the mouse is over it.
     void clearCaptionHighlight();
+    // The mouse may have gone elsewhere while a menu or a dialog held it:
+    // every lit button of the frame and the view is looked at again.
+    void refreshButtonHighlights();
     CaptionButton highlightedCaptionButton() const { return highlighted_; }
     CPopupMenuWnd* openMenu() const;
     int hintLevel() const { return hintLevel_; }

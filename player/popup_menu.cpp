@@ -124,10 +124,16 @@ void CPopupMenuWnd::mousePressEvent(QMouseEvent* e)
     QPointer<CPopupMenuWnd> self(this);
     hide();
     e->accept();
-    const bool handled = frame_.OnCommand(command);
+    CMainFrame& frame = frame_;
+    const bool handled = frame.OnCommand(command);
     // A command nobody knows must not leave a hidden menu behind.
     if (self && !handled)
         self->deleteLater();
+    // The menu held the mouse: the button that opened it is not lit any more
+    // unless the mouse is still over it. A command that closed the frame
+    // took us with it.
+    if (self)
+        frame.refreshButtonHighlights();
 }
 
 void CPopupMenuWnd::mouseDoubleClickEvent(QMouseEvent* e)

@@ -19,7 +19,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <ctime>
 
 namespace {
 CTileMenderApp* g_app = nullptr;
@@ -77,7 +76,7 @@ bool CTileMenderApp::InitInstance(const QStringList& arguments)
     doc_ = std::make_unique<CTileMenderDoc>(state);
     frame_ = std::make_unique<CMainFrame>(this, doc_.get());
 
-    crt::srand(uint32_t(std::time(nullptr)));
+    crt::srand(crt::startSeed());
 
     QString file = arguments.isEmpty() ? QString() : arguments.first();
     if (file.isEmpty()) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Copies the ready install tree to PREFIX and makes the suite a part of the
-# desktop: a launcher for Vorlin with its icon, and ".puz" files opening in
+# desktop: a launcher for Vorlin with its icon that also opens pictures
+# ("Open with" makes a puzzle of one), and ".puz" files opening in
 # TileMender from the file manager.
 #   install.sh TREE PREFIX
 # The launchers go to the user's data folder ($XDG_DATA_HOME, by default
@@ -50,10 +51,11 @@ Type=Application
 Name=Snapp'It
 GenericName=Picture Puzzle Maker
 Comment=Make picture puzzles from your photos, play them and send them to friends
-Exec="$bin_q/Vorlin"
+Exec="$bin_q/Vorlin" %f
 Path=$bin_p
 Icon=$bin_p/Vorlin.png
 Terminal=false
+MimeType=image/jpeg;image/png;image/bmp;image/gif;image/x-portable-pixmap;image/x-portable-graymap;image/x-portable-bitmap;
 Categories=Game;LogicGame;
 Keywords=puzzle;jigsaw;picture;
 DESKTOP

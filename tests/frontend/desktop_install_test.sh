@@ -22,8 +22,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 apps="$XDG_DATA_HOME/applications"
 desktop-file-validate "$apps/puzzlesuite-vorlin.desktop" || fail "vorlin launcher invalid"
 desktop-file-validate "$apps/puzzlesuite-tilemender.desktop" || fail "tilemender launcher invalid"
-grep -q '^Exec=".*/My \\\\"Puzzle\\\\" Suite/Bin/Vorlin"$' "$apps/puzzlesuite-vorlin.desktop" || fail "Exec line: $(grep Exec "$apps/puzzlesuite-vorlin.desktop")"
+grep -q '^Exec=".*/My \\\\"Puzzle\\\\" Suite/Bin/Vorlin" %f$' "$apps/puzzlesuite-vorlin.desktop" || fail "Exec line: $(grep Exec "$apps/puzzlesuite-vorlin.desktop")"
 grep -q '%f$' "$apps/puzzlesuite-tilemender.desktop" || fail "TileMender takes no file"
+grep -q '^MimeType=image/jpeg;image/png;' "$apps/puzzlesuite-vorlin.desktop" || fail "Vorlin does not offer to open pictures"
 [ "$(xdg-mime query default application/x-snappit-puzzle)" = puzzlesuite-tilemender.desktop ] || fail "puz not opened by TileMender"
 [ -f "$XDG_DATA_HOME/mime/application/x-snappit-puzzle.xml" ] || fail "mime type not registered"
 

@@ -2,19 +2,29 @@
 // clicks, the game menu, the about box, help, and the single running copy.
 
 #include "about_box.h"
+#include "desktop_opener.h"
 #include "game_menu.h"
 #include "main_menu.h"
 #include "message_box.h"
+#include "puzzle_maker.h"
 #include "vorlin_app.h"
+#include "wizard_frame.h"
+
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+#include <memory>
 
 #include "window_link.h"
 
@@ -56,6 +66,19 @@ TEST_F(MenuFixture, PressMoveOffReleaseElsewhereDoesNothing)
     QTest::mouseRelease(&menu, Qt::LeftButton, {}, QPoint(400, 300));
     EXPECT_TRUE(boxes.calls().empty());
     EXPECT_TRUE(menu.isVisible());
+}
+
+TEST_F(MenuFixture, AButtonLitWhenADialogOpenedGoesOutIfTheMouseLeftItMeanwhile)
+{
+    QTest::mouseMove(&menu, centre(CMainMenuDlg::LoadGame));
+    ASSERT_EQ(menu.lookOf(CMainMenuDlg::LoadGame), skin::Hot);
+    QEvent unblocked(QEvent::WindowUnblocked);
+    QCursor::setPos(menu.mapToGlobal(centre(CMainMenuDlg::LoadGame)));
+    QApplication::sendEvent(&menu, &unblocked);
+    EXPECT_EQ(menu.lookOf(CMainMenuDlg::LoadGame), skin::Hot) << "still under the mouse";
+    QCursor::setPos(menu.mapToGlobal(QPoint(400, 300)));
+    QApplication::sendEvent(&menu, &unblocked);
+    EXPECT_EQ(menu.lookOf(CMainMenuDlg::LoadGame), skin::Normal);
 }
 
 TEST_F(MenuFixture, TheLooksArePaintedFromTheStrips)
@@ -158,6 +181,35 @@ TEST_F(MenuFixture, HelpWithoutTheManualSaysSo)
     EXPECT_EQ(boxes.calls().size(), 2u);
 }
 
+TEST_F(MenuFixture, HelpWithoutABrowserNamesTheManual)
+{
+    MessageBoxScript boxes;
+    QDir().mkpath(folders.root);
+    QFile manual(folders.helpFile);
+    ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
+    manual.write("<html></html>");
+    manual.close();
+    // xdg-open says 3 when it found nothing to show the file with.
+    const QString opener = dir.filePath(QStringLiteral("opener.sh"));
+    QFile script(opener);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nexit 3\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    const QString saved = desktop_opener::program();
+    desktop_opener::program() = opener;
+
+    QTest::mouseClick(&menu, Qt::LeftButton, {}, centre(CMainMenuDlg::Help));
+    QElapsedTimer t;
+    t.start();
+    while (boxes.calls().empty() && t.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    desktop_opener::program() = saved;
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_TRUE(boxes.calls()[0].text.contains(folders.helpFile)) << boxes.calls()[0].text.toStdString();
+    EXPECT_EQ(boxes.calls()[0].caption, QStringLiteral("Snapp'It"));
+}
+
 TEST_F(MenuFixture, CloseAndExitEndTheMenu)
 {
     QTest::mouseClick(&menu, Qt::LeftButton, {}, centre(CMainMenuDlg::Exit));
@@ -176,33 +228,207 @@ TEST_F(MenuFixture, MinimisingRemembersItAndActivationShowsTheChildAgain)
     app.childWindow = nullptr;
 }
 
+namespace {
+// A copy of the real program in an install tree of its own, started with
+// changes to the environment it inherits from this test.
+struct InstallCopy {
+    QTemporaryDir root;
+    QString program = root.path() + QStringLiteral("/Bin/Vorlin");
+
+    InstallCopy()
+    {
+        QDir(root.path()).mkpath(QStringLiteral("Bin"));
+        QFile::copy(QStringLiteral(VORLIN_PROGRAM), program);
+        QFile::setPermissions(program, QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    }
+    void start(QProcess& p, const QStringList& args, const QList<QPair<QString, QString>>& env = {}) const
+    {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const auto& [k, v] : env)
+            e.insert(k, v);
+        p.setProcessEnvironment(e);
+        p.start(program, args);
+    }
+};
+
+// Waits (with a generous bound, never a fixed pause) for the program's
+// window to be findable from a session with this environment.
+bool findableWith(const InstallCopy& copy, const QList<QPair<QString, QString>>& env, QProcess& running)
+{
+    QList<QPair<QString, QByteArray>> saved;
+    for (const auto& [k, v] : env) {
+        saved.append({k, qgetenv(k.toLatin1())});
+        qputenv(k.toLatin1(), v.toLocal8Bit());
+    }
+    WindowLink::setInstallRoot(copy.root.path());
+    QElapsedTimer t;
+    t.start();
+    bool found = false;
+    while (!(found = WindowLink::exists(QStringLiteral("Snapp'It"))) && t.elapsed() < 20000
+           && running.state() != QProcess::NotRunning)
+        QTest::qWait(20);
+    for (const auto& [k, v] : saved)
+        qputenv(k.toLatin1(), v);
+    WindowLink::setInstallRoot(QString());
+    return found;
+}
+
+void stop(QProcess& p)
+{
+    p.kill();
+    p.waitForFinished();
+}
+} // namespace
+
 TEST(SingleInstance, ASecondStartOnlyBringsTheFirstForward)
 {
-    QTemporaryDir root;
-    QDir(root.path()).mkpath(QStringLiteral("Bin"));
-    const QString program = root.path() + QStringLiteral("/Bin/Vorlin");
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VORLIN_PROGRAM), program));
-    QFile::setPermissions(program, QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    InstallCopy copy;
     // The test's own windows must not be mistaken for the program's.
+    WindowLink::setInstallRoot(copy.root.path());
     ASSERT_FALSE(WindowLink::exists(QStringLiteral("Snapp'It")));
 
     QProcess first;
-    first.start(program, {QStringLiteral("-nosplash")});
+    copy.start(first, {QStringLiteral("-nosplash")});
     ASSERT_TRUE(first.waitForStarted());
-    QElapsedTimer t;
-    t.start();
-    while (!WindowLink::exists(QStringLiteral("Snapp'It")) && t.elapsed() < 10000)
-        QTest::qWait(20);
-    ASSERT_TRUE(WindowLink::exists(QStringLiteral("Snapp'It")));
+    ASSERT_TRUE(findableWith(copy, {}, first));
 
     QProcess second;
-    second.start(program, {QStringLiteral("-nosplash")});
+    copy.start(second, {QStringLiteral("-nosplash")});
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
     // The data folder came from the first copy's place.
-    EXPECT_TRUE(QFileInfo(root.path() + QStringLiteral("/Data")).isDir());
+    EXPECT_TRUE(QFileInfo(copy.root.path() + QStringLiteral("/Data")).isDir());
+    stop(first);
+}
 
-    first.kill();
-    first.waitForFinished();
+TEST(SingleInstance, AnotherDisplayAnotherHomeOrAnotherInstallStartsItsOwn)
+{
+    InstallCopy copy, other;
+    QProcess first;
+    copy.start(first, {QStringLiteral("-nosplash")}, {{"DISPLAY", ":71"}});
+    ASSERT_TRUE(findableWith(copy, {{"DISPLAY", ":71"}}, first));
+
+    // ":71.0" is the same display: that start only brings the first forward.
+    QProcess sameDisplay;
+    copy.start(sameDisplay, {QStringLiteral("-nosplash")}, {{"DISPLAY", ":71.0"}});
+    ASSERT_TRUE(sameDisplay.waitForFinished(10000));
+
+    const QTemporaryDir home;
+    struct Case {
+        const char* what;
+        const InstallCopy& tree;
+        QList<QPair<QString, QString>> env;
+    } cases[] = {
+        {"another display", copy, {{"DISPLAY", ":72"}}},
+        {"another home", copy, {{"DISPLAY", ":71"}, {"HOME", home.path()}}},
+        {"another install", other, {{"DISPLAY", ":71"}}},
+    };
+    for (const Case& c : cases) {
+        QProcess p;
+        c.tree.start(p, {QStringLiteral("-nosplash")}, c.env);
+        EXPECT_TRUE(findableWith(c.tree, c.env, p)) << c.what;
+        EXPECT_EQ(p.state(), QProcess::Running) << c.what;
+        stop(p);
+    }
+    EXPECT_EQ(first.state(), QProcess::Running);
+    stop(first);
+}
+
+TEST(StartArguments, QtAndSessionOptionsStartTheWindowsAndOnlyOurOwnOptionsTheCommandLine)
+{
+    InstallCopy copy;
+    const QStringList windowStarts[] = {
+        {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("-nosplash")},
+        {QStringLiteral("-session"), QStringLiteral("1234abcd_5678"), QStringLiteral("-nosplash")},
+        {QStringLiteral("--platform=offscreen"), QStringLiteral("-nosplash")},
+    };
+    for (const QStringList& args : windowStarts) {
+        QProcess p;
+        copy.start(p, args);
+        EXPECT_TRUE(findableWith(copy, {}, p)) << args.join(' ').toStdString() << ": "
+                                               << p.readAllStandardError().toStdString();
+        stop(p);
+    }
+    QProcess wrong;
+    copy.start(wrong, {QStringLiteral("--frobnicate")});
+    ASSERT_TRUE(wrong.waitForFinished(10000));
+    EXPECT_EQ(wrong.exitCode(), 2);
+    EXPECT_TRUE(wrong.readAllStandardError().contains("Unknown option"));
+}
+
+namespace {
+// Runs `look` on the wizard once it is modal and on `page`, then closes it.
+void whenWizardOnPage(int page, std::function<void(CWizardFrame*)> look)
+{
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [=](int triesLeft) {
+        auto* w = qobject_cast<CWizardFrame*>(QApplication::activeModalWidget());
+        if (w && w->page() == page && !QApplication::activePopupWidget()) {
+            look(w);
+            w->reject();
+            return;
+        }
+        if (triesLeft > 0)
+            QTimer::singleShot(10, [poll, triesLeft] { (*poll)(triesLeft - 1); });
+        else if (w)
+            w->reject();
+    };
+    QTimer::singleShot(0, [poll] { (*poll)(1000); });
+}
+} // namespace
+
+TEST_F(MenuFixture, APictureOpenedWithUsStartsTheWizardOnItsSecondPage)
+{
+    MessageBoxScript boxes;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("Bin"))); // the maker's scratch picture goes there
+    const QString picture = dir.filePath(QStringLiteral("harbour.png"));
+    ASSERT_TRUE(testfiles::patternImage(320, 240).save(picture));
+    int seenPage = 0;
+    whenWizardOnPage(2, [&](CWizardFrame* w) { seenPage = w->page(); });
+    menu.openPicture(picture);
+    EXPECT_EQ(seenPage, 2);
+    for (const auto& call : boxes.calls())
+        ADD_FAILURE() << call.text.toStdString();
+    EXPECT_EQ(app.maker().workingImage.image.size(), QSize(320, 240));
+    EXPECT_EQ(app.childWindow, nullptr);
+}
+
+TEST_F(MenuFixture, APictureThatCannotBeReadIsSaidAndTheWizardStaysOnItsFirstPage)
+{
+    MessageBoxScript boxes;
+    const QString notAPicture = dir.filePath(QStringLiteral("notes.jpg"));
+    QFile f(notAPicture);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("just some text");
+    f.close();
+    int seenPage = 0;
+    whenWizardOnPage(1, [&](CWizardFrame* w) { seenPage = w->page(); });
+    menu.openPicture(notAPicture);
+    EXPECT_EQ(seenPage, 1);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls()[0].caption, QStringLiteral("Snapp'It"));
+}
+
+TEST_F(MenuFixture, APictureSentByASecondStartOpensTheWizardOnlyWhenNoOtherWindowIsOpen)
+{
+    MessageBoxScript boxes;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("Bin"))); // the maker's scratch picture goes there
+    const QString picture = dir.filePath(QStringLiteral("lake.png"));
+    ASSERT_TRUE(testfiles::patternImage(200, 200).save(picture));
+    QWidget other;
+    app.childWindow = &other;
+    menu.openPicture(picture);
+    EXPECT_TRUE(app.maker().workingImage.isNull()) << "the open window keeps the user";
+    app.childWindow = nullptr;
+
+    int seenPage = 0;
+    whenWizardOnPage(2, [&](CWizardFrame* w) { seenPage = w->page(); });
+    WindowMessageEvent message(CMainMenuDlg::kOpenPicture, 0, 0);
+    message.text = picture;
+    QApplication::sendEvent(&menu, &message);
+    EXPECT_EQ(seenPage, 0) << "the sender gets its answer before the wizard opens";
+    QTest::qWait(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seenPage, 2);
 }

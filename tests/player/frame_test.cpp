@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -248,6 +249,40 @@ TEST(FrameCaption, HoverAndPressShowTheirBitmapRowsWithinExactHitRectangles)
     EXPECT_TRUE(showsLook(f, Button::Game, 0));
     move(f, QPoint(20, 10));
     Game::send(g.view, QEvent::MouseMove, QPoint(300, 200), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
+}
+
+TEST(FrameCaption, ALitButtonGoesOutWhenAMenuOrADialogHeldTheMouseWhileItLeft)
+{
+    Game g(3, 3, 48, true);
+    CMainFrame* f = g.frame;
+    const QPoint overBoard = f->mapToGlobal(g.view->geometry().center());
+
+    // The menu took the mouse; its command ran with the cursor far from Options.
+    CPopupMenuWnd* menu = openMenuBy(g, Button::Options);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(f->highlightedCaptionButton(), Button::Options);
+    QCursor::setPos(overBoard);
+    click(menu, QPoint(30, 20));
+    deferredDeletes();
+    EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
+    EXPECT_TRUE(showsLook(f, Button::Options, 0));
+
+    // A dialog closing over the frame: still over the button it stays lit,
+    // elsewhere it goes out.
+    move(f, QPoint(10, 0));
+    QCursor::setPos(f->mapToGlobal(QPoint(10, 0)));
+    QEvent unblocked(QEvent::WindowUnblocked);
+    QApplication::sendEvent(f, &unblocked);
+    EXPECT_EQ(f->highlightedCaptionButton(), Button::Game);
+    QCursor::setPos(overBoard);
+    QApplication::sendEvent(f, &unblocked);
+    EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
+
+    // Straight from the caption into the view: the view's enter is enough.
+    move(f, QPoint(10, 0));
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(g.view, &enter);
     EXPECT_EQ(f->highlightedCaptionButton(), Button::NoCaptionButton);
 }
 

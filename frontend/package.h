@@ -9,6 +9,12 @@
 // to the start-up script (the stub module) that the archive runs after it
 // unpacks. The archive is written under a temporary name beside the output
 // file and renamed into place, so a failed build never leaves a package.
+//
+// The title, the start-up script's $PACKAGE_NAME and every path makeself
+// records reach the package's shell header only as quoted text, so a
+// puzzle name holding "$( )", quotes or "%" is shown, never run. Before a
+// package takes its name its header must parse (sh -n) and it must pass its
+// own check.
 
 #include <QString>
 #include <QStringList>
@@ -33,7 +39,7 @@ public:
     };
 
     // A shell archive has no icon; what the receiver sees of it is the
-    // title it prints while it unpacks.
+    // title it prints while it unpacks. Control characters become blanks.
     void SetStubIcon(const QString& title) { title_ = title; }
     void SetStubFlag(short index, bool on);
     void SetOutputFile(const QString& path) { output_ = path; }
@@ -54,6 +60,8 @@ public:
     static QString findMakeself();
     // The start-up script's name inside the package.
     static QString stubName() { return QStringLiteral("package_start.sh"); }
+    // The shell header of a built package: the lines before its payload.
+    static QByteArray headerOf(const QString& package);
 
 private:
     short fail(Result code, const QString& why);
@@ -67,3 +75,16 @@ private:
     QString packageName_;
     QString error_;
 };
+
+namespace package_files {
+
+// Why a write failed, for a message: "the disk is full" for ENOSPC, else the
+// system's own reason.
+QString writeFailure(int error);
+// Copies `from` to a new file `to`; 0, or the errno of the step that failed
+// (the half-written copy is removed).
+int copyFile(const QString& from, const QString& to);
+// Writes `bytes` to a new file `path`; 0 or the errno, as copyFile.
+int writeFile(const QString& path, const QByteArray& bytes);
+
+} // namespace package_files

@@ -104,8 +104,8 @@ bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packa
         return false;
     }
     const QString copy = copyDir.filePath(QStringLiteral("Vorlin.puz"));
-    if (!QFile::copy(puzzle, copy)) {
-        error = QStringLiteral("Cannot copy %1 (is the disk full?).").arg(puzzle);
+    if (const int e = package_files::copyFile(puzzle, copy)) {
+        error = QStringLiteral("Cannot copy %1: %2.").arg(puzzle, package_files::writeFailure(e));
         return false;
     }
 

@@ -6,6 +6,8 @@
 # The packer writes PACKAGE_NAME (the puzzle's name) below the first line.
 
 player=TileMender
+# printf, not echo: some shells' echo reads backslashes in a folder's name.
+say() { printf '%s\n' "$*" >&2; }
 here=$(pwd)
 data=${XDG_DATA_HOME:-$HOME/.local/share}
 case $data in /*) ;; *) data=$HOME/.local/share ;; esac
@@ -14,7 +16,7 @@ case $PACKAGE_NAME in ''|.|..|*/*) PACKAGE_NAME=Puzzle ;; esac
 dest=$data/PuzzleSuite/Received/$PACKAGE_NAME
 
 if ! mkdir -p -- "$dest"; then
-    echo "Cannot make the folder $dest for the puzzle." >&2
+    say "Cannot make the folder $dest for the puzzle."
     exit 1
 fi
 
@@ -22,9 +24,13 @@ fi
 # keeps its program file, and a half-copied file never takes a name.
 for f in *; do
     [ "$f" = package_start.sh ] && continue
-    if ! cp -- "$here/$f" "$dest/.$f.new" || ! mv -f -- "$dest/.$f.new" "$dest/$f"; then
+    if ! why=$(LC_ALL=C cp -- "$here/$f" "$dest/.$f.new" 2>&1 && LC_ALL=C mv -f -- "$dest/.$f.new" "$dest/$f" 2>&1)
+    then
         rm -f -- "$dest/.$f.new"
-        echo "Cannot copy $f into $dest (is the disk full?)." >&2
+        case $why in
+        *"No space left on device"*) say "Cannot copy $f into $dest: the disk is full." ;;
+        *) say "Cannot copy $f into $dest: ${why:-cp failed}" ;;
+        esac
         exit 1
     fi
 done
@@ -73,10 +79,10 @@ if command -v ldd >/dev/null 2>&1; then
             p=$(debian_package "$lib")
             case " $packages " in *" $p "*) ;; *) packages="$packages $p" ;; esac
         done
-        echo "The puzzle player needs libraries this computer does not have:" >&2
-        for lib in $missing; do echo "  $lib" >&2; done
-        echo "Install them, then open the package again:" >&2
-        echo "  sudo apt-get install$packages" >&2
+        say "The puzzle player needs libraries this computer does not have:"
+        for lib in $missing; do say "  $lib"; done
+        say "Install them, then open the package again:"
+        say "  sudo apt-get install$packages"
         exit 1
     fi
 fi

@@ -16,6 +16,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include <cctype>
 #include <map>
 #include <optional>
 
@@ -225,6 +226,54 @@ TEST_F(HandOff, AMissingOrEmptyPackageStartsNothing)
     EXPECT_EQ(messageText(missing), QStringLiteral("Failed to attach file!"));
     EXPECT_EQ(handOff(path("bin")).status, Status::AttachmentMissing);
     EXPECT_FALSE(argumentsOf(kmail, 300));
+}
+
+// Puzzle names in the package's file name reach each mail program as
+// the file, never as quotes, field separators or parameters of their own.
+TEST_F(HandOff, EveryNameReachesTheMailProgramAsItsFile)
+{
+    const QString thunderbird = fakeOnPath("thunderbird");
+    const QStringList names{QStringLiteral("$(touch P)"), QStringLiteral("a\"b'c"), QStringLiteral("`touch Q`;&|"),
+                            QStringLiteral("*~%!x"),      QStringLiteral("-lead"),   QStringLiteral("Łódź ünï"),
+                            QStringLiteral("a,b=c?d#e")};
+    // A URL part that ends nowhere early: only unreserved ASCII and escapes.
+    const auto inert = [](const QString& url) {
+        for (qsizetype i = 0; i < url.size(); ++i) {
+            const QChar c = url[i];
+            if (c == QLatin1Char('%')) {
+                if (i + 2 >= url.size() || !std::isxdigit(static_cast<unsigned char>(url[i + 1].toLatin1()))
+                    || !std::isxdigit(static_cast<unsigned char>(url[i + 2].toLatin1())))
+                    return false;
+            } else if (c.unicode() > 0x7E || !(c.isLetterOrNumber() || QStringLiteral("-._~/").contains(c))) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString package = path("Data/") + name + QStringLiteral("Puz.run");
+        QDir().mkpath(path("Data"));
+        writeFile(package, "#!/bin/sh\n");
+
+        const QStringList tb = attachArguments(Client::Thunderbird, package);
+        ASSERT_EQ(tb.size(), 2);
+        ASSERT_TRUE(tb[1].startsWith(QStringLiteral("attachment='file://")) && tb[1].endsWith(QLatin1Char('\'')));
+        const QString url = tb[1].mid(19, tb[1].size() - 20);
+        EXPECT_TRUE(inert(url)) << url.toStdString();
+        EXPECT_EQ(decoded(url), package);
+
+        const QStringList evo = attachArguments(Client::Evolution, package);
+        ASSERT_EQ(evo.size(), 1);
+        ASSERT_TRUE(evo[0].startsWith(QStringLiteral("mailto:?attach=")));
+        EXPECT_TRUE(inert(evo[0].mid(15))) << evo[0].toStdString();
+        EXPECT_EQ(decoded(evo[0].mid(15)), package);
+
+        // And the mail program gets exactly those arguments.
+        QFile::remove(thunderbird + QStringLiteral(".args"));
+        ASSERT_EQ(handOff(package).status, Status::Handed);
+        EXPECT_EQ(argumentsOf(thunderbird), tb);
+    }
 }
 
 TEST_F(HandOff, DesktopEntryProgramIsTheFirstWordOfExec)

@@ -100,7 +100,9 @@ TEST(PuzzlePackage, FailedBuildLeavesNothingAndIsRetried)
 {
     PackTree t;
     QTemporaryDir tools;
-    putScript(tools.filePath(QStringLiteral("makeself")), "#!/bin/sh\necho 'disk full' >&2\nexit 1\n");
+    // makeself passes on what gzip or tar said.
+    putScript(tools.filePath(QStringLiteral("makeself")),
+              "#!/bin/sh\necho 'gzip: stdout: No space left on device' >&2\nexit 1\n");
     QString path, error;
     {
         PathSetting broken(tools.path().toLocal8Bit() + ':' + qgetenv("PATH"));
@@ -108,8 +110,16 @@ TEST(PuzzlePackage, FailedBuildLeavesNothingAndIsRetried)
     }
     EXPECT_TRUE(error.startsWith(QStringLiteral("Error #%1 while adding").arg(int(SelfExtractingArchive::MakeselfFailed))))
         << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("disk full")));
+    EXPECT_TRUE(error.endsWith(QStringLiteral("makeself failed: the disk is full"))) << error.toStdString();
     EXPECT_EQ(t.everythingInData(), QStringList{QStringLiteral("Cat.puz")});
+
+    // Any other failure is told as it was.
+    putScript(tools.filePath(QStringLiteral("makeself")), "#!/bin/sh\necho 'tar: files: Permission denied' >&2\nexit 2\n");
+    {
+        PathSetting broken(tools.path().toLocal8Bit() + ':' + qgetenv("PATH"));
+        EXPECT_FALSE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error));
+    }
+    EXPECT_TRUE(error.endsWith(QStringLiteral("makeself failed: tar: files: Permission denied"))) << error.toStdString();
 
     ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
     EXPECT_TRUE(QFileInfo(path).isFile());
@@ -190,6 +200,29 @@ TEST(PuzzlePackage, ReceiverStartsThePlayerInALastingFolder)
     EXPECT_EQ(fileBytes(folder + QStringLiteral("/Vorlin.puz")), t.puzzle);
     // The game saved by the first run is still there for the second.
     EXPECT_EQ(fileBytes(folder + QStringLiteral("/Vorlin0.sav")), QByteArray("game\ngame\n"));
+}
+
+TEST(PuzzlePackage, ReceiverToldWhyAFileCouldNotBeCopied)
+{
+    PackTree t;
+    QString path, error;
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    QTemporaryDir tools;
+    const QString cp = tools.filePath(QStringLiteral("cp"));
+    putScript(cp, "#!/bin/sh\necho \"cp: error writing 'x': No space left on device\" >&2\nexit 1\n");
+    Outcome r = run(QStringLiteral("sh"), {path}, t.receiver(tools.path()));
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral(": the disk is full.\n"))) << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("started on")));
+
+    putScript(cp, "#!/bin/sh\necho \"cp: cannot create regular file 'x': Permission denied\" >&2\nexit 1\n");
+    r = run(QStringLiteral("sh"), {path}, t.receiver(tools.path()));
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral(": cp: cannot create regular file 'x': Permission denied\n")))
+        << r.err.toStdString();
+    // No half-copied file is left under a name.
+    EXPECT_EQ(QDir(t.received(QStringLiteral("Cat"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 TEST(PuzzlePackage, MissingLibrariesNameTheDebianPackages)

@@ -1,6 +1,7 @@
 #include "imaging.h"
 
 #include "file_read.h"
+#include "picture_check.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -22,17 +23,27 @@ bool fits(QSize size, QSize maxSize)
     return !maxSize.isValid() || (size.width() <= maxSize.width() && size.height() <= maxSize.height());
 }
 
-bool decode(QImageReader& reader, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize)
+bool refuse(QString* why, const QString& text)
+{
+    if (why)
+        *why = text;
+    return false;
+}
+
+QString sizeText(QSize size) { return QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height()); }
+
+bool decode(QImageReader& reader, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize, QString* why)
 {
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     if (size.isValid() && !fits(size, maxSize))
-        return false;
+        return refuse(why, QStringLiteral("it is larger than allowed (%1)").arg(sizeText(size)));
     QImage img;
     if (!reader.read(&img) || img.isNull())
-        return false;
+        return refuse(why, reader.errorString());
+    // A format that does not tell its size beforehand is held to the same bounds after.
     if (!fits(img.size(), maxSize))
-        return false;
+        return refuse(why, QStringLiteral("it is larger than allowed (%1)").arg(sizeText(img.size())));
     const int fileDepth = img.depth() == 32 && !img.hasAlphaChannel() ? 24 : img.depth();
     // The decoders give RGB32 already; then this is the same picture, not a copy.
     bmp.image = img.convertToFormat(QImage::Format_RGB32);
@@ -92,26 +103,24 @@ int jpegScanCount(const QByteArray& bytes, int stopAfter)
     return scans;
 }
 
-bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize)
+bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize, QString* why)
 {
     // Read through the one reader that takes regular files only: a FIFO or a
     // device under a picture's name would hang or never end.
     QByteArray bytes;
-    if (file_read::readWhole(path, kMaxFileBytes, bytes) != file_read::Result::Ok)
-        return false;
-    return loadFromData(bytes, bmp, bitsPerPixel, maxSize);
+    QString readError;
+    if (file_read::readWhole(path, kMaxFileBytes, bytes, &readError) != file_read::Result::Ok)
+        return refuse(why, readError);
+    return loadFromData(bytes, bmp, bitsPerPixel, maxSize, why);
 }
 
-bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize)
+bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize, QString* why)
 {
-    if (jpegScanCount(bytes, kMaxJpegScans) > kMaxJpegScans)
-        return false;
     QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    return decode(reader, bmp, bitsPerPixel, maxSize);
+    QImageReader reader;
+    if (!picture_check::openChecked(bytes, buffer, reader, why))
+        return false;
+    return decode(reader, bmp, bitsPerPixel, maxSize, why);
 }
 
 QByteArray encode(const ToolkitBitmap& bmp, int format, int quality)

@@ -38,11 +38,14 @@ constexpr qint64 kMaxFileBytes = 4 * kMaxPixels + 1024 * 1024;
 constexpr int kMaxJpegScans = 100;
 
 // bitsPerPixel 24 converts to 24-bit colour; 0 keeps and reports the file's own depth.
-// Only a regular file is read. A picture larger than maxSize on either side
-// (when given) is refused before it is decoded.
-bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize = QSize());
+// Only a regular file is read. Before anything is decoded, the file's
+// structure is checked (picture_check.h) and a picture larger than maxSize on
+// either side (when given) is refused. `why` (when given) gets the reason of
+// a failure, in lower case.
+bool load(const QString& path, ToolkitBitmap& bmp, int bitsPerPixel, QSize maxSize = QSize(),
+          QString* why = nullptr);
 bool loadFromData(const QByteArray& bytes, ToolkitBitmap& bmp, int bitsPerPixel,
-                  QSize maxSize = QSize());
+                  QSize maxSize = QSize(), QString* why = nullptr);
 // The number of scans (start-of-scan markers) of a JPEG file, counting no
 // further than `stopAfter`; 0 for bytes that are not a JPEG.
 int jpegScanCount(const QByteArray& bytes, int stopAfter);

@@ -1,16 +1,14 @@
 #include "bmp_preview.h"
 
+#include "file_read.h"
 #include "imaging.h"
+#include "picture_check.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QBuffer>
 #include <QImageReader>
 #include <QPixelFormat>
-#include <QtEndian>
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 
 namespace bmppreview {
 namespace {
@@ -89,69 +87,30 @@ QRect previewRect(const QRect& box, const QSize& picture)
     return QRect(box.left() + (box.width() - fullHeightWidth) / 2, box.top(), fullHeightWidth, box.height());
 }
 
-BmpHeader readBmpHeader(const QByteArray& head)
-{
-    BmpHeader h;
-    if (head.size() < 26 || !head.startsWith("BM"))
-        return h;
-    const auto* p = reinterpret_cast<const uchar*>(head.constData());
-    const quint32 pixelOffset = qFromLittleEndian<quint32>(p + 10);
-    const quint32 infoSize = qFromLittleEndian<quint32>(p + 14);
-    quint32 compression = 0;
-    if (infoSize == 12) {
-        // The old OS/2 header: 16-bit sizes, never compressed.
-        h.width = qFromLittleEndian<quint16>(p + 18);
-        h.height = qFromLittleEndian<quint16>(p + 20);
-        h.bitCount = qFromLittleEndian<quint16>(p + 24);
-    } else if (infoSize >= 40 && head.size() >= 34) {
-        h.width = qFromLittleEndian<qint32>(p + 18);
-        h.height = qFromLittleEndian<qint32>(p + 22);
-        h.bitCount = qFromLittleEndian<quint16>(p + 28);
-        compression = qFromLittleEndian<quint32>(p + 30);
-    } else {
-        return h;
-    }
-    if (h.width <= 0 || h.height == 0 || h.height == INT_MIN)
-        return h;
-    h.valid = true;
-    // Uncompressed rows (plain or with colour masks) have a known length; run-length
-    // and embedded JPEG/PNG data do not.
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-    const qint64 pixels = qint64(h.width) * std::abs(qint64(h.height));
-    if (uncompressed && h.bitCount > 0 && pixels <= imaging::kMaxPixels) {
-        const qint64 stride = (qint64(h.width) * h.bitCount + 31) / 32 * 4;
-        h.requiredBytes = qint64(pixelOffset) + stride * std::abs(qint64(h.height));
-    }
-    return h;
-}
-
 PictureInfo readPicture(const QString& path, const QSize& maxPreview)
 {
     PictureInfo info;
-    // A pipe or a device in the folder would block the read for ever.
-    if (!QFileInfo(path).isFile())
+    // Regular files only: a pipe or a device in the folder would block the
+    // read for ever. The whole file, so that its structure is checked before
+    // the decoder trusts a length in it.
+    QByteArray bytes;
+    if (file_read::readWhole(path, imaging::kMaxFileBytes, bytes) != file_read::Result::Ok)
         return info;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const qint64 fileBytes = bytes.size();
+    QBuffer buffer;
+    QImageReader reader;
+    if (!picture_check::openChecked(bytes, buffer, reader, nullptr))
         return info;
-    const qint64 fileBytes = file.size();
-    const QByteArray head = file.peek(64);
-
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QByteArray format = reader.format();
-    if (format.isEmpty())
-        return info;
 
     const QSize stored = reader.size();
     int bits = 0;
     if (format == "bmp") {
         // The decoder widens 4- and 16-bit files, so their depth comes from
-        // the header; and it returns a file cut short as a whole picture of
-        // whatever memory held, so a short file counts as unreadable here.
-        const BmpHeader bmp = readBmpHeader(head);
-        if (!bmp.valid || fileBytes < bmp.requiredBytes)
+        // the header (a file shorter than it promises was refused above).
+        const picture_check::BmpHeader bmp = picture_check::readBmpHeader(bytes.left(64));
+        if (!bmp.valid)
             return info;
         bits = bmp.bitCount;
     } else if (stored.isValid()) {
@@ -159,8 +118,6 @@ PictureInfo readPicture(const QString& path, const QSize& maxPreview)
         bits = depthOf(reader.imageFormat());
     }
 
-    if (stored.isValid() && qint64(stored.width()) * stored.height() > imaging::kMaxPixels)
-        return info;
     const bool sideways = turnsSideways(reader.transformation());
     if (stored.isValid()) {
         const QSize shown = sideways ? stored.transposed() : stored;
@@ -177,7 +134,7 @@ PictureInfo readPicture(const QString& path, const QSize& maxPreview)
         return info;
     if (!stored.isValid()) {
         // A format that does not tell its size before decoding: checked and scaled afterwards.
-        if (qint64(image.width()) * image.height() > imaging::kMaxPixels)
+        if (!picture_check::whySizeRefused(image.size(), fileBytes, false).isEmpty())
             return info;
         if (bits == 0)
             bits = depthOf(image.format());

@@ -36,21 +36,11 @@ QStringList infoLines(const PictureInfo& info);
 // centred horizontally. Empty for an empty picture.
 QRect previewRect(const QRect& box, const QSize& picture);
 
-// What a BMP file's headers say, read from its first bytes.
-struct BmpHeader {
-    bool valid = false;
-    int width = 0;
-    int height = 0; // negative for top-down rows
-    int bitCount = 0;
-    // The bytes an uncompressed file must hold; 0 when compressed (not knowable).
-    qint64 requiredBytes = 0;
-};
-BmpHeader readBmpHeader(const QByteArray& head);
-
-// Reads the file's header and decodes only as much as a preview of at most
-// maxPreview pixels needs. Regular files only; a file that cannot be read,
-// a BMP shorter than its headers promise and a picture larger than the
-// imaging layer accepts all give ok == false.
+// Reads the file and decodes only as much as a preview of at most maxPreview
+// pixels needs. Regular files only; a file that cannot be read, one whose
+// structure the imaging layer refuses (a BMP shorter than its headers
+// promise, a chunk running past the end, a canvas its data cannot fill) and
+// a picture larger than the imaging layer accepts all give ok == false.
 PictureInfo readPicture(const QString& path, const QSize& maxPreview);
 
 } // namespace bmppreview

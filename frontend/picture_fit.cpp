@@ -1,10 +1,11 @@
 #include "picture_fit.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
+#include "file_read.h"
+#include "picture_check.h"
 
-#include <sys/stat.h>
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
 
 namespace picture_fit {
 namespace {
@@ -21,15 +22,19 @@ bool tooSmall(QSize s)
     return s.width() <= 1 || s.height() <= 1;
 }
 
-// Only regular files: a fifo or a device would block or never end.
-bool isRegularFile(const QString& path)
+QString cannotRead(const QString& path, const QString& reason)
 {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return QStringLiteral("Cannot read the picture \"%1\": %2.").arg(path, reason);
+}
+
+QString tooSmallText(const QString& path)
+{
+    return QStringLiteral("The picture \"%1\" is too small to make a puzzle of.").arg(path);
 }
 
 // Lets a decoder that cannot scale while decoding hold a full picture up to
-// the toolkit's pixel limit, for the one read it is needed for.
+// the toolkit's pixel limit (Qt's own default is half of it), for the one
+// read it is needed for. The front end reads one picture at a time.
 class AllocationLimit {
 public:
     explicit AllocationLimit(int megabytes)
@@ -63,36 +68,53 @@ QSize fittedSize(QSize size)
 
 bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why)
 {
-    if (!QFileInfo::exists(path)) {
+    // The whole file first, through the reader that takes regular files only
+    // (a fifo or a device would block or never end), so that its structure
+    // is checked before a decoder trusts any length in it.
+    QByteArray bytes;
+    QString readError;
+    switch (file_read::readWhole(path, imaging::kMaxFileBytes, bytes, &readError)) {
+    case file_read::Result::Ok:
+        break;
+    case file_read::Result::Missing:
         fail(why, QStringLiteral("The picture \"%1\" does not exist.").arg(path));
         return false;
-    }
-    if (!isRegularFile(path)) {
+    case file_read::Result::NotRegular:
         fail(why, QStringLiteral("\"%1\" is not a picture file.").arg(path));
         return false;
+    case file_read::Result::TooLarge:
+        fail(why, cannotRead(path, QStringLiteral("the file is larger than any picture we read (%1 MB)")
+                                       .arg(imaging::kMaxFileBytes >> 20)));
+        return false;
+    case file_read::Result::Failed:
+        fail(why, cannotRead(path, readError));
+        return false;
     }
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
+
+    QBuffer buffer;
+    QImageReader reader;
+    QString reason;
+    if (!picture_check::openChecked(bytes, buffer, reader, &reason, true)) {
+        fail(why, cannotRead(path, reason));
+        return false;
+    }
     // Phones store a portrait photo lying on its side with a note to turn it.
     reader.setAutoTransform(true);
 
     const QSize stored = reader.size();
-    if (!reader.canRead()) {
-        fail(why, QStringLiteral("Cannot read the picture \"%1\": %2.").arg(path, reader.errorString()));
-        return false;
-    }
-    if (stored.isValid() && tooSmall(stored)) {
-        fail(why, QStringLiteral("The picture \"%1\" is too small to make a puzzle of.").arg(path));
-        return false;
-    }
-
     bool scaling = false;
     if (stored.isValid()) {
         // The fitted size comes from the picture as it is shown, upright; the
-        // decoder scales the picture as it is stored, before turning it.
+        // decoder scales the picture as it is stored, before turning it. A
+        // picture that fits into a single row or column is refused before
+        // it costs a decode.
         const bool sideways = reader.transformation() & QImageIOHandler::TransformationRotate90;
         const QSize upright = sideways ? stored.transposed() : stored;
         const QSize fitted = fittedSize(upright);
+        if (tooSmall(upright) || tooSmall(fitted)) {
+            fail(why, tooSmallText(path));
+            return false;
+        }
         if (fitted != upright) {
             reader.setScaledSize(sideways ? fitted.transposed() : fitted);
             scaling = true;
@@ -102,20 +124,21 @@ bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why)
     QImage image;
     {
         const bool decoderScales = reader.supportsOption(QImageIOHandler::ScaledSize);
-        const int fullMegabytes = int(imaging::kMaxPixels * 4 / (1024 * 1024));
-        AllocationLimit limit(scaling && !decoderScales ? fullMegabytes : 0);
-        if (scaling && !decoderScales && qint64(stored.width()) * stored.height() > imaging::kMaxPixels) {
-            fail(why, QStringLiteral("The picture \"%1\" is too large (%2 x %3 pixels).")
-                          .arg(path).arg(stored.width()).arg(stored.height()));
-            return false;
-        }
+        AllocationLimit limit(scaling && !decoderScales ? int(imaging::kMaxPixels * 4 / (1024 * 1024)) : 0);
         if (!reader.read(&image) || image.isNull()) {
-            fail(why, QStringLiteral("Cannot read the picture \"%1\": %2.").arg(path, reader.errorString()));
+            fail(why, cannotRead(path, reader.errorString()));
             return false;
         }
     }
-    if (tooSmall(image.size())) {
-        fail(why, QStringLiteral("The picture \"%1\" is too small to make a puzzle of.").arg(path));
+    // A format that did not tell its size beforehand is held to the same bounds now.
+    if (!stored.isValid()) {
+        if (const QString text = picture_check::whySizeRefused(image.size(), bytes.size(), false); !text.isEmpty()) {
+            fail(why, cannotRead(path, text));
+            return false;
+        }
+    }
+    if (tooSmall(image.size()) || tooSmall(fittedSize(image.size()))) {
+        fail(why, tooSmallText(path));
         return false;
     }
     const int depth = image.depth() == 32 && !image.hasAlphaChannel() ? 24 : image.depth();
@@ -136,11 +159,17 @@ bool writeScratch(const QString& scratchPath, const QByteArray& bytes)
 
 bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString* why)
 {
-    if (picture.isNull() || tooSmall(picture.image.size())) {
+    if (picture.isNull()) {
         fail(why, QStringLiteral("There is no picture to make a puzzle of."));
         return false;
     }
+    // Fitting a long strip (20 x 55 295) leaves a single column: checked on
+    // the size it is brought to, not only on the size it came in.
     const QSize fitted = fittedSize(picture.image.size());
+    if (tooSmall(picture.image.size()) || tooSmall(fitted)) {
+        fail(why, QStringLiteral("The picture is too small to make a puzzle of."));
+        return false;
+    }
     if (fitted != picture.image.size() && !imaging::resize(picture, fitted.width(), fitted.height())) {
         fail(why, QStringLiteral("Cannot bring the picture to %1 x %2 pixels.").arg(fitted.width()).arg(fitted.height()));
         return false;

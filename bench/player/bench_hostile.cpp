@@ -2,6 +2,8 @@
 // bounds let it be), handed to the reader that meets it in play, and timed
 // with the peak memory it added. Every case runs in a fresh process (this
 // program started again with --case N), so one case's memory is not another's.
+// With --write FOLDER it writes the hostile pictures, and puzzles carrying
+// them, for trying with the real programs under /usr/bin/time -v.
 
 #include "box_index.h"
 #include "command_ids.h"
@@ -15,6 +17,7 @@
 #include "tile_mender_doc.h"
 #include "tray_number_pool.h"
 
+#include "../../tests/support/hostile_pictures.h"
 #include "../../tests/support/test_files.h"
 
 #include <QApplication>
@@ -84,8 +87,61 @@ QString readResult(saved_game::ReadResult r, const QString& why)
     return r == saved_game::ReadResult::Ok ? QStringLiteral("read") : QStringLiteral("refused: ") + why;
 }
 
+struct HostilePicture {
+    QString file;
+    std::string name;
+    QByteArray bytes;
+};
+
+// The pictures the issue names, and ones declaring side x side pixels: 5000
+// for the front end, which takes any size it can fit; 2048 for the player,
+// the largest it takes.
+std::vector<HostilePicture> hostilePictures(int side)
+{
+    const QString n = QString::number(side);
+    const std::string s = n.toStdString() + " x " + n.toStdString();
+    return {
+        {"text_chunk_2gb.png", "PNG of 277 bytes whose text chunk declares 2 GB", hostile::pngWithTextChunk()},
+        {"strip.gif", "GIF of 53 bytes with a 20 x 55295 canvas", hostile::gifCanvas(20, 55295)},
+        {"idat_past_end_" + n + ".png", "PNG of " + s + " whose IDAT runs past the end", hostile::pngIdatPastEnd(side, side)},
+        {"starved_" + n + ".png", "PNG of " + s + " with 4 KB of image data", hostile::pngStarved(side, side)},
+        {"canvas_" + n + ".gif", "GIF of 53 bytes with a " + s + " canvas", hostile::gifCanvas(side, side)},
+        {"headers_" + n + ".bmp", "BMP of 54 bytes declaring " + s, hostile::bmpHeadersOnly(side, side)},
+        {"claims_" + n + ".jpg", "JPEG of 600 bytes declaring " + s, hostile::jpegClaiming(side, side)},
+    };
+}
+
+// A small puzzle whose picture is the hostile file.
+QByteArray puzzleCarrying(const QByteArray& picture)
+{
+    crt::srand(1);
+    PuzzleFileData d = testfiles::makePuzzle(4, 3, 48);
+    d.picture = picture;
+    return testfiles::puzzleBytes(d);
+}
+
+// The pictures as the front end meets them, and puzzles carrying the
+// player's set, for trying the real programs on.
+int writeFiles(const QString& folder)
+{
+    std::vector<std::pair<QString, QByteArray>> files;
+    for (const HostilePicture& h : hostilePictures(5000))
+        files.emplace_back(h.file, h.bytes);
+    for (const HostilePicture& h : hostilePictures(puzzle_file::kMaxPictureSide))
+        files.emplace_back(h.file + QStringLiteral(".puz"), puzzleCarrying(h.bytes));
+    for (const auto& [name, bytes] : files) {
+        QFile f(folder + QLatin1Char('/') + name);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
+            return 1;
+        }
+        std::printf("%s\t%lld bytes\n", qPrintable(f.fileName()), qint64(bytes.size()));
+    }
+    return 0;
+}
+
 struct Case {
-    const char* name;
+    std::string name;
     // Makes the file (untimed), then returns the timed work.
     std::function<std::function<QString()>(QTemporaryDir&)> prepare;
 };
@@ -138,6 +194,12 @@ std::vector<Case> cases()
         const QByteArray bytes = testfiles::puzzleBytes(d);
         return std::function<QString()>([bytes] { return openResult(doc.openData(bytes, "scans.puz")); });
     }});
+    for (const HostilePicture& h : hostilePictures(puzzle_file::kMaxPictureSide)) {
+        out.push_back({"puzzle whose picture is a " + h.name, [bytes = h.bytes](QTemporaryDir&) {
+            const QByteArray puzzle = puzzleCarrying(bytes);
+            return std::function<QString()>([puzzle] { return openResult(doc.openData(puzzle, "picture.puz")); });
+        }});
+    }
     out.push_back({"puzzle file that is a named pipe", [](QTemporaryDir& dir) {
         const QString fifo = dir.filePath("pipe.puz");
         ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
@@ -285,6 +347,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--case")
         return runCase(QByteArray(argv[2]).toInt());
+    if (argc == 3 && QByteArray(argv[1]) == "--write")
+        return writeFiles(QFile::decodeName(argv[2]));
 
     std::printf("Hostile files: time of the reader that meets them and the peak memory it adds\n"
                 "(one fresh process per case; one run each)\n\n");
@@ -296,10 +360,10 @@ int main(int argc, char** argv)
         p.waitForFinished(-1);
         const QList<QByteArray> v = p.readAllStandardOutput().trimmed().split('\t');
         if (v.size() != 3) {
-            std::printf("| %s | crashed or failed (exit %d) | | |\n", all[size_t(i)].name, p.exitCode());
+            std::printf("| %s | crashed or failed (exit %d) | | |\n", all[size_t(i)].name.c_str(), p.exitCode());
             continue;
         }
-        std::printf("| %s | %s | %.2f | %.1f |\n", all[size_t(i)].name, v[2].constData(), v[0].toDouble(),
+        std::printf("| %s | %s | %.2f | %.1f |\n", all[size_t(i)].name.c_str(), v[2].constData(), v[0].toDouble(),
                     v[1].toDouble() / 1024.0);
         std::fflush(stdout);
     }

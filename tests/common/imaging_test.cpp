@@ -1,11 +1,12 @@
+#include "hostile_pictures.h"
 #include "imaging.h"
+#include "picture_check.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QPainter>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -66,13 +67,14 @@ TEST(Imaging, RefusesPicturesThatWouldCostTooMuchBeforeDecodingThem)
     EXPECT_EQ(imaging::jpegScanCount(testfiles::encode(testfiles::patternImage(40, 30), "jpeg"), 100), 1);
     EXPECT_EQ(imaging::jpegScanCount("not a jpeg", 100), 0);
 
-    // Twenty thousand empty scans: counted no further than the limit, refused at once.
-    QElapsedTimer t;
-    t.start();
+    // Twenty thousand empty scans: counted no further than the limit, refused
+    // by the structure check, before the decoder is handed them.
     const QByteArray hostile = testfiles::manyScanJpeg(64, 48, 20000);
     EXPECT_EQ(imaging::jpegScanCount(hostile, imaging::kMaxJpegScans), imaging::kMaxJpegScans + 1);
-    EXPECT_FALSE(imaging::loadFromData(hostile, b, 24));
-    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_TRUE(picture_check::whyRefused(hostile).contains("scans"));
+    QString why;
+    EXPECT_FALSE(imaging::loadFromData(hostile, b, 24, QSize(), &why));
+    EXPECT_TRUE(why.contains("scans")) << why.toStdString();
 
     // A size limit is checked from the header, before any pixel is decoded.
     const QByteArray wide = testfiles::encode(testfiles::patternImage(2049, 4), "png");
@@ -181,4 +183,89 @@ TEST(Imaging, ResizeCopyPaintAndRelease)
     imaging::release(b);
     EXPECT_TRUE(b.isNull());
     EXPECT_FALSE(imaging::turn(b, 90));
+}
+
+namespace {
+// A P4 (raw bitmap) Netpbm header with no rows: a format no structure check knows.
+QByteArray pbmHeader(int w, int h) { return QByteArray("P4\n") + QByteArray::number(w) + ' ' + QByteArray::number(h) + '\n'; }
+} // namespace
+
+TEST(HostilePictures, AreRefusedByTheirStructureBeforeAnyDecoderSeesThem)
+{
+    // The refusal comes from the walk over the file's own lengths, which
+    // allocates nothing: no decoder is handed these bytes at all.
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        const char* says;
+    } cases[] = {
+        {"text chunk of 2 GB", hostile::pngWithTextChunk(), "\"tEXt\" declares 2147483647 bytes"},
+        {"text chunk beyond the format's cap", hostile::pngWithTextChunk(0xFFFFFFF0u), "declares 4294967280 bytes"},
+        {"IDAT past the end", hostile::pngIdatPastEnd(8000, 8000), "\"IDAT\" declares 1048576 bytes"},
+        {"PNG cut inside a chunk header", hostile::pngStarved(64, 64).chopped(5), "cut short"},
+        {"PNG starved of data", hostile::pngStarved(8000, 8000), "PNG declares 8000 x 8000 pixels, far more"},
+        {"PNG too large", hostile::pngStarved(9000, 9000), "too large (9000 x 9000 pixels)"},
+        {"GIF strip canvas", hostile::gifCanvas(20, 55295), "GIF's canvas declares 20 x 55295 pixels"},
+        {"GIF square canvas", hostile::gifCanvas(8000, 8000), "GIF's canvas declares 8000 x 8000"},
+        {"BMP of headers only", hostile::bmpHeadersOnly(8000, 8000), "rows need 192000054 bytes, but the file has 54"},
+        {"BMP too large", hostile::bmpHeadersOnly(30000, 30000), "too large (30000 x 30000 pixels)"},
+        {"JPEG claiming a size", hostile::jpegClaiming(8000, 8000), "JPEG declares 8000 x 8000 pixels, far more"},
+        {"JPEG too large", hostile::jpegClaiming(9000, 9000), "too large"},
+    };
+    for (const auto& c : cases) {
+        const QString why = picture_check::whyRefused(c.bytes);
+        EXPECT_TRUE(why.contains(QString::fromLatin1(c.says))) << c.what << ": " << why.toStdString();
+        ToolkitBitmap b;
+        QString loadWhy;
+        EXPECT_FALSE(imaging::loadFromData(c.bytes, b, 24, QSize(), &loadWhy)) << c.what;
+        EXPECT_EQ(loadWhy, why) << c.what;
+        EXPECT_TRUE(b.isNull());
+    }
+    EXPECT_EQ(hostile::pngWithTextChunk().size(), 277);
+    EXPECT_EQ(hostile::gifCanvas(20, 55295).size(), 53);
+    EXPECT_EQ(hostile::bmpHeadersOnly(8000, 8000).size(), 54);
+
+    // A format without a structure check of its own is held to its declared
+    // size against its length, from the header the reader parses.
+    ToolkitBitmap b;
+    QString why;
+    EXPECT_FALSE(imaging::loadFromData(pbmHeader(5000, 5000), b, 24, QSize(), &why));
+    EXPECT_TRUE(why.contains("5000 x 5000 pixels, far more than its 13 bytes")) << why.toStdString();
+    EXPECT_TRUE(picture_check::whySizeRefused(QSize(5000, 5000), 15, true).isEmpty());
+    EXPECT_FALSE(picture_check::whySizeRefused(QSize(9000, 9000), 1 << 30, true).isEmpty());
+}
+
+TEST(HostilePictures, SoundPicturesOfEveryFormatStillLoad)
+{
+    // The densest honest pictures: one colour all over, which every encoder
+    // squeezes hardest, next to ordinary patterns.
+    QImage plain(4000, 3000, QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    QImage mono(4000, 3000, QImage::Format_Mono);
+    mono.fill(0);
+    const QImage pattern = testfiles::patternImage(640, 480);
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        QSize size;
+    } cases[] = {
+        {"white PNG", testfiles::encode(plain, "png"), plain.size()},
+        {"1-bit PNG", testfiles::encode(mono, "png"), mono.size()},
+        {"white JPEG", testfiles::encode(plain, "jpeg", 50), plain.size()},
+        {"progressive JPEG", testfiles::manyScanJpeg(640, 480, 0), QSize(640, 480)},
+        {"pattern PNG", testfiles::encode(pattern, "png"), pattern.size()},
+        {"pattern BMP", testfiles::encode(pattern, "bmp"), pattern.size()},
+        {"small GIF canvas", hostile::gifCanvas(200, 150), QSize(200, 150)},
+        {"PBM", testfiles::encode(mono.copy(0, 0, 640, 480), "pbm"), QSize(640, 480)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(picture_check::whyRefused(c.bytes).isEmpty()) << c.what;
+        ToolkitBitmap b;
+        QString why;
+        ASSERT_TRUE(imaging::loadFromData(c.bytes, b, 24, QSize(), &why)) << c.what << ": " << why.toStdString();
+        EXPECT_EQ(b.image.size(), c.size) << c.what;
+    }
+    // Bytes after the end chunk are not the picture's: they are not walked.
+    QByteArray trailing = testfiles::encode(pattern, "png") + QByteArray("\xff\xff\xff\xffjunk", 8);
+    EXPECT_TRUE(picture_check::whyRefused(trailing).isEmpty());
 }

@@ -1,6 +1,10 @@
-// Pictures as users have them: camera-sized, turned by EXIF, tiny, broken.
+// Pictures as users have them: camera-sized, turned by EXIF, tiny, broken,
+// hostile; and the command line making puzzles of them.
 #include "frontend_fixture.h"
+#include "hostile_pictures.h"
 #include "picture_fit.h"
+#include "puzzle_file.h"
+#include "test_files.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -158,4 +162,107 @@ TEST(PictureFit, AnUnwritableScratchFileIsAClearFailure)
     const QString blocked = f.put("notafolder", "x") + QStringLiteral("/Nuvark_Puzzle.JPG");
     EXPECT_FALSE(picture_fit::loadAndFit(path, blocked, pic, &why));
     EXPECT_TRUE(why.contains(QStringLiteral("scratch"))) << why.toStdString();
+}
+
+TEST(PictureFit, HostilePicturesAreRefusedWithTheReason)
+{
+    Files f;
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        const char* says;
+    } cases[] = {
+        {"text.png", hostile::pngWithTextChunk(), "\"tEXt\" declares 2147483647 bytes"},
+        {"idat.png", hostile::pngIdatPastEnd(8000, 8000), "\"IDAT\" declares"},
+        {"starved.png", hostile::pngStarved(8000, 8000), "far more than its"},
+        {"strip.gif", hostile::gifCanvas(20, 55295), "canvas declares 20 x 55295 pixels"},
+        {"canvas.gif", hostile::gifCanvas(8000, 8000), "canvas declares 8000 x 8000 pixels"},
+        {"headers.bmp", hostile::bmpHeadersOnly(8000, 8000), "rows need"},
+        {"claims.jpg", hostile::jpegClaiming(8000, 8000), "far more than its"},
+        {"huge.jpg", hostile::jpegClaiming(65000, 65000), "too large (65000 x 65000 pixels)"},
+    };
+    for (const auto& c : cases) {
+        const QString path = f.put(c.file, c.bytes);
+        ToolkitBitmap pic;
+        QString why;
+        EXPECT_FALSE(picture_fit::loadAndFit(path, f.scratch, pic, &why)) << c.file;
+        EXPECT_TRUE(why.startsWith(QStringLiteral("Cannot read the picture \"%1\": ").arg(path))) << why.toStdString();
+        EXPECT_TRUE(why.contains(QString::fromLatin1(c.says))) << why.toStdString();
+        EXPECT_TRUE(pic.isNull());
+    }
+}
+
+TEST(PictureFit, APictureThatFitsIntoOneColumnIsTooSmallAfterFittingToo)
+{
+    Files f;
+    // 2 x 2000 is two pixels wide as it comes, one pixel once fitted to 480 high.
+    const QString strip = f.put("strip.png", testfiles::encode(testfiles::patternImage(2, 2000), "png"));
+    ToolkitBitmap pic;
+    QString why;
+    EXPECT_FALSE(picture_fit::loadAndFit(strip, f.scratch, pic, &why));
+    EXPECT_EQ(why, QStringLiteral("The picture \"%1\" is too small to make a puzzle of.").arg(strip));
+    EXPECT_FALSE(QFile::exists(f.scratch)) << "refused before anything was written";
+
+    // A scanned strip takes the other way in.
+    ToolkitBitmap scanned;
+    scanned.image = testfiles::patternImage(5000, 4);
+    EXPECT_FALSE(picture_fit::fitAndNormalise(scanned, f.scratch, &why));
+    EXPECT_EQ(why, QStringLiteral("The picture is too small to make a puzzle of."));
+
+    // Ten pixels wide fits to four: cut into one column, but a picture still.
+    const QString narrow = f.put("narrow.png", testfiles::encode(testfiles::patternImage(10, 1000), "png"));
+    ASSERT_TRUE(picture_fit::loadAndFit(narrow, f.scratch, pic, &why)) << why.toStdString();
+    EXPECT_EQ(pic.image.size(), QSize(4, 480));
+}
+
+TEST(PictureFit, TheCommandLineRefusesHostilePicturesAndMakesPuzzlesOfOrdinaryOnes)
+{
+    SuiteTree tree;
+    const QString program = tree.folders.program + QStringLiteral("Vorlin");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORLIN_CLI_DRIVER), program));
+    QTemporaryDir home, runtime, temp;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(v));
+    env.insert("HOME", home.path());
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("TMPDIR", temp.path());
+    auto make = [&](const QString& name, const QByteArray& bytes, const QString& puzzle) {
+        const QString path = tree.dir.filePath(name);
+        putFile(path, bytes);
+        return runProgram(program, {"--make", path, "--name", puzzle}, env);
+    };
+
+    const Outcome refused = make("text.png", hostile::pngWithTextChunk(), "Text");
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.err.contains("Cannot read the picture")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains("\"tEXt\" declares 2147483647 bytes")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.out.isEmpty());
+    const Outcome strip = make("strip.gif", hostile::gifCanvas(20, 55295), "Strip");
+    EXPECT_EQ(strip.code, 1);
+    EXPECT_TRUE(strip.err.contains("canvas")) << strip.err.toStdString();
+    EXPECT_TRUE(tree.dataFiles().isEmpty());
+
+    // A phone's portrait photo stored on its side, a PNG, a GIF and a tiny
+    // picture: each a puzzle of the normal level's 72-pixel cells.
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        int columns, rows;
+    } ordinary[] = {
+        {"phone.jpg", withOrientation(jpeg(marked(4000, 3000), 80), 6), 4, 6}, // 359 x 480 upright
+        {"plain.png", testfiles::encode(testfiles::patternImage(640, 480), "png"), 8, 6},
+        {"small.gif", hostile::gifCanvas(200, 150), 2, 2},
+        {"tiny.png", testfiles::encode(testfiles::patternImage(20, 20), "png"), 1, 1},
+    };
+    for (const auto& c : ordinary) {
+        const QString name = QString::fromLatin1(c.file).section('.', 0, 0);
+        const Outcome r = make(c.file, c.bytes, name);
+        ASSERT_EQ(r.code, 0) << c.file << ": " << r.err.toStdString();
+        PuzzleFileData d;
+        ASSERT_EQ(puzzle_file::readFile(tree.data(name + ".puz"), d), puzzle_file::ReadResult::Ok);
+        EXPECT_EQ(d.columns, c.columns) << c.file;
+        EXPECT_EQ(d.rows, c.rows) << c.file;
+    }
 }

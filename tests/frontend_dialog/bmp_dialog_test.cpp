@@ -3,6 +3,8 @@
 // previews of large and EXIF-turned photos decoded at the box's size.
 
 #include "bmp_dialog.h"
+#include "bmp_preview.h"
+#include "hostile_pictures.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -143,6 +145,31 @@ TEST_F(BmpDialog, UnreadableFilesShowNothing)
         EXPECT_EQ(select(path), kEmpty) << qPrintable(path);
         EXPECT_FALSE(dlg->hasPreview()) << qPrintable(path);
     }
+}
+
+TEST_F(BmpDialog, HostilePicturesShowNothing)
+{
+    const std::pair<const char*, QByteArray> hostile[] = {
+        {"text.png", hostile::pngWithTextChunk()},
+        {"idat.png", hostile::pngIdatPastEnd(8000, 8000)},
+        {"starved.png", hostile::pngStarved(8000, 8000)},
+        {"strip.gif", hostile::gifCanvas(20, 55295)},
+        {"canvas.gif", hostile::gifCanvas(8000, 8000)},
+        {"headers.bmp", hostile::bmpHeadersOnly(8000, 8000)},
+        {"claims.jpg", hostile::jpegClaiming(8000, 8000)},
+    };
+    const QString good = write("good.bmp", bmpBytes(40, 30, 24));
+    for (const auto& [name, bytes] : hostile) {
+        const QString path = write(QString::fromLatin1(name), bytes);
+        EXPECT_FALSE(bmppreview::readPicture(path, QSize(150, 150)).ok) << name;
+        ASSERT_NE(select(good), kEmpty);
+        EXPECT_EQ(select(path), kEmpty) << name;
+        EXPECT_FALSE(dlg->hasPreview()) << name;
+    }
+    // A small GIF whose canvas its data can fill is shown.
+    const bmppreview::PictureInfo small = bmppreview::readPicture(write("small.gif", hostile::gifCanvas(200, 150)), QSize(150, 150));
+    ASSERT_TRUE(small.ok);
+    EXPECT_EQ(small.size, QSize(200, 150));
 }
 
 TEST_F(BmpDialog, ClearedShowPreviewStaysClearedForTheRun)

@@ -22,6 +22,12 @@ QList<Device> devices();
 // Lets the user pick a source from a list; true when one was chosen. With a
 // single device it is still shown, so the user knows which one is used.
 bool selectSource(QWidget* parent);
+// The same over devices already listed: listing can take seconds, and the
+// caller may want to show it is busy while it lasts.
+bool selectSource(QWidget* parent, const QList<Device>& found);
+// How a device reads in the source list: its label and the name it is
+// opened by, which tells two devices of one model apart.
+QString sourceText(const Device& device);
 // The source scan() uses: the one chosen last, else the first device found.
 QString selectedSource();
 void setSelectedSource(const QString& name);

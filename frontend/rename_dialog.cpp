@@ -5,10 +5,16 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CRenameDialog::CRenameDialog(QWidget* parent, const QRect& area, const QString& name)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), field_(new QLineEdit(name, this))
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), field_(new QLineEdit(this))
 {
-    field_->setMaxLength(puzzle_names::kMaxLength);
+    // New names have at most 12 characters, but a library file can hold a
+    // longer one: it is shown whole, so that Enter without a change keeps it
+    // instead of renaming the files to a cut name.
+    field_->setMaxLength(std::max<int>(puzzle_names::kMaxLength, name.size()));
+    field_->setText(name);
     field_->setFrame(false);
     field_->selectAll();
     auto* layout = new QVBoxLayout(this);

@@ -6,6 +6,7 @@
 #include "scanner.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace picture_source {
 namespace {
@@ -43,6 +44,10 @@ QList<scanner::Device> listDevices()
 
 bool scanPage(QWidget* parent, ToolkitBitmap& scanned)
 {
+    // The source list has just closed over the window: draw it whole before
+    // the scan holds the program.
+    if (parent)
+        parent->repaint();
     WaitCursor wait;
     return scanner::scan(parent, scanned);
 }

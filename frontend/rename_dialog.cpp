@@ -21,8 +21,14 @@ CRenameDialog::CRenameDialog(QWidget* parent, const QRect& area, const QString& 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(field_);
     connect(field_, &QLineEdit::returnPressed, this, &QDialog::accept);
-    setGeometry(area);
-    setFixedSize(area.size());
+    // A name wider than its slot, as the list draws it, gets a box as wide,
+    // still centred on the slot, rather than one that scrolls it half away.
+    QRect box = area;
+    const int wanted = field_->fontMetrics().horizontalAdvance(name) + 2 * kTextMargin;
+    if (wanted > box.width())
+        box.adjust(-(wanted - box.width()) / 2, 0, (wanted - box.width() + 1) / 2, 0);
+    setGeometry(box);
+    setFixedSize(box.size());
 }
 
 QString CRenameDialog::name() const { return field_->text(); }

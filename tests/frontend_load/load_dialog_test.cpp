@@ -214,6 +214,10 @@ TEST_F(LoadWindow, RenameShowsALongStoredNameWholeAndEnterAloneKeepsIt)
             auto* box = qobject_cast<CRenameDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             shown = box->nameField()->text();
+            // Wide enough for the whole name, centred on its slot.
+            EXPECT_GT(box->nameField()->width(), box->nameField()->fontMetrics().horizontalAdvance(shown));
+            EXPECT_NEAR(box->geometry().center().x(),
+                        dlg->mapToGlobal(CLoadDialog::slotRect(0).center()).x(), 1);
             for (int key : keys)
                 QTest::keyClick(box->nameField(), Qt::Key(key));
             QTest::keyClick(box->nameField(), Qt::Key_Return);

@@ -225,6 +225,19 @@ TEST_F(WizardFixture, NoToOverwritingPlaysThePuzzleAsItIsSpeltOnDisk)
     EXPECT_EQ(boxes.calls()[0].text, QStringLiteral("File already exist, overwrite it?"));
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(startedWith(), QStringList{puzzleFile(QStringLiteral("Cat"))});
+
+    // E-mail packs that file too. This tree has no player's background to
+    // pack, and that is what is said missing, not the puzzle.
+    boxes.clear();
+    boxes.answer(mb::IdNo);
+    frame = std::make_unique<CWizardFrame>(*app, *ui);
+    frame->show();
+    toPage(5, QStringLiteral("CAT"));
+    pickOption(5, 1);
+    click(CWizardFrame::Finish);
+    ASSERT_EQ(boxes.calls().size(), 2u);
+    EXPECT_TRUE(boxes.calls()[1].text.startsWith(QStringLiteral("The player's background")))
+        << boxes.calls()[1].text.toStdString();
 }
 
 TEST_F(WizardFixture, GoingBackToTheLevelCutsNewPieces)

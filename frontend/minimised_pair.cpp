@@ -21,9 +21,8 @@ bool MinimisedPair::eventFilter(QObject* watched, QEvent* e)
     const QEvent::Type type = e->type();
     if (watched == main_) {
         // The desktop restored or activated the main menu (a taskbar click)
-        // while this window stayed minimised.
-        // An activation that comes while the main menu is still being
-        // minimised is no restore.
+        // while this window stayed minimised. An activation that comes while
+        // the main menu is still being minimised is no restore.
         const bool shown = (type == QEvent::WindowStateChange || type == QEvent::WindowActivate) && !main_->isMinimized();
         if (shown && window_->isMinimized())
             bringBack();

@@ -200,8 +200,6 @@ void setSelectedSource(const QString& name) { g_selected = name; }
 
 QString sourceText(const Device& d) { return d.label + QStringLiteral("  [") + d.name + QStringLiteral("]"); }
 
-bool selectSource(QWidget* parent) { return selectSource(parent, devices()); }
-
 bool selectSource(QWidget* parent, const QList<Device>& found)
 {
     QDialog dlg(parent);

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <sane/sane.h>
@@ -196,19 +198,37 @@ QList<Device> devices()
 QString selectedSource() { return g_selected; }
 void setSelectedSource(const QString& name) { g_selected = name; }
 
-bool selectSource(QWidget* parent)
+QString sourceText(const Device& d) { return d.label + QStringLiteral("  [") + d.name + QStringLiteral("]"); }
+
+bool selectSource(QWidget* parent, const QList<Device>& found)
 {
-    const QList<Device> found = devices();
     QDialog dlg(parent);
     dlg.setWindowTitle(QApplication::translate("scanner", "Select Source"));
     auto* layout = new QVBoxLayout(&dlg);
     auto* list = new QListWidget(&dlg);
+    // Two scanners of one model differ only in the name SANE opens them by,
+    // at the end of the line: the lines are never cut, and a list too wide
+    // for the screen scrolls sideways instead.
+    list->setTextElideMode(Qt::ElideNone);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    int widest = 0;
     for (const Device& d : found) {
-        auto* item = new QListWidgetItem(d.label + QStringLiteral("  [") + d.name + QStringLiteral("]"), list);
+        auto* item = new QListWidgetItem(sourceText(d), list);
         item->setData(Qt::UserRole, d.name);
+        item->setToolTip(item->text());
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(item->text()));
         if (d.name == g_selected)
             list->setCurrentItem(item);
     }
+    // Room for the text and the margins an item view keeps around it, the
+    // frame, and a scroll bar should the list grow long.
+    const QStyle* style = list->style();
+    const int textMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const int wanted = widest + 2 * textMargin + 2 * list->frameWidth()
+                       + style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) + 2;
+    const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 - 40 : wanted;
+    list->setMinimumWidth(std::min(wanted, std::max(room, 200)));
     if (!list->currentItem() && list->count() > 0)
         list->setCurrentRow(0);
     layout->addWidget(new QLabel(found.isEmpty() ? QApplication::translate("scanner", "No scanner was found.")

@@ -19,9 +19,14 @@ struct Device {
 // The devices SANE finds now; empty when there are none or SANE fails.
 QList<Device> devices();
 
-// Lets the user pick a source from a list; true when one was chosen. With a
-// single device it is still shown, so the user knows which one is used.
-bool selectSource(QWidget* parent);
+// Lets the user pick a source from the devices found (by devices(), which
+// can take seconds: the caller shows it is busy meanwhile); true when one
+// was chosen. With a single device the list is still shown, so the user
+// knows which one is used.
+bool selectSource(QWidget* parent, const QList<Device>& found);
+// How a device reads in the source list: its label and the name it is
+// opened by, which tells two devices of one model apart.
+QString sourceText(const Device& device);
 // The source scan() uses: the one chosen last, else the first device found.
 QString selectedSource();
 void setSelectedSource(const QString& name);

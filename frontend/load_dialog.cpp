@@ -4,6 +4,7 @@
 #include "frontend_art.h"
 #include "library_file.h"
 #include "message_box.h"
+#include "minimised_pair.h"
 #include "puzzle_names.h"
 #include "rename_dialog.h"
 #include "vorlin_app.h"
@@ -57,6 +58,7 @@ CLoadDialog::CLoadDialog(CVorlinApp& app, QWidget* parent)
     addButton(pageDownStrip_, rectOf(PageDown), true);
     addCaptionButtons();
     centreOnScreen(this);
+    new MinimisedPair(app, this);
     fillList();
 }
 
@@ -120,10 +122,7 @@ void CLoadDialog::play()
     if (!entry)
         return;
     // The player gets the puzzle file as it is spelt on disk.
-    const QString data = app().folders().data;
-    QString puz = load_model::existingSpelling(data, entry->name() + QStringLiteral(".puz")).mid(data.size());
-    puz.chop(4);
-    if (!app().startPlayer(puz)) {
+    if (!app().startPlayer(puzzle_names::storedSpelling(app().folders().data, entry->name()))) {
         say(this, QStringLiteral("The player could not be started from\n%1").arg(app().folders().program),
             mb::Ok | mb::IconExclamation);
         return;
@@ -136,7 +135,8 @@ void CLoadDialog::email()
     const CPuzzleEntry* entry = selectedEntry();
     if (!entry)
         return;
-    const QString name = entry->name();
+    // Packed from the puzzle file as it is spelt on disk, as Play does.
+    const QString name = puzzle_names::storedSpelling(app().folders().data, entry->name());
     app().busy = true;
     app().EmailPuzzle(name, this);
     app().busy = false;

@@ -1,6 +1,7 @@
 #include "puzzle_names.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace puzzle_names {
 
@@ -32,6 +33,12 @@ QString whyNotUsable(const QString& name)
     // as the name of its files.
     if (name.front().isSpace() || name.back().isSpace())
         return QStringLiteral("A puzzle name cannot begin or end with a blank.");
+    // The library file reads a value in a pair of quotes without them, so
+    // "Dog" would be listed as Dog and its files, "Dog".puz and the rest,
+    // never found again.
+    const QChar first = name.front();
+    if (name.size() >= 2 && (first == QLatin1Char('"') || first == QLatin1Char('\'')) && name.back() == first)
+        return QStringLiteral("A puzzle name cannot begin and end with %1.").arg(first);
     return QString();
 }
 
@@ -44,6 +51,17 @@ QStringList spellingsOf(const QString& folder, const QString& fileName)
         if (sameName(f, fileName))
             out << f;
     return out;
+}
+
+QString storedSpelling(const QString& folder, const QString& name)
+{
+    const QString file = name + QStringLiteral(".puz");
+    if (QFileInfo::exists(folder + file))
+        return name;
+    const QStringList found = spellingsOf(folder, file);
+    if (found.isEmpty())
+        return name;
+    return found.first().chopped(file.size() - name.size());
 }
 
 } // namespace puzzle_names

@@ -19,4 +19,9 @@ QString whyNotUsable(const QString& name);
 // case (the exact spelling included when it exists).
 QStringList spellingsOf(const QString& folder, const QString& fileName);
 
+// The name as the puzzle's file in `folder` spells it ("Cat" for cat when
+// Cat.puz is there), or `name` itself when no spelling of it exists. What is
+// handed to the player or packed must be the file on disk.
+QString storedSpelling(const QString& folder, const QString& name);
+
 } // namespace puzzle_names

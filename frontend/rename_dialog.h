@@ -20,5 +20,8 @@ public:
     static QRect areaFor(QPoint windowPos, const QRect& slot, int lineHeight);
 
 private:
+    // What a frameless line edit keeps between its edge and its text, and a
+    // pixel for the cursor.
+    static constexpr int kTextMargin = 4;
     QLineEdit* field_;
 };

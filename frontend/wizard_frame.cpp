@@ -2,8 +2,10 @@
 
 #include "frontend_art.h"
 #include "message_box.h"
+#include "minimised_pair.h"
 #include "picture_source.h"
 #include "puzzle_maker.h"
+#include "puzzle_names.h"
 #include "vorlin_app.h"
 #include "wizard_pages.h"
 
@@ -30,6 +32,7 @@ CWizardFrame::CWizardFrame(CVorlinApp& app, MakerUi& ui, QWidget* parent)
     centreOnScreen(this);
     app.wizardPage = 1;
     app.childWindow = this;
+    new MinimisedPair(app, this);
 }
 
 CWizardFrame::~CWizardFrame()
@@ -103,9 +106,9 @@ void CWizardFrame::next()
         pages_[3]->focusName();
         break;
     case 4:
-        if (name().isEmpty()) {
-            messageBox(this, QStringLiteral("Please give a name for the puzzle first!"), CVorlinApp::productTitle(),
-                       mb::Ok | mb::IconExclamation);
+        // Refused here, where it is typed, rather than by Finish a page later.
+        if (const QString why = puzzle_names::whyNotUsable(name()); !why.isEmpty()) {
+            messageBox(this, why, CVorlinApp::productTitle(), mb::Ok | mb::IconExclamation);
             return;
         }
         showPage(5);
@@ -140,9 +143,12 @@ void CWizardFrame::back()
 
 void CWizardFrame::finish()
 {
-    const QString n = name();
+    QString n = name();
     if (!n.isEmpty() && !writePuzzle(n))
         return;
+    // After a No to the overwrite question the puzzle on disk may be spelt
+    // otherwise (Cat for cat): the player and the package need that file.
+    n = puzzle_names::storedSpelling(app().folders().data, n);
     if (pages_[4]->value() == 0)
         app().startPlayer(n);
     else
@@ -170,6 +176,10 @@ bool CWizardFrame::writePuzzle(const QString& n)
 
 bool CWizardFrame::getPicture(int source)
 {
+    // Finding and opening a scanner can hold the program for seconds before
+    // any dialog shows: Next must not stay drawn pressed all that time.
+    resetButtons();
+    repaint();
     app().busy = true;
     const bool ok = source == 0 ? picture_source::LoadFromFile(app().maker(), this)
                                 : picture_source::LoadFromScanner(app().maker(), this);

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 // SANE reads its configuration from SANE_CONFIG_DIR before it starts: give it
@@ -74,4 +80,36 @@ TEST_F(TestScanner, ThreePassScannersGiveOneColourPicture)
             coloured = qRed(c) != qBlue(c);
         }
     EXPECT_TRUE(coloured);
+}
+
+TEST(ScannerSources, TwoScannersOfOneModelReadApartInTheList)
+{
+    // Network scanners of one model differ only at the end of their names.
+    const QString label = QStringLiteral("Plustek OpticPro ST24 (flatbed scanner)");
+    const QList<scanner::Device> found{{QStringLiteral("net:office:plustek:libusb:001:004"), label},
+                                       {QStringLiteral("net:office:plustek:libusb:001:005"), label}};
+    scanner::setSelectedSource(QString());
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        auto* list = dlg->findChild<QListWidget*>();
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->textElideMode(), Qt::ElideNone);
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem* item = list->item(i);
+            shown << item->text();
+            // Drawn whole: nothing elided, and the line fits the list.
+            EXPECT_GE(list->viewport()->width(), list->fontMetrics().horizontalAdvance(item->text()))
+                << item->text().toStdString();
+        }
+        list->setCurrentRow(1);
+        dlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(scanner::selectSource(nullptr, found));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], scanner::sourceText(found[0]));
+    EXPECT_NE(shown[0], shown[1]);
+    EXPECT_TRUE(shown[1].contains(found[1].name));
+    EXPECT_EQ(scanner::selectedSource(), found[1].name);
 }

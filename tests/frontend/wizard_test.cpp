@@ -174,11 +174,70 @@ TEST_F(WizardFixture, TheNamePageWantsANameOfAtMostTwelveCharacters)
     field->setFocus();
     QTest::keyClicks(field, QStringLiteral("abcdefghijklm"));
     EXPECT_EQ(field->text(), QStringLiteral("abcdefghijkl"));
-    field->setText(QStringLiteral("   "));
-    // Enter on the name is next; blanks count as a name.
+    field->setText(QStringLiteral("abcdefghijkl"));
+    // Enter on the name is next.
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(frame->page(), 5);
     EXPECT_EQ(boxes.calls().size(), 1u);
+}
+
+TEST_F(WizardFixture, ANameTheFilesCannotHaveIsRefusedOnTheNamePage)
+{
+    MessageBoxScript boxes;
+    toPage(4);
+    QLineEdit* field = frame->pageWindow(4)->nameField();
+    // Blanks alone are a name, but one that begins with a blank.
+    const std::pair<const char*, const char*> cases[] = {
+        {"   ", "A puzzle name cannot begin or end with a blank."},
+        {" Cat", "A puzzle name cannot begin or end with a blank."},
+        {"a/b", "A puzzle name cannot contain \"/\"."},
+        {"tab\tcat", "A puzzle name cannot contain control characters."},
+        {"\"Dog\"", "A puzzle name cannot begin and end with \"."},
+        {"'s'", "A puzzle name cannot begin and end with '."},
+        {"NUVARK_NULL", "\"NUVARK_NULL\" cannot be the name of a puzzle."},
+    };
+    for (const auto& [name, why] : cases) {
+        boxes.clear();
+        field->setText(QString::fromUtf8(name));
+        click(CWizardFrame::Next);
+        ASSERT_EQ(boxes.calls().size(), 1u) << name;
+        EXPECT_EQ(boxes.calls()[0].text, QString::fromUtf8(why)) << name;
+        EXPECT_EQ(boxes.calls()[0].flags & 0xF0, mb::IconExclamation);
+        EXPECT_EQ(frame->page(), 4) << name;
+    }
+    EXPECT_TRUE(QDir(folders.data).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(WizardFixture, NoToOverwritingPlaysThePuzzleAsItIsSpeltOnDisk)
+{
+    toPage(5, QStringLiteral("Cat"));
+    click(CWizardFrame::Finish);
+    ASSERT_EQ(startedWith(), QStringList{puzzleFile(QStringLiteral("Cat"))});
+    QFile::remove(started);
+
+    MessageBoxScript boxes;
+    boxes.answer(mb::IdNo);
+    frame = std::make_unique<CWizardFrame>(*app, *ui);
+    frame->show();
+    toPage(5, QStringLiteral("cat"));
+    click(CWizardFrame::Finish);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls()[0].text, QStringLiteral("File already exist, overwrite it?"));
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(startedWith(), QStringList{puzzleFile(QStringLiteral("Cat"))});
+
+    // E-mail packs that file too. This tree has no player's background to
+    // pack, and that is what is said missing, not the puzzle.
+    boxes.clear();
+    boxes.answer(mb::IdNo);
+    frame = std::make_unique<CWizardFrame>(*app, *ui);
+    frame->show();
+    toPage(5, QStringLiteral("CAT"));
+    pickOption(5, 1);
+    click(CWizardFrame::Finish);
+    ASSERT_EQ(boxes.calls().size(), 2u);
+    EXPECT_TRUE(boxes.calls()[1].text.startsWith(QStringLiteral("The player's background")))
+        << boxes.calls()[1].text.toStdString();
 }
 
 TEST_F(WizardFixture, GoingBackToTheLevelCutsNewPieces)
@@ -268,6 +327,56 @@ TEST_F(WizardFixture, APressWhileBusyDoesNothing)
     EXPECT_FALSE(frame->isVisible());
 }
 
+TEST_F(WizardFixture, RestoringEitherWindowAfterMinimisingBringsTheWizardBackWhereItWas)
+{
+    // The desktop brings a minimised window back by changing its state or
+    // activating it (a taskbar click); each must bring back both windows.
+    QWidget mainMenu;
+    mainMenu.resize(800, 600);
+    mainMenu.show();
+    app->mainWindow = &mainMenu;
+    frame = std::make_unique<CWizardFrame>(*app, *ui);
+    frame->setWindowModality(Qt::ApplicationModal);
+    frame->show();
+    toPage(3);
+    const auto minimiseBoth = [&] {
+        click(CWizardFrame::Minimise);
+        ASSERT_TRUE(frame->isMinimized());
+        ASSERT_TRUE(mainMenu.isMinimized());
+    };
+    const std::pair<std::function<void()>, std::function<void()>> rounds[] = {
+        {minimiseBoth, [&] { mainMenu.setWindowState(Qt::WindowNoState); }},
+        {minimiseBoth, [&] { frame->setWindowState(Qt::WindowNoState); }},
+        // The desktop minimised the wizard alone; the main menu, clicked,
+        // becomes active with nothing of its own to show.
+        {[&] { frame->showMinimized(); },
+         [&] {
+             QEvent activate(QEvent::WindowActivate);
+             QApplication::sendEvent(&mainMenu, &activate);
+         }},
+    };
+    int round = 0;
+    for (const auto& [minimise, restore] : rounds) {
+        SCOPED_TRACE(round++);
+        minimise();
+        restore();
+        EXPECT_FALSE(frame->isMinimized());
+        EXPECT_FALSE(mainMenu.isMinimized());
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_FALSE(app->minimised);
+        EXPECT_EQ(frame->page(), 3);
+    }
+    // And it goes on from there.
+    click(CWizardFrame::Next);
+    EXPECT_EQ(frame->page(), 4);
+    // Once the wizard is closed the main menu minimises on its own.
+    click(CWizardFrame::Close);
+    mainMenu.showMinimized();
+    mainMenu.setWindowState(Qt::WindowNoState);
+    EXPECT_FALSE(frame->isVisible());
+    app->mainWindow = nullptr;
+}
+
 TEST(WizardPreview, FitsInsideTheAreaWithoutEverGrowing)
 {
     EXPECT_EQ(CWizardFrame::previewSize(QSize(640, 480)), QSize(407, 305));
@@ -292,10 +401,21 @@ TEST_F(WizardFixture, AScanFromTheTestBackendBecomesTheWorkingPicture)
     }
     qputenv("SANE_CONFIG_DIR", conf.path().toLocal8Bit());
     pickOption(1, 1);
-    // The source list: take the one scanner there is.
-    onNextModal<QDialog>([](QDialog* d) { d->accept(); });
+    // The source list: take the one scanner there is. SANE has been asked
+    // for its devices by then: the wait cursor is gone, and Next is drawn
+    // as it normally is rather than pressed.
+    bool cursorWhileChoosing = true;
+    skin::Look nextWhileChoosing = skin::Pressed;
+    onNextModal<QDialog>([&](QDialog* d) {
+        cursorWhileChoosing = QApplication::overrideCursor() != nullptr;
+        nextWhileChoosing = frame->lookOf(CWizardFrame::Next);
+        d->accept();
+    });
     click(CWizardFrame::Next);
     ASSERT_EQ(frame->page(), 2);
+    EXPECT_FALSE(cursorWhileChoosing);
+    EXPECT_EQ(nextWhileChoosing, skin::Normal);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     const ToolkitBitmap& picture = app->maker().workingImage;
     // The whole 200 x 150 mm page at the resolution that gives about 640 x 480.
     EXPECT_LE(picture.width(), 640);

@@ -193,6 +193,58 @@ TEST_F(LoadWindow, RenameToTheSameNameOrATakenOneChangesNothing)
     EXPECT_EQ(dlg->entries()[1].name(), QStringLiteral("P2"));
 }
 
+TEST_F(LoadWindow, RenameShowsALongStoredNameWholeAndEnterAloneKeepsIt)
+{
+    tree.addFiles(QStringLiteral("Fourteen_Chars"), true, true);
+    putFile(tree.library(), "[Puzzle]\r\nPuzzle_Count=1\r\n\r\n[Puzzle1]\r\nName=Fourteen_Chars\r\nSize=6 8\r\n\r\n");
+    open();
+    const QByteArray library = tree.libraryBytes();
+    const QStringList files = tree.dataFiles();
+    // Typed keys as the user types them: Enter alone, then one key more
+    // (there is no room) and one less (too long for a new name).
+    const std::pair<QList<int>, QString> edits[] = {
+        {{}, QString()},
+        {{Qt::Key_End, Qt::Key_X}, QString()},
+        {{Qt::Key_End, Qt::Key_Backspace}, QStringLiteral("A puzzle name has at most 12 characters.")},
+    };
+    for (const auto& [keys, said] : edits) {
+        boxes.clear();
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<CRenameDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown = box->nameField()->text();
+            // Wide enough for the whole name, centred on its slot.
+            EXPECT_GT(box->nameField()->width(), box->nameField()->fontMetrics().horizontalAdvance(shown));
+            EXPECT_NEAR(box->geometry().center().x(),
+                        dlg->mapToGlobal(CLoadDialog::slotRect(0).center()).x(), 1);
+            for (int key : keys)
+                QTest::keyClick(box->nameField(), Qt::Key(key));
+            QTest::keyClick(box->nameField(), Qt::Key_Return);
+        });
+        click(CLoadDialog::Rename);
+        EXPECT_EQ(shown, QStringLiteral("Fourteen_Chars"));
+        EXPECT_EQ(texts(), said.isEmpty() ? QStringList() : QStringList{said});
+        EXPECT_EQ(dlg->entries()[0].name(), QStringLiteral("Fourteen_Chars"));
+        EXPECT_EQ(tree.libraryBytes(), library);
+        EXPECT_EQ(tree.dataFiles(), files);
+    }
+}
+
+TEST_F(LoadWindow, EmailPacksThePuzzleFileAsItIsSpelt)
+{
+    // Files from another machine may be spelt otherwise than the library.
+    tree.addFiles(QStringLiteral("Cat"));
+    putFile(tree.library(), "[Puzzle]\r\nPuzzle_Count=1\r\n\r\n[Puzzle1]\r\nName=cat\r\nSize=4 3\r\n\r\n");
+    open();
+    ASSERT_TRUE(texts().isEmpty()) << texts().join(QLatin1Char('|')).toStdString();
+    // The test tree has no player to pack: that is what is missing, not
+    // the puzzle.
+    click(CLoadDialog::Email);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_TRUE(texts()[0].startsWith(QStringLiteral("The player's background"))) << texts()[0].toStdString();
+}
+
 TEST_F(LoadWindow, RenameMovesTheFilesAndWritesTheNameAtOnce)
 {
     tree.makeLibrary(3);

@@ -4,6 +4,7 @@
 
 #include "load_fixture.h"
 #include "load_model.h"
+#include "puzzle_names.h"
 
 #include <QProcess>
 
@@ -157,3 +158,48 @@ TEST(LoadList, CommandLineListsTheLibraryAndItsFiles)
     EXPECT_EQ(p.exitCode(), 2);
 }
 #endif
+
+TEST(PuzzleNames, EveryUsableNameReadsBackFromTheLibraryAsItsFiles)
+{
+    // A name the library would read otherwise than it was written loses its
+    // files: such names are refused, each with its reason; all others must
+    // come back exactly.
+    LoadTree tree;
+    const QStringList refused{QStringLiteral("\"Dog\""), QStringLiteral("'s'"), QStringLiteral("''"),
+                              QStringLiteral(" lead"), QStringLiteral("trail "), QStringLiteral("   "),
+                              QStringLiteral("a/b"), QStringLiteral("tab\there"), QStringLiteral("NUVARK_NULL"),
+                              QStringLiteral("thirteen_char")};
+    for (const QString& name : refused)
+        EXPECT_FALSE(puzzle_names::whyNotUsable(name).isEmpty()) << name.toStdString();
+    EXPECT_EQ(puzzle_names::whyNotUsable(QStringLiteral("\"Dog\"")),
+              QStringLiteral("A puzzle name cannot begin and end with \"."));
+    EXPECT_EQ(puzzle_names::whyNotUsable(QStringLiteral("'s'")), QStringLiteral("A puzzle name cannot begin and end with '."));
+
+    const QStringList usable{QStringLiteral("Dog"), QStringLiteral("\"Dog"), QStringLiteral("Dog's"),
+                             QStringLiteral("'"), QStringLiteral("\"Dog'"), QStringLiteral("it's \"x\" ok"),
+                             QStringLiteral("a = b"), QStringLiteral("[x]"), QStringLiteral("Ünd ; #")};
+    std::vector<LibraryRecord> records;
+    for (const QString& name : usable) {
+        EXPECT_TRUE(puzzle_names::whyNotUsable(name).isEmpty()) << name.toStdString();
+        records.push_back({name, QStringLiteral("4X3"), QString()});
+    }
+    ASSERT_TRUE(LibraryFile(tree.library()).RewriteLibrary(records));
+    const std::vector<LibraryRecord> back = LibraryFile(tree.library()).readList(tree.folders.data);
+    ASSERT_EQ(back.size(), records.size());
+    for (size_t i = 0; i < back.size(); ++i)
+        EXPECT_EQ(back[i].name, records[i].name);
+}
+
+TEST(PuzzleNames, TheStoredSpellingIsTheOneOnDisk)
+{
+    LoadTree tree;
+    tree.addFiles(QStringLiteral("Cat"));
+    EXPECT_EQ(puzzle_names::storedSpelling(tree.folders.data, QStringLiteral("cat")), QStringLiteral("Cat"));
+    EXPECT_EQ(puzzle_names::storedSpelling(tree.folders.data, QStringLiteral("CAT")), QStringLiteral("Cat"));
+    // A thumbnail alone is no puzzle file; a name with no file stays as given.
+    putFile(tree.data(QStringLiteral("Dog.bmp")), "picture");
+    EXPECT_EQ(puzzle_names::storedSpelling(tree.folders.data, QStringLiteral("dog")), QStringLiteral("dog"));
+    // The exact spelling wins when both are there.
+    tree.addFiles(QStringLiteral("cat"), false);
+    EXPECT_EQ(puzzle_names::storedSpelling(tree.folders.data, QStringLiteral("cat")), QStringLiteral("cat"));
+}

@@ -1,6 +1,7 @@
 #include "vorlin_app.h"
 
 #include "frontend_art.h"
+#include "library_start.h"
 #include "mail_handoff.h"
 #include "message_box.h"
 #include "program_start.h"
@@ -21,6 +22,9 @@ CVorlinApp::CVorlinApp(const SuiteFolders& folders)
 {
     initFrontendArt();
     QDir().mkpath(folders_.data);
+    // Before any window reads the library: a cut-off write finished, and a
+    // first start's sample listed.
+    library_start::prepare(folders_);
     for (const char* name : {"MENU", "02_RADIO", "BAR_HELP", "BAR_ICON", "BAR_CLOSE"})
         shared_.insert(QLatin1String(name), frontendBitmap(QLatin1String(name)));
     font_ = makeFont(screenDpiY());

@@ -8,11 +8,16 @@
 
 #include <QDirIterator>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 #include <iostream>
 #include <map>
+#include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -280,4 +285,106 @@ TEST(CommandLine, AMakeKilledAtAnyStepLeavesTheOldPuzzleOrTheNewOneWhole)
         EXPECT_GT(k.leftOld, 0);
         EXPECT_GT(k.finishedNext, 0);
     }
+}
+
+namespace {
+
+// Runs the command line in a mount namespace of its own in which the folder
+// `full` is a small file system filled to its last byte; `setup` runs there
+// first (as sh, with $F the full folder). Nothing when this machine allows
+// no mount namespace, as for a user without root where user namespaces are
+// off: the caller skips.
+std::optional<Outcome> runOnFullDisk(Cli& cli, const QString& full, const QString& setup, const QStringList& args)
+{
+    const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+    if (unshare.isEmpty())
+        return std::nullopt;
+    const QStringList how{::geteuid() == 0 ? QStringLiteral("-m") : QStringLiteral("-rm")};
+    if (runProgram(unshare, how + QStringList{"sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$0\"", full}).code != 0)
+        return std::nullopt;
+    const QString script = QStringLiteral(
+                               "F=$1; shift\n"
+                               "mount -t tmpfs -o size=64k tmpfs \"$F\" || exit 77\n"
+                               "head -c 1048576 /dev/zero > \"$F/filler\" 2>/dev/null\n"
+                               "%1\n"
+                               "\"$@\"; rc=$?\n"
+                               "echo '--- left:'; ls -A \"$F\"\n"
+                               "exit $rc\n")
+                               .arg(setup);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    const Outcome r = runProgram(unshare, how + QStringList{"sh", "-c", script, "sh", full, cli.program} + args, env);
+    if (r.code == 77)
+        return std::nullopt;
+    return r;
+}
+
+} // namespace
+
+TEST(CommandLine, AFullDiskIsSaidToBeFullAndNothingIsLeftHalfWritten)
+{
+    Cli cli;
+    testfiles::patternImage(200, 150).save(cli.picture, "jpeg", 90);
+    // The puzzle's folder is full: the first of its files says so, and the
+    // library is not touched.
+    const auto data = runOnFullDisk(cli, cli.tree.folders.data, QString(), cli.make("Cat"));
+    if (!data)
+        GTEST_SKIP() << "no mount namespace on this machine";
+    EXPECT_EQ(data->code, 1) << data->err.toStdString();
+    EXPECT_TRUE(data->err.contains(QStringLiteral("Cannot write the thumbnail \"%1\": the disk is full.")
+                                       .arg(cli.tree.data("Cat.bmp"))))
+        << data->err.toStdString();
+    EXPECT_TRUE(data->out.endsWith("--- left:\nfiller\n")) << data->out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(cli.tree.folders.libraryFile));
+    EXPECT_EQ(QDir(cli.tree.folders.program).entryList(QDir::Files),
+              (QStringList{"Nuvark_Puzzle.JPG", "Vorlin"}));
+
+    // The scratch picture lies on a full disk: the same, for the picture
+    // the puzzle is made from.
+    const QString scratch = cli.tree.folders.scratchPicture();
+    const QString full = cli.tree.dir.filePath("full");
+    QDir().mkpath(full);
+    const auto bound = runOnFullDisk(cli, full,
+                                     QStringLiteral(": > \"$F/scratch\"; touch '%1'; mount --bind \"$F/scratch\" '%1' || exit 77")
+                                         .arg(scratch),
+                                     cli.make("Cat"));
+    ASSERT_TRUE(bound);
+    EXPECT_EQ(bound->code, 1);
+    EXPECT_TRUE(bound->err.contains(QStringLiteral("Cannot write the scratch picture \"%1\": the disk is full.").arg(scratch)))
+        << bound->err.toStdString();
+    EXPECT_TRUE(cli.tree.dataFiles().isEmpty());
+}
+
+TEST(CommandLine, AFirstStartListsTheShippedSampleAndADeletedOneStaysDeleted)
+{
+    Cli cli;
+    puzzle_file::writeFile(cli.tree.data("Sample.puz"), testfiles::makePuzzle(4, 3, 48));
+    const Outcome first = cli.run({"--list"});
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains(QRegularExpression("1  Sample +4X3 +yes +yes"))) << first.out.toStdString();
+
+    ASSERT_TRUE(LibraryFile(cli.tree.folders.libraryFile).RewriteLibrary({}));
+    EXPECT_TRUE(cli.run({"--list"}).out.startsWith("No puzzles"));
+}
+
+TEST(CommandLine, ALibraryLinkedToAnotherFileIsNeitherWrittenNorListed)
+{
+    Cli cli;
+    testfiles::patternImage(200, 150).save(cli.picture, "jpeg", 90);
+    const QString passwd = cli.tree.dir.filePath("passwd");
+    const QByteArray users = "root:x:0:0:root:/root:/bin/bash\n";
+    putFile(passwd, users);
+    ASSERT_TRUE(QFile::link(passwd, cli.tree.folders.libraryFile));
+
+    const Outcome made = cli.run(cli.make("Cat"));
+    EXPECT_EQ(made.code, 1);
+    EXPECT_TRUE(made.err.contains(QStringLiteral("\"%1\" is a link to \"%2\", which is not a puzzle library")
+                                      .arg(cli.tree.folders.libraryFile, passwd)))
+        << made.err.toStdString();
+    const Outcome listed = cli.run({"--list"});
+    EXPECT_EQ(listed.code, 1);
+    EXPECT_TRUE(listed.err.contains("not a puzzle library")) << listed.err.toStdString();
+    EXPECT_EQ(fileBytes(passwd), users);
+    EXPECT_TRUE(QFileInfo(cli.tree.folders.libraryFile).isSymLink());
+    EXPECT_TRUE(cli.tree.dataFiles().isEmpty());
 }

@@ -1,5 +1,8 @@
 #include "frontend_fixture.h"
 #include "library_file.h"
+#include "library_start.h"
+#include "puzzle_file.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -248,4 +251,36 @@ TEST(LibraryFile, OnlyALibraryIsEverWrittenAndALinkOnlyThroughToOne)
     lib.put("");
     EXPECT_TRUE(lib.file.WriteLibraryEntry("Owl", 0, 4, 3));
     EXPECT_EQ(lib.file.count(), 1);
+}
+
+TEST(FirstStart, ListsTheShippedSampleWithItsGridAndThumbnailOnlyWhileThereIsNoLibrary)
+{
+    SuiteTree tree;
+    const QString sample = tree.data("Sample.puz");
+    LibraryFile lib(tree.folders.libraryFile);
+
+    // A damaged sample is not listed, and no library is made for it.
+    putFile(sample, "PU damaged");
+    EXPECT_FALSE(library_start::listShippedSample(tree.folders));
+    EXPECT_FALSE(QFileInfo::exists(lib.path()));
+
+    ASSERT_TRUE(puzzle_file::writeFile(sample, testfiles::makePuzzle(6, 4, 48)));
+    library_start::prepare(tree.folders);
+    EXPECT_EQ(lib.readList(tree.folders.data),
+              (std::vector<LibraryRecord>{{"Sample", "6X4", tree.data("Sample.bmp")}}));
+    ToolkitBitmap thumb;
+    ASSERT_TRUE(imaging::load(tree.data("Sample.bmp"), thumb, 0));
+    EXPECT_EQ(thumb.image.size(), QSize(100, 66));
+    EXPECT_EQ(tree.dataFiles(), (QStringList{"Sample.bmp", "Sample.puz"}));
+
+    // Deleted by the user: the library exists, so it is never added again.
+    ASSERT_TRUE(lib.RewriteLibrary({}));
+    EXPECT_FALSE(library_start::listShippedSample(tree.folders));
+    EXPECT_EQ(lib.count(), 0);
+
+    // A thumbnail shipped beside it is kept as it is.
+    QFile::remove(lib.path());
+    putFile(tree.data("Sample.bmp"), "shipped");
+    EXPECT_TRUE(library_start::listShippedSample(tree.folders));
+    EXPECT_EQ(fileBytes(tree.data("Sample.bmp")), "shipped");
 }

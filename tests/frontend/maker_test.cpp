@@ -214,6 +214,21 @@ TEST(WritePuzzle, UnwritableFoldersFailClearly)
     EXPECT_FALSE(fresh.WriteThumbnail(m.tree.data("x.bmp")));
 }
 
+TEST(WritePuzzle, ALibraryThatIsAnotherFileIsLeftAloneAndTheReasonGiven)
+{
+    Making m;
+    const QByteArray other = "# not a library\nkey=value\n";
+    putFile(m.tree.folders.libraryFile, other);
+    EXPECT_FALSE(m.make("Beach"));
+    EXPECT_EQ(m.maker.lastError(),
+              QStringLiteral("Cannot write puzzle \"Beach\": \"%1\" is not a puzzle library (it has no [Puzzle] "
+                             "section); it is left as it is.")
+                  .arg(m.tree.folders.libraryFile));
+    EXPECT_EQ(fileBytes(m.tree.folders.libraryFile), other);
+    EXPECT_TRUE(m.tree.dataFiles().isEmpty());
+    EXPECT_EQ(m.ui.overwriteAsked, 0);
+}
+
 TEST(PuzzleMaker, StartValuesAndPreviews)
 {
     Making m;

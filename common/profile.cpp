@@ -1,8 +1,9 @@
 #include "profile.h"
 
 #include "file_read.h"
+#include "file_write.h"
 
-#include <QSaveFile>
+#include <cerrno>
 
 #include <optional>
 #include <vector>
@@ -89,45 +90,28 @@ std::optional<File> load(const QString& path)
     return f;
 }
 
-bool save(const QString& path, const File& f)
+// The file's bytes as a write leaves them: runs of lines that lie in the
+// file as they were are copied in one piece.
+QByteArray bytesOf(const File& f)
 {
-    QSaveFile out(path);
-    // Unbuffered, so a short write is seen before the rename replaces the old file.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    // Runs of lines that lie in the file as they were go out in one write.
-    qsizetype runStart = 0, runEnd = 0;
-    auto flush = [&] {
-        const qsizetype size = runEnd - runStart;
-        const bool ok = size == 0 || out.write(f.bytes.constData() + runStart, size) == size;
-        runStart = runEnd = 0;
-        return ok;
-    };
-    bool ok = true;
+    QByteArray out;
+    out.reserve(f.bytes.size() + 256);
     for (const Line& l : f.lines) {
         const QByteArrayView end = endBytes(l.end);
-        const qsizetype whole = l.size + end.size();
         // A last line that gained a line end reaches past the file's bytes.
-        const bool asItWas = l.own < 0 && l.at + whole <= f.bytes.size();
-        if (asItWas && runEnd == l.at && runEnd > runStart) {
-            runEnd += whole;
+        if (l.own < 0 && l.at + l.size + end.size() <= f.bytes.size()) {
+            out.append(f.bytes.constData() + l.at, l.size + end.size());
             continue;
         }
-        ok = ok && flush();
-        if (asItWas) {
-            runStart = l.at;
-            runEnd = l.at + whole;
-            continue;
-        }
-        const QByteArray line = f.text(l).toByteArray() + end.toByteArray();
-        ok = ok && out.write(line) == line.size();
+        out.append(f.text(l));
+        out.append(end);
     }
-    ok = ok && flush();
-    if (!ok) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return out;
+}
+
+bool save(const QString& path, const File& f, int* error)
+{
+    return file_write::replace(path, bytesOf(f), error);
 }
 
 QString textOf(const File& f, const Line& l) { return QString::fromUtf8(f.text(l)); }
@@ -309,19 +293,30 @@ int readInt(const QString& file, const QString& section, const QString& key, int
 }
 
 bool writeString(const QString& file, const QString& section, const QString& key,
-                 const QString& value)
+                 const QString& value, int* error)
 {
-    return writeStrings(file, {{section, key, value}});
+    return writeStrings(file, {{section, key, value}}, error);
 }
 
-bool writeStrings(const QString& file, const std::vector<Write>& writes)
+std::optional<QByteArray> withWrites(const QString& file, const std::vector<Write>& writes)
 {
     auto f = load(file);
     if (!f)
-        return false;
+        return std::nullopt;
     for (const Write& w : writes)
         applyWrite(*f, w.section, w.key, w.value);
-    return save(file, *f);
+    return bytesOf(*f);
+}
+
+bool writeStrings(const QString& file, const std::vector<Write>& writes, int* error)
+{
+    const auto bytes = withWrites(file, writes);
+    if (!bytes) {
+        if (error)
+            *error = EINVAL;
+        return false;
+    }
+    return file_write::replace(file, *bytes, error);
 }
 
 bool deleteKey(const QString& file, const QString& section, const QString& key)
@@ -336,7 +331,7 @@ bool deleteKey(const QString& file, const QString& section, const QString& key)
     if (k < 0)
         return true;
     f->lines.erase(f->lines.begin() + k);
-    return save(file, *f);
+    return save(file, *f, nullptr);
 }
 
 bool deleteSection(const QString& file, const QString& section)
@@ -348,7 +343,7 @@ bool deleteSection(const QString& file, const QString& section)
     if (r.begin < 0)
         return true;
     f->lines.erase(f->lines.begin() + r.begin, f->lines.begin() + r.end);
-    return save(file, *f);
+    return save(file, *f, nullptr);
 }
 
 QStringList sections(const QString& file)

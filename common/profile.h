@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -26,9 +27,12 @@ QString readString(const QString& file, const QString& section, const QString& k
 int readInt(const QString& file, const QString& section, const QString& key, int def);
 
 // Writes one key, creating the file and the section when needed. False,
-// with the file untouched, when it could not be read whole or written.
+// with the file untouched, when it could not be read whole or written;
+// `error` then gets errno (EINVAL for a file that could not be read whole).
+// The file is replaced whole, through a new file beside it: a link is
+// followed and the file it names replaced.
 bool writeString(const QString& file, const QString& section, const QString& key,
-                 const QString& value);
+                 const QString& value, int* error = nullptr);
 // Several keys with one rewrite of the file, applied in order as
 // writeString would apply them one by one.
 struct Write {
@@ -36,7 +40,10 @@ struct Write {
     QString key;
     QString value;
 };
-bool writeStrings(const QString& file, const std::vector<Write>& writes);
+bool writeStrings(const QString& file, const std::vector<Write>& writes, int* error = nullptr);
+// The bytes writeStrings would write, for a caller that puts the file in
+// place itself; nothing when the file could not be read whole.
+std::optional<QByteArray> withWrites(const QString& file, const std::vector<Write>& writes);
 bool deleteKey(const QString& file, const QString& section, const QString& key);
 bool deleteSection(const QString& file, const QString& section);
 

@@ -2,6 +2,7 @@
 
 #include "custom_level.h"
 #include "library_file.h"
+#include "library_start.h"
 #include "load_model.h"
 #include "mail_handoff.h"
 #include "maker_ui.h"
@@ -271,6 +272,10 @@ int runList(const QStringList& args, Output& io)
     const LibraryFile lib(folders.libraryFile);
     if (!lib.usable())
         return refused(io, QStringLiteral("\"%1\" is not a puzzle library.").arg(lib.path()));
+    // A file that is no library lists nothing, which would read as an
+    // empty library.
+    if (const QString why = lib.whyNotWritable(); !why.isEmpty() && QFileInfo::exists(lib.path()))
+        return refused(io, why);
     const std::vector<LibraryRecord> list = lib.readList(folders.data);
     if (list.empty()) {
         io.out << "No puzzles in " << lib.path() << "\n";
@@ -344,6 +349,10 @@ int commandLineMain(int argc, char** argv)
     int appArgc = argc;
     if (!QCoreApplication::instance())
         app = std::make_unique<QCoreApplication>(appArgc, argv);
+
+    // The same start as the windows': whatever a command reads, the library
+    // agrees with the puzzles' files.
+    library_start::prepare(SuiteFolders::forThisProgram());
 
     Output io;
     for (const Command& c : kCommands)

@@ -1,11 +1,12 @@
 #include "library_file.h"
 
+#include "file_read.h"
+#include "file_write.h"
 #include "profile.h"
 #include "puzzle_names.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -81,6 +82,45 @@ bool LibraryFile::usable() const
     return S_ISREG(st.st_mode) && st.st_size <= kMaxBytes;
 }
 
+bool LibraryFile::refuse(const QString& why) const
+{
+    error_ = why;
+    return false;
+}
+
+QString LibraryFile::writeTarget() const { return file_write::finalTarget(path_); }
+
+QString LibraryFile::whyNotWritable() const
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path_).constData(), &st) != 0)
+        return errno == ENOENT ? QString()
+                               : QStringLiteral("Cannot read the puzzle library \"%1\": %2.")
+                                     .arg(path_, file_write::reason(errno));
+    const bool link = S_ISLNK(st.st_mode);
+    const QString target = writeTarget();
+    if (link && (target.isEmpty() || ::stat(QFile::encodeName(target).constData(), &st) != 0))
+        return QStringLiteral("\"%1\" is a link to %2, which does not exist; the library is written "
+                              "through a link only into a puzzle library.")
+            .arg(path_, target.isEmpty() ? QStringLiteral("a loop of links") : QStringLiteral("\"%1\"").arg(target));
+    const QString what = link ? QStringLiteral("\"%1\" is a link to \"%2\", which").arg(path_, target)
+                              : QStringLiteral("\"%1\"").arg(path_);
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("%1 is not a file, so it is not a puzzle library.").arg(what);
+    if (st.st_size > kMaxBytes)
+        return QStringLiteral("%1 is far larger than a puzzle library; it is left as it is.").arg(what);
+    QByteArray bytes;
+    if (file_read::readWhole(target, kMaxBytes, bytes) != file_read::Result::Ok)
+        return QStringLiteral("Cannot read the puzzle library \"%1\".").arg(target);
+    // A new library may start in an empty file; a link must name a library.
+    if (bytes.trimmed().isEmpty() && !link)
+        return QString();
+    if (!profile::Snapshot(target).hasSection(kHeader))
+        return QStringLiteral("%1 is not a puzzle library (it has no [%2] section); it is left as it is.")
+            .arg(what, kHeader);
+    return QString();
+}
+
 int LibraryFile::count() const
 {
     return storedCount(snapshot(*this));
@@ -99,23 +139,39 @@ int LibraryFile::FindLibraryEntry(const QString& name) const
     return 0;
 }
 
-bool LibraryFile::WriteLibraryEntry(const QString& name, int index, int columns, int rows)
+bool LibraryFile::entryBytes(const QString& name, int index, int columns, int rows, QByteArray& out)
 {
-    if (!usable())
-        return false;
+    error_.clear();
+    if (const QString why = whyNotWritable(); !why.isEmpty())
+        return refuse(why);
     std::vector<profile::Write> writes;
     const int count = this->count();
     if (index <= 0 || index > count) {
         if (count >= kMaxEntries)
-            return false;
+            return refuse(QStringLiteral("The puzzle library \"%1\" is full (%2 puzzles).").arg(path_).arg(kMaxEntries));
         index = count + 1;
         writes.push_back({kHeader, kCountKey, QString::number(index)});
     }
     const QString section = sectionFor(index);
     writes.push_back({section, kNameKey, name});
     writes.push_back({section, kSizeKey, QStringLiteral("%1 %2").arg(columns).arg(rows)});
+    const auto bytes = profile::withWrites(writeTarget(), writes);
+    if (!bytes)
+        return refuse(QStringLiteral("Cannot read the puzzle library \"%1\".").arg(path_));
+    out = *bytes;
+    return true;
+}
+
+bool LibraryFile::WriteLibraryEntry(const QString& name, int index, int columns, int rows)
+{
     // One rewrite for all three keys: the entry is never half recorded.
-    return profile::writeStrings(path_, writes);
+    QByteArray bytes;
+    int error = 0;
+    if (!entryBytes(name, index, columns, rows, bytes))
+        return false;
+    if (!file_write::replace(path_, bytes, &error))
+        return refuse(file_write::failure(QStringLiteral("puzzle library"), path_, error));
+    return true;
 }
 
 QByteArray LibraryFile::layout(const std::vector<LibraryRecord>& records)
@@ -141,19 +197,15 @@ QByteArray LibraryFile::layout(const std::vector<LibraryRecord>& records)
 
 bool LibraryFile::RewriteLibrary(const std::vector<LibraryRecord>& records) const
 {
-    // A fifo or folder in the library's place is left alone.
-    if (QFileInfo::exists(path_) && !QFileInfo(path_).isFile())
-        return false;
-    QSaveFile f(path_);
-    // Unbuffered, so a short write is seen before the rename replaces the old file.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const QByteArray bytes = layout(records);
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    error_.clear();
+    // Whatever is no library of ours is left alone, even when the list is
+    // written whole.
+    if (const QString why = whyNotWritable(); !why.isEmpty())
+        return refuse(why);
+    int error = 0;
+    if (!file_write::replace(path_, layout(records), &error))
+        return refuse(file_write::failure(QStringLiteral("puzzle library"), path_, error));
+    return true;
 }
 
 std::vector<LibraryRecord> LibraryFile::readList(const QString& dataFolder) const
@@ -179,5 +231,13 @@ std::vector<LibraryRecord> LibraryFile::readList(const QString& dataFolder) cons
 
 bool LibraryFile::renameEntry(int index, const QString& newName)
 {
-    return index >= 1 && usable() && profile::writeString(path_, sectionFor(index), kNameKey, newName);
+    error_.clear();
+    if (index < 1)
+        return false;
+    if (const QString why = whyNotWritable(); !why.isEmpty())
+        return refuse(why);
+    int error = 0;
+    if (!profile::writeString(path_, sectionFor(index), kNameKey, newName, &error))
+        return refuse(file_write::failure(QStringLiteral("puzzle library"), path_, error));
+    return true;
 }

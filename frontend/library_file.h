@@ -38,6 +38,17 @@ public:
     // a library's size; a fifo, a folder or a huge file is not used at all.
     bool usable() const;
 
+    // Empty when the library may be written; else the sentence that says
+    // why not. Only a missing file, an empty one or one with a [Puzzle]
+    // section is ever written: a library file that is really another file
+    // (a link to /etc/passwd, say) is left alone. A link is written through,
+    // and stays a link, only when it names a puzzle library.
+    QString whyNotWritable() const;
+    // The file a write changes: the library, or the library a link names.
+    QString writeTarget() const;
+    // What went wrong in the last write that returned false, in words.
+    const QString& lastError() const { return error_; }
+
     // The number stored in the header; 0 for a missing or unreadable file.
     // A count that cannot be an entry number (negative, or past kMaxEntries)
     // is read as the highest entry the file really has.
@@ -64,9 +75,17 @@ public:
     // The Name of entry `index`, as the load window's rename writes it.
     bool renameEntry(int index, const QString& newName);
 
+    // The whole file as WriteLibraryEntry would leave it, for a writer that
+    // puts it in place together with other files. False (lastError says
+    // why) when the library may not be written or the list is full.
+    bool entryBytes(const QString& name, int index, int columns, int rows, QByteArray& out);
+
     // The exact text RewriteLibrary writes.
     static QByteArray layout(const std::vector<LibraryRecord>& records);
 
 private:
+    bool refuse(const QString& why) const;
+
     QString path_;
+    mutable QString error_;
 };

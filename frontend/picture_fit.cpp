@@ -1,6 +1,7 @@
 #include "picture_fit.h"
 
 #include "file_read.h"
+#include "file_write.h"
 #include "picture_check.h"
 
 #include <QBuffer>
@@ -147,14 +148,16 @@ bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why)
     return !picture.isNull();
 }
 
-bool writeScratch(const QString& scratchPath, const QByteArray& bytes)
+bool writeScratch(const QString& scratchPath, const QByteArray& bytes, QString* why)
 {
-    QFile f(scratchPath);
     // Written over and then cut to length rather than emptied first: file
     // systems flush a file emptied and rewritten when it is closed, which
     // the user would wait for.
-    return !bytes.isEmpty() && f.open(QIODevice::ReadWrite) && f.write(bytes) == bytes.size()
-        && f.resize(bytes.size()) && f.flush();
+    int error = 0;
+    if (!bytes.isEmpty() && file_write::overwrite(scratchPath, bytes, &error))
+        return true;
+    fail(why, file_write::failure(QStringLiteral("scratch picture"), scratchPath, error));
+    return false;
 }
 
 bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString* why)
@@ -174,10 +177,8 @@ bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString
         fail(why, QStringLiteral("Cannot bring the picture to %1 x %2 pixels.").arg(fitted.width()).arg(fitted.height()));
         return false;
     }
-    if (!writeScratch(scratchPath, imaging::encode(picture, imaging::kFormatJpeg, 100))) {
-        fail(why, QStringLiteral("Cannot write the scratch picture \"%1\"; is its folder writable?").arg(scratchPath));
+    if (!writeScratch(scratchPath, imaging::encode(picture, imaging::kFormatJpeg, 100), why))
         return false;
-    }
     imaging::release(picture);
     if (!imaging::load(scratchPath, picture, 0)) {
         fail(why, QStringLiteral("Cannot read back the scratch picture \"%1\".").arg(scratchPath));

@@ -26,7 +26,8 @@ bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why = nul
 
 // Puts bytes into the scratch file, overwriting it in place: it is scratch,
 // so it needs neither a new file renamed over it nor a flush to the disk.
-bool writeScratch(const QString& scratchPath, const QByteArray& bytes);
+// On failure `why` (when given) says what is wrong, the disk being full say.
+bool writeScratch(const QString& scratchPath, const QByteArray& bytes, QString* why = nullptr);
 
 // Brings the picture to its fitted size and passes it through the scratch
 // JPEG; on success `picture` is the decoded scratch file.

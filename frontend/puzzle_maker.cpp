@@ -1,31 +1,21 @@
 #include "puzzle_maker.h"
 
+#include "file_write.h"
 #include "maker_ui.h"
 #include "picture_fit.h"
 #include "puzzle_file.h"
 #include "puzzle_names.h"
 #include "puzzle_shading.h"
+#include "staged_files.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <sys/stat.h>
 
 namespace {
 
 // Cell sizes of easy, normal and hard.
 constexpr int kLevelCells[] = {96, 72, 48};
-
-// True when both paths name one file: on a file system that ignores case,
-// "cat.puz" is the "Cat.puz" just written and must not be removed.
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat sa {}, sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
-        && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 bool writableFolder(const QString& folder)
 {
@@ -145,11 +135,9 @@ bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
 bool PuzzleMaker::encodeThroughScratch(const ToolkitBitmap& picture, QByteArray& bytes)
 {
     // The scratch file holds exactly the bytes that go into the puzzle.
-    const QString scratch = folders_.scratchPicture();
     bytes = imaging::encode(picture, imaging::kFormatJpeg, 50);
-    if (!picture_fit::writeScratch(scratch, bytes))
-        return failed(QStringLiteral("Cannot write the scratch picture \"%1\".").arg(scratch));
-    return true;
+    QString why;
+    return picture_fit::writeScratch(folders_.scratchPicture(), bytes, &why) || failed(why);
 }
 
 bool PuzzleMaker::checkWritable(const QString& name)
@@ -164,9 +152,8 @@ bool PuzzleMaker::checkWritable(const QString& name)
     if (!writableFolder(folders_.program))
         return failed(QStringLiteral("Cannot write puzzle \"%1\": the program folder \"%2\" is not writable.")
                           .arg(name, folders_.program));
-    if (!library().usable())
-        return failed(QStringLiteral("Cannot write puzzle \"%1\": \"%2\" is not a puzzle library.")
-                          .arg(name, folders_.libraryFile));
+    if (const QString why = library().whyNotWritable(); !why.isEmpty())
+        return failed(QStringLiteral("Cannot write puzzle \"%1\": %2").arg(name, why));
     return true;
 }
 
@@ -203,43 +190,53 @@ bool PuzzleMaker::WritePuzzle(const QString& name, MakerUi& ui)
     data.pieces.reserve(pieces.size());
     for (const auto& piece : pieces)
         data.pieces.push_back(piece->record());
-
-    // Written beside and renamed into place: a failure never leaves half a
-    // puzzle, and the old one stays until the new one is whole.
-    const QString puz = puzzlePath(name);
-    if (!puzzle_file::writeFile(puz, data))
-        return failed(QStringLiteral("Cannot write the puzzle file \"%1\".").arg(puz));
-    written_ << puz;
-
-    const QString bmp = folders_.data + name + QStringLiteral(".bmp");
-    if (!WriteThumbnail(bmp))
-        return failed(QStringLiteral("Cannot write the thumbnail \"%1\".").arg(bmp));
-    written_ << bmp;
-
-    LibraryFile lib = library();
-    if (!lib.WriteLibraryEntry(name, lib.FindLibraryEntry(name), columns, rows))
-        return failed(QStringLiteral("Cannot record puzzle \"%1\" in the library \"%2\".").arg(name, lib.path()));
-    written_ << lib.path();
-
-    removeOldFiles(name);
-    return true;
+    QByteArray puzzle;
+    {
+        QBuffer buffer(&puzzle);
+        buffer.open(QIODevice::WriteOnly);
+        puzzle_file::write(&buffer, data);
+    }
+    const QByteArray thumbnail = thumbnailBytes();
+    if (thumbnail.isEmpty())
+        return failed(QStringLiteral("Cannot make the thumbnail of puzzle \"%1\".").arg(name));
+    return writeFiles(name, puzzle, thumbnail);
 }
 
-void PuzzleMaker::removeOldFiles(const QString& name)
+bool PuzzleMaker::writeFiles(const QString& name, const QByteArray& puzzle, const QByteArray& thumbnail)
 {
-    const QString exact[] = {name + QStringLiteral(".puz"), name + QStringLiteral(".bmp")};
-    // A remade puzzle starts a fresh game, and its package would still carry
-    // the old pieces, so both go in every spelling.
-    const QString stale[] = {name + QStringLiteral("0.sav"), name + QStringLiteral("Puz.run")};
-    for (const QString& file : exact) {
-        const QString kept = folders_.data + file;
+    StagedFiles files(folders_);
+    // The library is read and written by one Vorlin at a time.
+    if (!files.lock())
+        return failed(files.error());
+    LibraryFile lib = library();
+    QByteArray entry;
+    if (!lib.entryBytes(name, lib.FindLibraryEntry(name), columns, rows, entry))
+        return failed(QStringLiteral("Cannot record puzzle \"%1\": %2").arg(name, lib.lastError()));
+
+    // The puzzle file goes in place last: whoever sees it sees its thumbnail
+    // and its entry too.
+    const QString puz = puzzlePath(name);
+    const QString bmp = folders_.data + name + QStringLiteral(".bmp");
+    if (!files.stage(bmp, thumbnail, QStringLiteral("thumbnail"))
+        || !files.stage(lib.writeTarget(), entry, QStringLiteral("puzzle library"))
+        || !files.stage(puz, puzzle, QStringLiteral("puzzle file")))
+        return failed(files.error());
+
+    // Other spellings of the name are this puzzle too and go; a remade
+    // puzzle starts a fresh game, and its package would still carry the old
+    // pieces, so both go in every spelling.
+    for (const QString& file : {name + QStringLiteral(".puz"), name + QStringLiteral(".bmp")})
         for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
-            if (other != file && !sameFile(folders_.data + other, kept))
-                QFile::remove(folders_.data + other);
-    }
-    for (const QString& file : stale)
+            if (other != file)
+                files.removeWith(folders_.data + other);
+    for (const QString& file : {name + QStringLiteral("0.sav"), name + QStringLiteral("Puz.run")})
         for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
-            QFile::remove(folders_.data + other);
+            files.removeWith(folders_.data + other);
+
+    if (!files.commit())
+        return failed(files.error());
+    written_ << puz << bmp << lib.path();
+    return true;
 }
 
 QSize PuzzleMaker::thumbnailSize(QSize s)
@@ -253,15 +250,27 @@ QSize PuzzleMaker::thumbnailSize(QSize s)
     return QSize(std::max(1, int(float(w) / (float(h) * 0.01f))), 100);
 }
 
+QByteArray PuzzleMaker::thumbnailBytes() const
+{
+    return thumbnailOf(workingImage);
+}
+
+QByteArray PuzzleMaker::thumbnailOf(const ToolkitBitmap& picture)
+{
+    if (picture.isNull())
+        return QByteArray();
+    ToolkitBitmap thumbnail;
+    imaging::copy(thumbnail, picture);
+    const QSize size = thumbnailSize(thumbnail.image.size());
+    if (!imaging::resize(thumbnail, size.width(), size.height()))
+        return QByteArray();
+    return imaging::encode(thumbnail, imaging::kFormatBmp, 0);
+}
+
 bool PuzzleMaker::WriteThumbnail(const QString& path) const
 {
-    if (workingImage.isNull())
-        return false;
-    ToolkitBitmap thumbnail;
-    imaging::copy(thumbnail, workingImage);
-    const QSize size = thumbnailSize(thumbnail.image.size());
-    return imaging::resize(thumbnail, size.width(), size.height())
-        && imaging::save(path, thumbnail, imaging::kFormatBmp, 24, 0);
+    const QByteArray bytes = thumbnailBytes();
+    return !bytes.isEmpty() && file_write::replace(path, bytes, nullptr);
 }
 
 const ToolkitBitmap& PuzzleMaker::MakeWorkingPreview()

@@ -60,8 +60,10 @@ public:
     void SetRotation(int flag) { rotation = flag != 0 ? 1 : 0; }
 
     // Writes name.puz, name.bmp and the library entry, and removes the
-    // puzzle's old saved game. False when declined (lastError empty) or
-    // when something could not be written (lastError says what).
+    // puzzle's old saved game, all or nothing: killed at any point, it
+    // leaves the old puzzle as it was or the new one whole (the next start
+    // finishes what a kill cut short). False when declined (lastError
+    // empty) or when something could not be written (lastError says what).
     bool WritePuzzle(const QString& name, MakerUi& ui);
     // The files the last successful WritePuzzle wrote.
     const QStringList& writtenFiles() const { return written_; }
@@ -70,6 +72,8 @@ public:
     // nothing without a working picture.
     bool WriteThumbnail(const QString& path) const;
     static QSize thumbnailSize(QSize picture);
+    // The thumbnail of any picture as the BMP file's bytes; empty for none.
+    static QByteArray thumbnailOf(const ToolkitBitmap& picture);
 
     // A fresh copy of the source picture when there is one; else the old
     // copy, which may be absent.
@@ -83,7 +87,8 @@ private:
     bool chooseGrid(int level, MakerUi& ui, int& c, int& r, int& cell);
     bool encodeThroughScratch(const ToolkitBitmap& picture, QByteArray& bytes);
     bool checkWritable(const QString& name);
-    void removeOldFiles(const QString& name);
+    QByteArray thumbnailBytes() const;
+    bool writeFiles(const QString& name, const QByteArray& puzzle, const QByteArray& thumbnail);
     bool failed(const QString& why);
 
     SuiteFolders folders_;

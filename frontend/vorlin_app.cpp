@@ -2,6 +2,7 @@
 
 #include "desktop_opener.h"
 #include "frontend_art.h"
+#include "library_start.h"
 #include "mail_handoff.h"
 #include "message_box.h"
 #include "program_start.h"
@@ -22,6 +23,9 @@ CVorlinApp::CVorlinApp(const SuiteFolders& folders)
 {
     initFrontendArt();
     QDir().mkpath(folders_.data);
+    // Before any window reads the library: a cut-off write finished, and a
+    // first start's sample listed.
+    library_start::prepare(folders_);
     for (const char* name : {"MENU", "02_RADIO", "BAR_HELP", "BAR_ICON", "BAR_CLOSE"})
         shared_.insert(QLatin1String(name), frontendBitmap(QLatin1String(name)));
     font_ = makeFont(screenDpiY());

@@ -24,7 +24,8 @@ public:
     static QString productTitle() { return QStringLiteral("Snapp'It"); }
 
     // Folders from the program's path; the data folder is created (a failure
-    // shows up later, when something is written there).
+    // shows up later, when something is written there), a puzzle write a
+    // kill cut short is finished, and a first start lists the sample puzzle.
     explicit CVorlinApp(const SuiteFolders& folders);
     ~CVorlinApp();
     CVorlinApp(const CVorlinApp&) = delete;

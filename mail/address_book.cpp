@@ -235,8 +235,12 @@ void CAddressBookDialog::onDelete(int listId)
 
 void CAddressBookDialog::accept()
 {
-    if (!keepFile_)
-        addressbook::save(addressbook::filePath(), book_->entries());
+    QString why;
+    if (!keepFile_ && !addressbook::save(addressbook::filePath(), book_->entries(), &why)) {
+        const CMailApp& app = CMailApp::instance();
+        messageBox(this, app.text(res::BookNotSaved) + QLatin1Char('\n') + addressbook::filePath() + QStringLiteral(": ") + why,
+                   app.text(res::Caption), mb::Ok);
+    }
     recipients = mailList_->entries();
     QDialog::accept();
 }

@@ -1,10 +1,11 @@
 #include "address_book_file.h"
 
+#include "file_write.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <optional>
@@ -141,12 +142,16 @@ Book load(const QString& file)
     return book;
 }
 
-bool save(const QString& file, const QStringList& entries)
+bool save(const QString& file, const QStringList& entries, QString* error)
 {
     bool tooLarge = false;
     const auto old = readWhole(file, &tooLarge);
-    if (!old)
+    if (!old) {
+        if (error)
+            *error = tooLarge ? QStringLiteral("it is too large to be an address book")
+                              : QStringLiteral("it cannot be read");
         return false;
+    }
     QByteArray out;
     const QList<Line> lines = linesOf(*old);
     const Range r = findSection(*old, lines);
@@ -169,12 +174,12 @@ bool save(const QString& file, const QStringList& entries)
         }
     }
     QDir().mkpath(QFileInfo(file).absolutePath());
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    int code = 0;
+    if (file_write::replace(file, out, &code))
+        return true;
+    if (error)
+        *error = file_write::reason(code);
+    return false;
 }
 
 } // namespace addressbook

@@ -28,7 +28,8 @@ Book load(const QString& file);
 
 // Replaces the [BookMark] section with these entries, in order, at the end
 // of the file; every other byte of the file stays. False when the file could
-// not be read whole first (it is then left as it is) or not be written.
-bool save(const QString& file, const QStringList& entries);
+// not be read whole first (it is then left as it is) or not be written;
+// `error` then says why in words ("the disk is full").
+bool save(const QString& file, const QStringList& entries, QString* error = nullptr);
 
 } // namespace addressbook

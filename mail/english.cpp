@@ -37,6 +37,7 @@ constexpr Entry kEnglish[] = {
     {0, UnreadableFile, "This file cannot be read, so nothing was sent:"},
     {0, RecipientsRefused, "The message was sent, but the server refused these recipients:"},
     {0, BookTooLarge, "The address book file is too large to be an address book (over 16 MB); it is left as it is:"},
+    {0, BookNotSaved, "The address book could not be saved; it is as it was before:"},
     {0, TipAdd, "Add E-mail in the Address Book"},
     {0, TipBook, "Address Book"},
     {0, TipMailList, "E-mail list"},

@@ -33,6 +33,7 @@ enum String : int {
     UnreadableFile = 125,
     RecipientsRefused = 126,
     BookTooLarge = 127,
+    BookNotSaved = 128,
 
     TipAdd = 2004,
     TipBook = 2007,

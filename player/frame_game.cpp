@@ -96,7 +96,7 @@ bool CMainFrame::saveGame()
     if (!saved_game::writeFile(path, g, &error)) {
         app_->state.modified = wasModified ? wasModified : 1;
         messageBox(this,
-                   tr("The game could not be saved to %1 (%2). The previous saved game, if there is one, "
+                   tr("The game could not be saved to %1: %2. The previous saved game, if there is one, "
                       "is unchanged.")
                        .arg(shownPath(path), error),
                    CTileMenderApp::boxCaption(), mb::Ok | mb::IconExclamation);

@@ -1,10 +1,10 @@
 #include "saved_game.h"
 
 #include "archive.h"
+#include "file_write.h"
 #include "tray_number_pool.h"
 
 #include <QBuffer>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <set>
@@ -261,28 +261,14 @@ QByteArray write(const SavedGame& game)
 
 bool writeFile(const QString& path, const SavedGame& game, QString* error)
 {
-    QSaveFile f(path);
-    // Unbuffered, so that a short write (a full disk, a size limit) reaches
-    // the archive's own check: through the file's buffer it is lost, and the
-    // cut-off file would be renamed over the good one.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    if (!writeTo(&f, game)) {
-        if (error)
-            *error = f.error() != QFileDevice::NoError ? f.errorString()
-                                                       : QStringLiteral("only part of it could be written");
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    // Written whole beside the old file and renamed over it: a full disk or
+    // a kill never leaves a cut-off game in its place.
+    int code = 0;
+    if (file_write::replace(path, write(game), &code))
+        return true;
+    if (error)
+        *error = file_write::reason(code);
+    return false;
 }
 
 } // namespace saved_game

@@ -97,7 +97,8 @@ ReadResult read(const QByteArray& bytes, SavedGame& out, QString* why = nullptr,
 
 QByteArray write(const SavedGame& game);
 // Writes beside `path` and renames into place, so a failure keeps the old
-// file whole. On failure `error` says what went wrong, in words for the user.
+// file whole. On failure `error` says what went wrong, in words for the
+// user ("the disk is full").
 bool writeFile(const QString& path, const SavedGame& game, QString* error = nullptr);
 
 } // namespace saved_game

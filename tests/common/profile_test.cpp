@@ -1,5 +1,8 @@
 #include "profile.h"
 
+#include "file_write.h"
+#include "full_disk.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -149,4 +152,31 @@ TEST(Profile, AFileThatCannotBeReadWholeIsNeitherReadNorOverwritten)
     EXPECT_EQ(profile::readString("/dev/zero", "a", "b", "def"), "def");
     EXPECT_LT(t.elapsed(), 1000);
     EXPECT_FALSE(QFileInfo(fifo).isFile());
+}
+
+TEST(Profile, AWriteOnAFullDiskSaysSoAndKeepsTheFileWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("suite.ini");
+    const QByteArray old = "[Suite]\r\nLanguage=1\r\n";
+    const auto said = testfiles::onFullDisk(
+        dir.path(),
+        [&] {
+            QFile f(path);
+            f.open(QIODevice::WriteOnly);
+            f.write(old);
+        },
+        [&] {
+            int error = 0;
+            const bool written = profile::writeString(path, "Suite", "Language", "a longer value than before", &error);
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            return QStringLiteral("%1|%2|%3|%4")
+                .arg(written)
+                .arg(file_write::reason(error), QString::fromUtf8(f.readAll()),
+                     QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(' '));
+        });
+    if (!said)
+        GTEST_SKIP() << "no mount namespace on this machine";
+    EXPECT_EQ(said->toStdString(), "0|the disk is full|" + old.toStdString() + "|filler suite.ini");
 }

@@ -1,5 +1,8 @@
 #include "frontend_fixture.h"
 #include "library_file.h"
+#include "library_start.h"
+#include "puzzle_file.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +28,7 @@ const QByteArray kThree = "[Puzzle]\r\nPuzzle_Count=3\r\n\r\n"
 TEST(LibraryFile, RewriteLaysOutTheFileByteForByte)
 {
     Library lib;
-    lib.put("stale content that must go\r\n");
+    lib.put("[Puzzle]\r\nPuzzle_Count=9\r\n; stale content that must go\r\n[Puzzle1]\r\nName=Old\r\n");
     ASSERT_TRUE(lib.file.RewriteLibrary({{"Beach", "8X6", ""}, {"Cat", "6 8", ""}, {"Odd", "12", ""}}));
     EXPECT_EQ(lib.bytes(), QByteArray("[Puzzle]\r\nPuzzle_Count=3\r\n\r\n"
                                       "[Puzzle1]\r\nName=Beach\r\nSize=8 6\r\n\r\n"
@@ -198,4 +201,86 @@ TEST(LibraryFile, AnUnwritableLibraryFailsAndKeepsItsFile)
         EXPECT_EQ(lib.bytes(), kThree);
     }
     QFile::setPermissions(lib.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(LibraryFile, OnlyALibraryIsEverWrittenAndALinkOnlyThroughToOne)
+{
+    Library lib;
+    const QByteArray passwd = "root:x:0:0:root:/root:/bin/bash\n[not a section]\n";
+    const QString other = lib.dir.filePath("passwd");
+    putFile(other, passwd);
+    const auto refusesAll = [&](const char* says) {
+        EXPECT_FALSE(lib.file.WriteLibraryEntry("Cat", 0, 8, 6));
+        EXPECT_TRUE(lib.file.lastError().contains(says)) << lib.file.lastError().toStdString();
+        EXPECT_FALSE(lib.file.RewriteLibrary({{"Cat", "8X6", ""}}));
+        EXPECT_FALSE(lib.file.renameEntry(1, "Dog"));
+        QByteArray bytes;
+        EXPECT_FALSE(lib.file.entryBytes("Cat", 0, 8, 6, bytes));
+        EXPECT_FALSE(lib.file.whyNotWritable().isEmpty());
+    };
+
+    // A file of someone else's in the library's place, and a link to one.
+    lib.put(passwd);
+    refusesAll("not a puzzle library");
+    EXPECT_EQ(lib.bytes(), passwd);
+    QFile::remove(lib.path);
+    ASSERT_TRUE(QFile::link(other, lib.path));
+    refusesAll("is a link to");
+    EXPECT_TRUE(QFileInfo(lib.path).isSymLink());
+    EXPECT_EQ(fileBytes(other), passwd);
+
+    // A link that names nothing is not followed to make a file there.
+    QFile::remove(lib.path);
+    const QString nowhere = lib.dir.filePath("nowhere/puzzle.ini");
+    ASSERT_TRUE(QFile::link(nowhere, lib.path));
+    refusesAll("does not exist");
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+
+    // A link to a real library is written through and stays a link; an
+    // empty file in the library's place becomes one.
+    QFile::remove(lib.path);
+    const QString shared = lib.dir.filePath("shared.ini");
+    putFile(shared, kThree);
+    ASSERT_TRUE(QFile::link(shared, lib.path));
+    EXPECT_TRUE(lib.file.whyNotWritable().isEmpty()) << lib.file.whyNotWritable().toStdString();
+    ASSERT_TRUE(lib.file.WriteLibraryEntry("Owl", 0, 4, 3)) << lib.file.lastError().toStdString();
+    EXPECT_TRUE(QFileInfo(lib.path).isSymLink());
+    EXPECT_EQ(fileBytes(shared), kThree.left(kThree.indexOf("3")) + "4" + kThree.mid(kThree.indexOf("3") + 1)
+                                     + "[Puzzle4]\r\nName=Owl\r\nSize=4 3\r\n");
+    QFile::remove(lib.path);
+    lib.put("");
+    EXPECT_TRUE(lib.file.WriteLibraryEntry("Owl", 0, 4, 3));
+    EXPECT_EQ(lib.file.count(), 1);
+}
+
+TEST(FirstStart, ListsTheShippedSampleWithItsGridAndThumbnailOnlyWhileThereIsNoLibrary)
+{
+    SuiteTree tree;
+    const QString sample = tree.data("Sample.puz");
+    LibraryFile lib(tree.folders.libraryFile);
+
+    // A damaged sample is not listed, and no library is made for it.
+    putFile(sample, "PU damaged");
+    EXPECT_FALSE(library_start::listShippedSample(tree.folders));
+    EXPECT_FALSE(QFileInfo::exists(lib.path()));
+
+    ASSERT_TRUE(puzzle_file::writeFile(sample, testfiles::makePuzzle(6, 4, 48)));
+    library_start::prepare(tree.folders);
+    EXPECT_EQ(lib.readList(tree.folders.data),
+              (std::vector<LibraryRecord>{{"Sample", "6X4", tree.data("Sample.bmp")}}));
+    ToolkitBitmap thumb;
+    ASSERT_TRUE(imaging::load(tree.data("Sample.bmp"), thumb, 0));
+    EXPECT_EQ(thumb.image.size(), QSize(100, 66));
+    EXPECT_EQ(tree.dataFiles(), (QStringList{"Sample.bmp", "Sample.puz"}));
+
+    // Deleted by the user: the library exists, so it is never added again.
+    ASSERT_TRUE(lib.RewriteLibrary({}));
+    EXPECT_FALSE(library_start::listShippedSample(tree.folders));
+    EXPECT_EQ(lib.count(), 0);
+
+    // A thumbnail shipped beside it is kept as it is.
+    QFile::remove(lib.path());
+    putFile(tree.data("Sample.bmp"), "shipped");
+    EXPECT_TRUE(library_start::listShippedSample(tree.folders));
+    EXPECT_EQ(fileBytes(tree.data("Sample.bmp")), "shipped");
 }

@@ -4,6 +4,7 @@
 #include "library_file.h"
 #include "puzzle_file.h"
 #include "puzzle_maker.h"
+#include "staged_files.h"
 #include "test_files.h"
 #ifdef WITH_PLAYER_CORE
 #include "tile_mender_doc.h"
@@ -212,6 +213,57 @@ TEST(WritePuzzle, UnwritableFoldersFailClearly)
     EXPECT_FALSE(fresh.WritePuzzle("Beach", m.ui));
     EXPECT_FALSE(fresh.lastError().isEmpty());
     EXPECT_FALSE(fresh.WriteThumbnail(m.tree.data("x.bmp")));
+}
+
+TEST(WritePuzzle, ALibraryThatIsAnotherFileIsLeftAloneAndTheReasonGiven)
+{
+    Making m;
+    const QByteArray other = "# not a library\nkey=value\n";
+    putFile(m.tree.folders.libraryFile, other);
+    EXPECT_FALSE(m.make("Beach"));
+    EXPECT_EQ(m.maker.lastError(),
+              QStringLiteral("Cannot write puzzle \"Beach\": \"%1\" is not a puzzle library (it has no [Puzzle] "
+                             "section); it is left as it is.")
+                  .arg(m.tree.folders.libraryFile));
+    EXPECT_EQ(fileBytes(m.tree.folders.libraryFile), other);
+    EXPECT_TRUE(m.tree.dataFiles().isEmpty());
+    EXPECT_EQ(m.ui.overwriteAsked, 0);
+}
+
+TEST(StagedFiles, ACutOffWriteIsFinishedOrClearedAndAForeignJournalNeverFollowed)
+{
+    SuiteTree tree;
+    const QString journal = tree.folders.program + "puzzle.ini.pending";
+    const QString outside = tree.dir.filePath("outside");
+    putFile(outside, "someone's file");
+    putFile(outside + ".vorlin-new", "replacement");
+    putFile(tree.data("Owl.puz"), "old puzzle");
+    putFile(tree.data("Owl0.sav"), "old game");
+
+    // A journal that names a file outside Data and the library: not one of
+    // ours, so nothing it names is touched.
+    putFile(journal, QStringLiteral("{\"put\":[\"%1\"],\"remove\":[\"%2\"]}")
+                         .arg(outside, tree.data("Owl0.sav")).toUtf8());
+    StagedFiles::finishInterrupted(tree.folders);
+    EXPECT_EQ(fileBytes(outside), "someone's file");
+    EXPECT_TRUE(tree.exists("Owl0.sav"));
+    EXPECT_FALSE(QFile::exists(journal));
+
+    // Staged files without a journal were cut off before it: they go.
+    putFile(tree.data("Owl.puz.vorlin-new"), "new puzzle");
+    StagedFiles::finishInterrupted(tree.folders);
+    EXPECT_EQ(tree.dataFiles(), (QStringList{"Owl.puz", "Owl0.sav"}));
+    EXPECT_EQ(fileBytes(tree.data("Owl.puz")), "old puzzle");
+
+    // With their journal they win, at any point of carrying it out.
+    putFile(tree.data("Owl.puz.vorlin-new"), "new puzzle");
+    putFile(journal, QStringLiteral("{\"put\":[\"%1\",\"%2\"],\"remove\":[\"%3\"]}")
+                         .arg(tree.data("Owl.bmp"), tree.data("Owl.puz"), tree.data("Owl0.sav"))
+                         .toUtf8());
+    StagedFiles::finishInterrupted(tree.folders);
+    EXPECT_EQ(tree.dataFiles(), (QStringList{"Owl.puz"}));
+    EXPECT_EQ(fileBytes(tree.data("Owl.puz")), "new puzzle");
+    EXPECT_FALSE(QFile::exists(journal));
 }
 
 TEST(PuzzleMaker, StartValuesAndPreviews)

@@ -1,5 +1,7 @@
 // The message dialog, the address book and its file.
 #include "address_book.h"
+#include "address_book_file.h"
+#include "full_disk.h"
 #include "bitmap_button.h"
 #include "mail_app.h"
 #include "mail_dialog.h"
@@ -87,6 +89,22 @@ TEST_F(Dialogs, BookEntriesStayWholeAndOtherBytesStay)
     EXPECT_EQ(f.readAll(), before + after + "\r\n[BookMark]\r\nMailAdd0=" + longEntry.toUtf8()
                                + "\r\nMailAdd1=c@x.org\r\n");
     EXPECT_EQ(addressbook::load(book).entries, (QStringList{longEntry, "c@x.org"}));
+}
+
+TEST(AddressBookFile, AFullDiskIsSaidToBeFullAndTheBookKept)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Vudirade.ini");
+    const auto said = testfiles::onFullDisk(
+        dir.path(), [&] { addressbook::save(file, {"a@x.org"}); },
+        [&] {
+            QString why;
+            const bool saved = addressbook::save(file, {"a@x.org", "b@x.org", "c@x.org"}, &why);
+            return QStringLiteral("%1|%2|%3").arg(saved).arg(why, addressbook::load(file).entries.join(' '));
+        });
+    if (!said)
+        GTEST_SKIP() << "no mount namespace on this machine";
+    EXPECT_EQ(said->toStdString(), "0|the disk is full|a@x.org");
 }
 
 TEST_F(Dialogs, ABookOver16MegabytesIsRefusedAndLeftAlone)

@@ -4,6 +4,7 @@
 #include "game_fixture.h"
 
 #include "command_ids.h"
+#include "full_disk.h"
 #include "saved_game.h"
 #include "tray_number_pool.h"
 #include "tray_wnd.h"
@@ -207,6 +208,32 @@ void setUpBusyGame(Game& g)
 }
 
 } // namespace
+
+TEST(SavedGameFile, AFullDiskIsSaidToBeFullAndTheOldGameKept)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Beach0.sav");
+    saved_game::SavedGame old, now;
+    old.box = {{0, 0, 0, 0}};
+    now.box = {{0, 0, 1, 0}, {1, 0, 2, 0}};
+    now.elapsed = 5000;
+    const auto said = testfiles::onFullDisk(
+        dir.path(), [&] { saved_game::writeFile(path, old); },
+        [&] {
+            QString error;
+            const bool written = saved_game::writeFile(path, now, &error);
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            return QStringLiteral("%1|%2|%3|%4")
+                .arg(written)
+                .arg(error)
+                .arg(f.readAll() == saved_game::write(old))
+                .arg(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(' '));
+        });
+    if (!said)
+        GTEST_SKIP() << "no mount namespace on this machine";
+    EXPECT_EQ(said->toStdString(), "0|the disk is full|1|Beach0.sav filler");
+}
 
 TEST(SavedGameFile, IsTheTablesWordForWordBothWays)
 {

@@ -110,8 +110,10 @@ TEST(DragAtAnyScale, APieceCarriedOutOfTheColumnLooksAsItDoesInItAndOnTheBoard)
     const QPoint inStrip = strip_geometry::rowOrigin(0, g.k(), g.strip->scrollPosition());
     const QImage column = g.frame->grab().toImage();
     const QPoint inColumn = g.strip->mapTo(g.frame, inStrip);
-    // In the column the pieces of the next rows are drawn over its knobs.
-    QRegion below;
+    // In the column the pieces of the next rows are drawn over its knobs, and
+    // a knob reaching out of the column is cut off at its edge.
+    QRegion below = QRegion(p->fineOutline().boundingRect())
+        - QRegion(QRect(strip_geometry::kColumn.topLeft() * dpr, strip_geometry::kColumn.size() * dpr).translated(-inStrip * dpr));
     for (int i = 1; i < g.strip->list()->size() && i < 3; ++i) {
         const QPoint d = strip_geometry::rowOrigin(i, g.k(), g.strip->scrollPosition()) - inStrip;
         below += g.strip->list()->at(i)->fineOutline().translated(d * dpr);

@@ -75,10 +75,11 @@ struct WizardFixture : ::testing::Test {
     void SetUp() override
     {
         QDir().mkpath(folders.program);
-        // A stand-in player that writes down what it was started on.
+        // A stand-in player that writes down what it was started on; the list
+        // appears whole, so a reader never sees it half written.
         QFile player(folders.program + QStringLiteral("TileMender"));
         ASSERT_TRUE(player.open(QIODevice::WriteOnly));
-        player.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1'\n")
+        player.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1.part' && mv '%1.part' '%1'\n")
                          .arg(started)
                          .toUtf8());
         player.close();
@@ -125,7 +126,8 @@ struct WizardFixture : ::testing::Test {
     QString puzzleFile(const QString& name) const { return folders.data + name + QStringLiteral(".puz"); }
     QStringList startedWith()
     {
-        for (int i = 0; i < 300 && !QFile::exists(started); ++i)
+        // A busy machine may take its time to start a shell.
+        for (int i = 0; i < 3000 && !QFile::exists(started); ++i)
             QTest::qWait(10);
         QFile f(started);
         if (!f.open(QIODevice::ReadOnly))

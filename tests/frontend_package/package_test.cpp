@@ -294,7 +294,8 @@ TEST(PuzzlePackage, EmailPuzzleHandsThePackageToTheMailProgram)
     QTemporaryDir tools;
     const QString args = tools.filePath(QStringLiteral("args.txt"));
     putScript(tools.filePath(QStringLiteral("thunderbird")),
-              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args.toUtf8() + "'\n");
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args.toUtf8() + ".part' && mv '" + args.toUtf8() + ".part' '"
+                  + args.toUtf8() + "'\n");
     // No desktop default (the machine's own desktop files out of sight): the
     // mail program is the first one installed.
     const char* const xdg[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
@@ -318,7 +319,7 @@ TEST(PuzzlePackage, EmailPuzzleHandsThePackageToTheMailProgram)
         app.EmailPuzzle(QStringLiteral("Cat"), nullptr);
         EXPECT_TRUE(boxes.calls().empty());
         EXPECT_FALSE(app.busy);
-        for (int i = 0; i < 200 && fileBytes(args).isEmpty(); ++i)
+        for (int i = 0; i < 3000 && fileBytes(args).isEmpty(); ++i)
             QThread::msleep(10);
         const QByteArray got = fileBytes(args);
         EXPECT_TRUE(got.startsWith("-compose\nattachment='file://")) << got.constData();

@@ -420,7 +420,10 @@ QString fakeOpener(const QTemporaryDir& dir, int status)
     const QString path = dir.filePath(QString("opener%1.sh").arg(status));
     QFile f(path);
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QString("#!/bin/sh\necho \"$1\" > \"%1\"\nexit %2\n").arg(dir.filePath("opened"), QString::number(status)).toUtf8());
+    // The note appears whole: a reader never sees it half written.
+    f.write(QString("#!/bin/sh\necho \"$1\" > \"%1.part\" && mv \"%1.part\" \"%1\"\nexit %2\n")
+                .arg(dir.filePath("opened"), QString::number(status))
+                .toUtf8());
     f.close();
     f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
     return path;

@@ -1,5 +1,7 @@
 #include "package.h"
 
+#include "file_write.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,13 +54,6 @@ int writeNew(const QString& path, mode_t mode, const std::function<int(int)>& fi
 }
 
 } // namespace
-
-QString writeFailure(int error)
-{
-    if (error == ENOSPC)
-        return QStringLiteral("the disk is full");
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 int copyFile(const QString& from, const QString& to)
 {
@@ -257,7 +252,7 @@ QString firstLine(const QString& text)
 QString reasonIn(const QString& output)
 {
     if (output.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
-        return package_files::writeFailure(ENOSPC);
+        return file_write::reason(ENOSPC);
     return firstLine(output);
 }
 
@@ -328,7 +323,6 @@ short SelfExtractingArchive::fail(Result code, const QString& why)
 
 short SelfExtractingArchive::CreateArchive(short)
 {
-    using package_files::writeFailure;
     error_.clear();
     if (files_.isEmpty())
         return fail(NoFiles, QStringLiteral("The package has no files."));
@@ -364,18 +358,18 @@ short SelfExtractingArchive::CreateArchive(short)
         return fail(StagingFailed, QStringLiteral("Cannot write in %1: %2").arg(out.absolutePath(), work.errorString()));
     const QString files = work.filePath(QStringLiteral("files"));
     if (::mkdir(QFile::encodeName(files).constData(), 0700) != 0)
-        return fail(StagingFailed, QStringLiteral("Cannot write in %1: %2.").arg(out.absolutePath(), writeFailure(errno)));
+        return fail(StagingFailed, QStringLiteral("Cannot write in %1: %2.").arg(out.absolutePath(), file_write::reason(errno)));
     for (const QString& f : files_) {
         const QString to = files + QLatin1Char('/') + QFileInfo(f).fileName();
         if (const int e = placeFile(f, to))
-            return fail(StagingFailed, QStringLiteral("Cannot copy %1 into the package: %2.").arg(f, writeFailure(e)));
+            return fail(StagingFailed, QStringLiteral("Cannot copy %1 into the package: %2.").arg(f, file_write::reason(e)));
     }
     // The name goes in right below the script's first line.
     const qsizetype eol = script.indexOf('\n');
     script.insert(eol < 0 ? script.size() : eol + 1, "PACKAGE_NAME=" + shellQuoted(packageName_) + "\n");
     const QString staged = files + QLatin1Char('/') + stubName();
     if (const int e = package_files::writeFile(staged, script))
-        return fail(StagingFailed, QStringLiteral("Cannot write the start-up script: %1.").arg(writeFailure(e)));
+        return fail(StagingFailed, QStringLiteral("Cannot write the start-up script: %1.").arg(file_write::reason(e)));
     QFile::setPermissions(staged, QFile::permissions(staged) | QFileDevice::ExeOwner | QFileDevice::ExeGroup
                                       | QFileDevice::ExeOther);
 
@@ -405,15 +399,15 @@ short SelfExtractingArchive::CreateArchive(short)
     if (head.isEmpty())
         return fail(MakeselfFailed, QStringLiteral("The package came out without a readable header."));
     if (const int e = package_files::writeFile(headFile, head))
-        return fail(StagingFailed, QStringLiteral("Cannot check the package: %1.").arg(writeFailure(e)));
+        return fail(StagingFailed, QStringLiteral("Cannot check the package: %1.").arg(file_write::reason(e)));
     if (const ToolRun parsed = runTool(QStringLiteral("sh"), {QStringLiteral("-n"), headFile}); !parsed.ok)
         return fail(MakeselfFailed, QStringLiteral("The package's header does not parse: %1").arg(firstLine(parsed.output)));
     // makeself does not always notice a short write; the archive checks itself.
     if (const ToolRun checked = runTool(QStringLiteral("sh"), {archive, QStringLiteral("--check")}); !checked.ok) {
-        const QString why = diskFull(work.path()) ? writeFailure(ENOSPC) : reasonIn(checked.output);
+        const QString why = diskFull(work.path()) ? file_write::reason(ENOSPC) : reasonIn(checked.output);
         return fail(MakeselfFailed, QStringLiteral("The package came out damaged: %1.").arg(why));
     }
     if (::rename(QFile::encodeName(archive).constData(), QFile::encodeName(output_).constData()) != 0)
-        return fail(OutputFailed, QStringLiteral("Cannot write %1: %2.").arg(output_, writeFailure(errno)));
+        return fail(OutputFailed, QStringLiteral("Cannot write %1: %2.").arg(output_, file_write::reason(errno)));
     return Success;
 }

@@ -78,9 +78,6 @@ private:
 
 namespace package_files {
 
-// Why a write failed, for a message: "the disk is full" for ENOSPC, else the
-// system's own reason.
-QString writeFailure(int error);
 // Copies `from` to a new file `to`; 0, or the errno of the step that failed
 // (the half-written copy is removed).
 int copyFile(const QString& from, const QString& to);

@@ -1,5 +1,6 @@
 #include "puzzle_package.h"
 
+#include "file_write.h"
 #include "package.h"
 
 #include <QDir>
@@ -105,7 +106,7 @@ bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packa
     }
     const QString copy = copyDir.filePath(QStringLiteral("Vorlin.puz"));
     if (const int e = package_files::copyFile(puzzle, copy)) {
-        error = QStringLiteral("Cannot copy %1: %2.").arg(puzzle, package_files::writeFailure(e));
+        error = QStringLiteral("Cannot copy %1: %2.").arg(puzzle, file_write::reason(e));
         return false;
     }
 

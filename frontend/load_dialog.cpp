@@ -20,6 +20,14 @@ int say(QWidget* parent, const QString& text, int flags)
     return messageBox(parent, text, CVorlinApp::productTitle(), flags);
 }
 
+// The library's own words for a failed write: a full disk, a file that is no
+// puzzle library, ...
+QString libraryFailure(const LibraryFile& lib)
+{
+    return lib.lastError().isEmpty() ? QStringLiteral("Cannot write the list of puzzles \"%1\".").arg(lib.path())
+                                     : lib.lastError();
+}
+
 const QString kMissing = QStringLiteral("The puzzle does not exist!");
 
 } // namespace
@@ -208,8 +216,7 @@ void CLoadDialog::rename()
         // The library still names the old files: give them their name back.
         load_model::renamePuzzleFiles(data, newName, oldName);
         entry->rename(oldName, data, metrics);
-        say(this, QStringLiteral("Cannot write the list of puzzles \"%1\".\nThe puzzle keeps its name.").arg(lib.path()),
-            mb::Ok | mb::IconExclamation);
+        say(this, QStringLiteral("%1\nThe puzzle keeps its name.").arg(libraryFailure(lib)), mb::Ok | mb::IconExclamation);
     }
     redrawSlots({pager_.selected()});
 }
@@ -250,8 +257,7 @@ void CLoadDialog::saveList()
     LibraryFile lib(app().folders().libraryFile);
     if (!lib.RewriteLibrary(records))
         say(this,
-            QStringLiteral("Cannot write the list of puzzles \"%1\".\nDeleted puzzles may show again next time.")
-                .arg(lib.path()),
+            QStringLiteral("%1\nDeleted puzzles may show again next time.").arg(libraryFailure(lib)),
             mb::Ok | mb::IconExclamation);
 }
 

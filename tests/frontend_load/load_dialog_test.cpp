@@ -381,3 +381,32 @@ TEST_F(LoadWindow, LoadGameOnTheMainMenuRunsTheWindowAboveIt)
     EXPECT_TRUE(menu.isVisible());
     EXPECT_TRUE(boxes.calls().empty());
 }
+
+TEST_F(LoadWindow, ALibraryReplacedByAnotherFileIsLeftAloneAndSaidSo)
+{
+    tree.makeLibrary(2);
+    tree.addFiles(QStringLiteral("P1"), true, true);
+    open();
+    // While the window is open the library's place gets a file of someone else's.
+    const QByteArray other = "root:x:0:0:root:/root:/bin/sh\n";
+    QFile f(tree.library());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(other);
+    f.close();
+    clickSlot(0);
+    renameTo(QStringLiteral("Harbour"));
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_TRUE(boxes.calls()[0].text.contains(QStringLiteral("is not a puzzle library")))
+        << boxes.calls()[0].text.toStdString();
+    EXPECT_TRUE(boxes.calls()[0].text.endsWith(QStringLiteral("The puzzle keeps its name.")));
+    EXPECT_TRUE(tree.exists(QStringLiteral("P1.puz")));
+    EXPECT_FALSE(tree.exists(QStringLiteral("Harbour.puz")));
+
+    boxes.clear();
+    boxes.answer(mb::IdYes);
+    click(CLoadDialog::Delete);
+    dlg->close();
+    EXPECT_EQ(tree.libraryBytes(), other) << "closing after a delete leaves the file as it was";
+    ASSERT_EQ(boxes.calls().size(), 2u);
+    EXPECT_TRUE(boxes.calls()[1].text.contains(QStringLiteral("Deleted puzzles may show again next time.")));
+}

@@ -114,11 +114,13 @@ sed -e "s/@VERSION@/$version/" -e "s/@DATE@/$(date -u -R)/" -e "s/@MAINTAINER@/$
 find "$root/usr/share" -type d -exec chmod 0755 {} +
 find "$root/usr/share" -type f -exec chmod 0644 {} +
 
-# Depends: what the programs and libraries link against, as Debian names
-# it, and what they start or load by name.
+# Depends: what the suite's own programs and libraries link against, as
+# Debian names it (what a puzzle package carries for a receiver, in folders
+# below, is not the suite's to depend on), and what they start or load by
+# name (control.in).
 mkdir -p "$stage/debian"
 printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$package" "$package" > "$stage/debian/control"
-elves=$(find "$root$lib" -type f | while read -r f; do if is_elf "$f"; then printf '%s\n' "$f"; fi; done)
+elves=$(find "$root$bin" -maxdepth 1 -type f | while read -r f; do if is_elf "$f"; then printf '%s\n' "$f"; fi; done)
 # shellcheck disable=SC2086
 shlibs=$(cd "$stage" && dpkg-shlibdeps -O -l"$root$bin" $elves 2>"$stage/shlibdeps.log" | sed -n 's/^shlibs:Depends=//p') || {
   cat "$stage/shlibdeps.log" >&2; exit 1; }

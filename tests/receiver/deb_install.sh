@@ -4,8 +4,8 @@
 #   deb_install.sh PACKAGE.deb WORK_DIR
 # Makes a root with debootstrap (kept in WORK_DIR as a tarball, so later runs
 # start from an untouched copy of it), installs the package there with apt
-# as a user would, then as a normal user runs `vorlin --list` and
-# `vorlin --make`, checks where their files went and that the installed tree
+# as a user would, then as a normal user runs `vorlin --list`, `--make`
+# and `--pack`, checks where their files went and that the installed tree
 # stayed as shipped, and opens the main window under Xvfb; the screenshot is
 # left in WORK_DIR/vorlin-window.png. Needs root (chroot, mounts) and network
 # access to the Debian archive this machine uses.
@@ -75,7 +75,7 @@ in_root sh -c "cd /tmp && apt-get install -y -q ./$(basename "$deb")" >> "$work/
 grep -E '^(Need to get|After this operation)' "$work/apt.log" || true
 in_root dpkg --verify puzzle-suite || fail "installed files differ from the package"
 
-step "a normal user: vorlin --list, vorlin --make, vorlin --list"
+step "a normal user: vorlin --list, --make, --list, --pack"
 in_root useradd -m -s /bin/sh player
 in_root install -d -o player -g player -m 700 /tmp/run-player
 list=$(as_user vorlin --list) || fail "vorlin --list: $list"
@@ -92,6 +92,9 @@ printf '%s\n' "$made" | grep -qx "$user_root/Data/Harbour.puz" || fail "--make p
 list=$(as_user vorlin --list) || fail "vorlin --list after --make: $list"
 printf '%s\n' "$list"
 printf '%s\n' "$list" | grep -Eq '^ +2  Harbour +[0-9]+X[0-9]+ +yes +yes' || fail "the new puzzle is not listed"
+packed=$(as_user vorlin --pack Harbour) || fail "vorlin --pack: $packed"
+[ "$packed" = "$user_root/Data/HarbourPuz.run" ] && [ -s "$root$packed" ] || fail "--pack wrote no package in $user_root/Data: $packed"
+echo "$packed"
 extra=$(cd "$root/usr/lib/puzzle-suite" && find . -newer "$root/tmp/$(basename "$deb")" ! -type d)
 [ -z "$extra" ] || fail "files written into the installed tree: $extra"
 in_root dpkg --verify puzzle-suite || fail "the installed files changed"

@@ -11,8 +11,12 @@ PACKAGES := g++ cmake make pkg-config libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-aiosmtpd xvfb xauth xdotool valgrind \
             desktop-file-utils shared-mime-info
+# Only `make deb` and `make check-deb` need these.
+DEB_PACKAGES := dpkg-dev lintian appstream debootstrap
+VERSION  ?= 1.0
+DEB      := $(BUILD)/puzzle-suite_$(VERSION)_amd64.deb
 
-.PHONY: all setup configure build run test bench install clean
+.PHONY: all setup configure build run test bench install deb deb-setup check-deb clean
 
 all: build
 
@@ -46,6 +50,21 @@ bench: build
 
 install: build
 	sh resources/desktop/install.sh $(BUILD)/root "$(PREFIX)"
+
+# The Debian package of the suite, for all users of a machine; lintian's
+# errors fail the build, its warnings are printed.
+deb: build deb-setup
+	cmake --build $(BUILD) -j $(JOBS) --target deb_icons
+	sh packaging/build_deb.sh $(BUILD) $(BUILD) $(VERSION)
+	lintian --fail-on error $(DEB)
+
+deb-setup:
+	@$(MAKE) --no-print-directory setup PACKAGES="$(DEB_PACKAGES)"
+
+# The package installed with apt on a fresh minimal Debian 12 root, then
+# used there as a normal user: Vorlin --make, --list and its main window.
+check-deb: deb
+	sh tests/receiver/deb_install.sh $(DEB) $(BUILD)/deb-check
 
 clean:
 	rm -rf $(BUILD)

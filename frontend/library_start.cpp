@@ -1,11 +1,13 @@
 #include "library_start.h"
 
+#include "file_read.h"
 #include "imaging.h"
 #include "library_file.h"
 #include "puzzle_file.h"
 #include "puzzle_maker.h"
 #include "staged_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,10 +23,31 @@ bool exists(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
+// The sample's bytes: the user's own copy when Data has one, else the one
+// shipped with the programs (copied by the caller). Empty when neither is
+// a puzzle.
+QByteArray samplePuzzle(const SuiteFolders& folders, const QString& file, bool& shipped, PuzzleFileData& sample)
+{
+    for (const QString& folder : {folders.data, folders.shippedData}) {
+        QByteArray bytes;
+        if (file_read::readWhole(folder + file, puzzle_file::kMaxFileBytes, bytes) != file_read::Result::Ok)
+            continue;
+        if (puzzle_file::read(bytes, sample) != puzzle_file::ReadResult::Ok)
+            return QByteArray();
+        shipped = folder != folders.data;
+        return bytes;
+    }
+    return QByteArray();
+}
+
 } // namespace
 
 void prepare(const SuiteFolders& folders)
 {
+    // A system install's user starts with no folders of their own; a
+    // failure here shows later, where a write says why.
+    QDir().mkpath(folders.data);
+    QDir().mkpath(folders.libraryFolder);
     StagedFiles::finishInterrupted(folders);
     listShippedSample(folders);
 }
@@ -32,17 +55,21 @@ void prepare(const SuiteFolders& folders)
 bool listShippedSample(const SuiteFolders& folders)
 {
     const QString name = QLatin1String(kSampleName);
-    const QString puz = folders.data + name + QStringLiteral(".puz");
-    if (exists(folders.libraryFile) || !QFileInfo(puz).isFile())
+    const QString puzFile = name + QStringLiteral(".puz");
+    if (exists(folders.libraryFile))
         return false;
+    bool shipped = false;
     PuzzleFileData sample;
-    if (puzzle_file::readFile(puz, sample) != puzzle_file::ReadResult::Ok)
+    const QByteArray bytes = samplePuzzle(folders, puzFile, shipped, sample);
+    if (bytes.isEmpty())
         return false;
 
     StagedFiles files(folders);
     // Checked again under the lock: a Vorlin started at the same moment may
     // have made the library meanwhile.
     if (!files.lock() || exists(folders.libraryFile))
+        return false;
+    if (shipped && !files.stage(folders.data + puzFile, bytes, QStringLiteral("puzzle file")))
         return false;
     const QString bmp = folders.data + name + QStringLiteral(".bmp");
     if (!QFileInfo::exists(bmp)) {

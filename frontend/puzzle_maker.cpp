@@ -148,10 +148,10 @@ bool PuzzleMaker::checkWritable(const QString& name)
         return failed(QStringLiteral("Cannot write puzzle \"%1\": the data folder \"%2\" is not writable.")
                           .arg(name, folders_.data));
     // The library and the scratch picture are replaced through new files
-    // beside them, so the program folder itself must take new files.
-    if (!writableFolder(folders_.program))
-        return failed(QStringLiteral("Cannot write puzzle \"%1\": the program folder \"%2\" is not writable.")
-                          .arg(name, folders_.program));
+    // beside them, so their folder itself must take new files.
+    if (!writableFolder(folders_.libraryFolder))
+        return failed(QStringLiteral("Cannot write puzzle \"%1\": the library folder \"%2\" is not writable.")
+                          .arg(name, folders_.libraryFolder));
     if (const QString why = library().whyNotWritable(); !why.isEmpty())
         return failed(QStringLiteral("Cannot write puzzle \"%1\": %2").arg(name, why));
     return true;

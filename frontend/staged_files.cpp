@@ -17,8 +17,8 @@ namespace {
 // A journal names two lists of paths; anything larger is not one.
 constexpr qint64 kMaxJournalBytes = 64 * 1024;
 
-QString journalPath(const SuiteFolders& f) { return f.program + QStringLiteral("puzzle.ini.pending"); }
-QString lockPath(const SuiteFolders& f) { return f.program + QStringLiteral("puzzle.ini.lock"); }
+QString journalPath(const SuiteFolders& f) { return f.libraryFolder + QStringLiteral("puzzle.ini.pending"); }
+QString lockPath(const SuiteFolders& f) { return f.libraryFolder + QStringLiteral("puzzle.ini.lock"); }
 
 bool exists(const QString& path)
 {

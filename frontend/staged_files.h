@@ -7,7 +7,8 @@
 // files they make stale removed. A program killed before the journal leaves
 // the old files as they were; one killed after it leaves a journal that the
 // next start carries out to the end. Either way the puzzle file, its
-// thumbnail and its library entry agree.
+// thumbnail and its library entry agree. (For a system install the two
+// folders are the user's own, beside each other in the user's data folder.)
 //
 // One writer at a time: a lock beside the library keeps a second Vorlin
 // from reading the library while the first one is replacing it, and from

@@ -192,14 +192,14 @@ TEST(WritePuzzle, UnwritableFoldersFailClearly)
     EXPECT_FALSE(blocked.WritePuzzle("Beach", m.ui));
     EXPECT_TRUE(blocked.lastError().contains("data folder")) << blocked.lastError().toStdString();
 
-    SuiteFolders noProgram = m.tree.folders;
-    noProgram.program = m.tree.dir.filePath("DataFile/Bin/");
-    noProgram.libraryFile = noProgram.program + "puzzle.ini";
-    PuzzleMaker blocked2(noProgram);
+    SuiteFolders noLibrary = m.tree.folders;
+    noLibrary.libraryFolder = m.tree.dir.filePath("DataFile/Bin/");
+    noLibrary.libraryFile = noLibrary.libraryFolder + "puzzle.ini";
+    PuzzleMaker blocked2(noLibrary);
     blocked2.workingImage = m.maker.workingImage;
     ASSERT_TRUE(blocked2.PrepareLevel(PuzzleMaker::Easy, m.ui));
     EXPECT_FALSE(blocked2.WritePuzzle("Beach", m.ui));
-    EXPECT_TRUE(blocked2.lastError().contains("program folder")) << blocked2.lastError().toStdString();
+    EXPECT_TRUE(blocked2.lastError().contains("library folder")) << blocked2.lastError().toStdString();
     EXPECT_TRUE(m.tree.dataFiles().isEmpty());
 
     // A folder where the library should be: refused before any file is written.

@@ -113,18 +113,32 @@ ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why)
     return read(bytes, out, why);
 }
 
-ReadResult readPicture(const QByteArray& head, QByteArray& picture, QString* why)
+// The head and the picture's length, refused when no puzzle's picture is that long.
+static ReadResult readPictureLength(ArchiveReader& ar, uint32_t& size, QString* why)
 {
-    ArchiveReader ar(head);
     PuzzleFileData d;
     try {
         if (const ReadResult r = readHead(ar, d, why); r != ReadResult::Ok)
             return r;
-        const uint32_t size = ar.readUInt32();
-        if (size > kMaxPictureBytes) {
-            fail(why, "picture larger than a puzzle holds");
-            return ReadResult::Corrupt;
-        }
+        size = ar.readUInt32();
+    } catch (const ArchiveError& e) {
+        fail(why, e.what());
+        return ReadResult::Corrupt;
+    }
+    if (size > kMaxPictureBytes) {
+        fail(why, "picture larger than a puzzle holds");
+        return ReadResult::Corrupt;
+    }
+    return ReadResult::Ok;
+}
+
+ReadResult readPicture(const QByteArray& head, QByteArray& picture, QString* why)
+{
+    ArchiveReader ar(head);
+    uint32_t size = 0;
+    if (const ReadResult r = readPictureLength(ar, size, why); r != ReadResult::Ok)
+        return r;
+    try {
         picture = ar.readBlock(size);
     } catch (const ArchiveError& e) {
         fail(why, e.what());
@@ -135,12 +149,20 @@ ReadResult readPicture(const QByteArray& head, QByteArray& picture, QString* why
 
 ReadResult readPictureFile(const QString& path, QByteArray& picture, QString* why)
 {
-    // The magic, three words of grid and the picture's length come first.
+    // The magic, three words of grid and the picture's length come first;
+    // only once they pass is as much read as the length says.
     constexpr qint64 kHeadBytes = 2 + 4 * 4;
-    QByteArray head;
-    if (file_read::readStart(path, kHeadBytes + kMaxPictureBytes, head, why) != file_read::Result::Ok)
+    QByteArray bytes;
+    if (file_read::readStart(path, kHeadBytes, bytes, why) != file_read::Result::Ok)
         return ReadResult::Corrupt;
-    return readPicture(head, picture, why);
+    ArchiveReader ar(bytes);
+    uint32_t size = 0;
+    if (const ReadResult r = readPictureLength(ar, size, why); r != ReadResult::Ok)
+        return r;
+    if (file_read::readStart(path, kHeadBytes + size, bytes, why) != file_read::Result::Ok)
+        return ReadResult::Corrupt;
+    // Read again whole: the file may have changed in between.
+    return readPicture(bytes, picture, why);
 }
 
 bool write(QIODevice* device, const PuzzleFileData& d)

@@ -21,9 +21,9 @@ Result fail(QString* error, Result r, const QString& why)
 
 QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
-} // namespace
-
-Result readWhole(const QString& path, qint64 maxBytes, QByteArray& out, QString* error)
+// Opens a regular file the way readWhole and readStart need: never blocking
+// on a FIFO, the type checked on what was opened. -1 on failure.
+int openRegular(const QString& path, struct stat& st, Result& r, QString* error)
 {
     const QByteArray name = QFile::encodeName(path);
     // Non-blocking, so that opening a FIFO without a writer returns at once
@@ -31,19 +31,57 @@ Result readWhole(const QString& path, qint64 maxBytes, QByteArray& out, QString*
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         const int code = errno;
-        return fail(error, code == ENOENT || code == ENOTDIR ? Result::Missing : Result::Failed,
-                    systemError(code));
+        r = fail(error, code == ENOENT || code == ENOTDIR ? Result::Missing : Result::Failed,
+                 systemError(code));
+        return -1;
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    if (::fstat(fd, &st) != 0) {
+        r = fail(error, Result::Failed, systemError(errno));
+        ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        r = fail(error, Result::NotRegular, QStringLiteral("not a regular file"));
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
 
+struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+};
+
+// Reads into `bytes` from `used` on until the end of the file or until
+// `bytes` is full; false (with `error` set) when a read fails.
+bool fill(int fd, QByteArray& bytes, qint64& used, QString* error)
+{
+    while (used < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(error, Result::Failed, systemError(errno));
+            return false;
+        }
+        if (n == 0)
+            break;
+        used += n;
+    }
+    return true;
+}
+
+} // namespace
+
+Result readWhole(const QString& path, qint64 maxBytes, QByteArray& out, QString* error)
+{
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return fail(error, Result::Failed, systemError(errno));
-    if (!S_ISREG(st.st_mode))
-        return fail(error, Result::NotRegular, QStringLiteral("not a regular file"));
+    Result r = Result::Ok;
+    const int fd = openRegular(path, st, r, error);
+    if (fd < 0)
+        return r;
+    Closer closer{fd};
     if (st.st_size > maxBytes)
         return fail(error, Result::TooLarge, QStringLiteral("file too large"));
 
@@ -63,18 +101,36 @@ Result readWhole(const QString& path, qint64 maxBytes, QByteArray& out, QString*
             if (bytes.size() != grown)
                 return fail(error, Result::Failed, QStringLiteral("out of memory"));
         }
-        const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(error, Result::Failed, systemError(errno));
-        }
-        if (n == 0)
-            break;
-        used += n;
+        if (!fill(fd, bytes, used, error))
+            return Result::Failed;
+        if (used < bytes.size())
+            break; // the end of the file
     }
     if (used > maxBytes)
         return fail(error, Result::TooLarge, QStringLiteral("file too large"));
+    bytes.truncate(qsizetype(used));
+    out = std::move(bytes);
+    return Result::Ok;
+}
+
+Result readStart(const QString& path, qint64 maxBytes, QByteArray& out, QString* error)
+{
+    struct stat st {};
+    Result r = Result::Ok;
+    const int fd = openRegular(path, st, r, error);
+    if (fd < 0)
+        return r;
+    Closer closer{fd};
+    // Sized by what the file holds now; should it grow meanwhile, what lies
+    // past that is left unread like the rest beyond the bound.
+    const qint64 want = std::max<qint64>(0, std::min<qint64>(maxBytes, st.st_size));
+    QByteArray bytes;
+    bytes.resize(qsizetype(want));
+    if (bytes.size() != want)
+        return fail(error, Result::Failed, QStringLiteral("out of memory"));
+    qint64 used = 0;
+    if (!fill(fd, bytes, used, error))
+        return Result::Failed;
     bytes.truncate(qsizetype(used));
     out = std::move(bytes);
     return Result::Ok;

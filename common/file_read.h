@@ -19,5 +19,8 @@ enum class Result {
 // Reads the file at `path` into `out` when it is a regular file of at most
 // `maxBytes` bytes. `error` (when given) gets a short reason in English.
 Result readWhole(const QString& path, qint64 maxBytes, QByteArray& out, QString* error = nullptr);
+// Reads at most the first `maxBytes` bytes of a regular file into `out`: a
+// longer file is no error, its rest is never read.
+Result readStart(const QString& path, qint64 maxBytes, QByteArray& out, QString* error = nullptr);
 
 } // namespace file_read

@@ -40,9 +40,9 @@ bool recordInRange(const PieceRecord& r, int a)
         && offset(r.leftDx) && offset(r.leftDy) && offset(r.rightDx) && offset(r.rightDy);
 }
 
-ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
+// The magic and the grid, which both readers check the same way.
+static ReadResult readHead(ArchiveReader& ar, PuzzleFileData& d, QString* why)
 {
-    ArchiveReader ar(bytes);
     try {
         if (ar.readByte() != 'P' || ar.readByte() != 'U') {
             fail(why, "not a puzzle file");
@@ -53,21 +53,28 @@ ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
         fail(why, "unexpected end of file");
         return ReadResult::Corrupt;
     }
+    d.columns = ar.readInt32();
+    d.rows = ar.readInt32();
+    d.cellSize = ar.readInt32();
+    if (d.columns < 1 || d.rows < 1 || d.cellSize < 1 || d.cellSize > kMaxCellSize
+        || qint64(d.columns) * d.cellSize > kMaxSide || qint64(d.rows) * d.cellSize > kMaxSide) {
+        fail(why, "grid out of range");
+        return ReadResult::Corrupt;
+    }
+    if (qint64(d.columns) * d.rows > kMaxPieces) {
+        fail(why, "too many pieces");
+        return ReadResult::Corrupt;
+    }
+    return ReadResult::Ok;
+}
 
+ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
+{
+    ArchiveReader ar(bytes);
     PuzzleFileData d;
     try {
-        d.columns = ar.readInt32();
-        d.rows = ar.readInt32();
-        d.cellSize = ar.readInt32();
-        if (d.columns < 1 || d.rows < 1 || d.cellSize < 1 || d.cellSize > kMaxCellSize
-            || qint64(d.columns) * d.cellSize > kMaxSide || qint64(d.rows) * d.cellSize > kMaxSide) {
-            fail(why, "grid out of range");
-            return ReadResult::Corrupt;
-        }
-        if (qint64(d.columns) * d.rows > kMaxPieces) {
-            fail(why, "too many pieces");
-            return ReadResult::Corrupt;
-        }
+        if (const ReadResult head = readHead(ar, d, why); head != ReadResult::Ok)
+            return head;
         d.picture = ar.readBlock(ar.readUInt32());
         d.guide = ar.readBlock(ar.readUInt32());
         d.rotationAllowed = ar.readInt32() != 0 ? 1 : 0;
@@ -104,6 +111,58 @@ ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why)
     if (file_read::readWhole(path, kMaxFileBytes, bytes, why) != file_read::Result::Ok)
         return ReadResult::Corrupt;
     return read(bytes, out, why);
+}
+
+// The head and the picture's length, refused when no puzzle's picture is that long.
+static ReadResult readPictureLength(ArchiveReader& ar, uint32_t& size, QString* why)
+{
+    PuzzleFileData d;
+    try {
+        if (const ReadResult r = readHead(ar, d, why); r != ReadResult::Ok)
+            return r;
+        size = ar.readUInt32();
+    } catch (const ArchiveError& e) {
+        fail(why, e.what());
+        return ReadResult::Corrupt;
+    }
+    if (size > kMaxPictureBytes) {
+        fail(why, "picture larger than a puzzle holds");
+        return ReadResult::Corrupt;
+    }
+    return ReadResult::Ok;
+}
+
+ReadResult readPicture(const QByteArray& head, QByteArray& picture, QString* why)
+{
+    ArchiveReader ar(head);
+    uint32_t size = 0;
+    if (const ReadResult r = readPictureLength(ar, size, why); r != ReadResult::Ok)
+        return r;
+    try {
+        picture = ar.readBlock(size);
+    } catch (const ArchiveError& e) {
+        fail(why, e.what());
+        return ReadResult::Corrupt;
+    }
+    return ReadResult::Ok;
+}
+
+ReadResult readPictureFile(const QString& path, QByteArray& picture, QString* why)
+{
+    // The magic, three words of grid and the picture's length come first;
+    // only once they pass is as much read as the length says.
+    constexpr qint64 kHeadBytes = 2 + 4 * 4;
+    QByteArray bytes;
+    if (file_read::readStart(path, kHeadBytes, bytes, why) != file_read::Result::Ok)
+        return ReadResult::Corrupt;
+    ArchiveReader ar(bytes);
+    uint32_t size = 0;
+    if (const ReadResult r = readPictureLength(ar, size, why); r != ReadResult::Ok)
+        return r;
+    if (file_read::readStart(path, kHeadBytes + size, bytes, why) != file_read::Result::Ok)
+        return ReadResult::Corrupt;
+    // Read again whole: the file may have changed in between.
+    return readPicture(bytes, picture, why);
 }
 
 bool write(QIODevice* device, const PuzzleFileData& d)

@@ -40,10 +40,19 @@ constexpr int32_t kMaxPieces = 10000;
 constexpr int32_t kMaxPictureSide = 2048;
 // Two pictures of at most 2048 x 2048, even stored uncompressed, and the piece list.
 constexpr qint64 kMaxFileBytes = 96ll * 1024 * 1024;
+// One embedded picture file: 2048 x 2048 uncompressed at 32 bits, and room for its headers.
+constexpr qint64 kMaxPictureBytes = 4ll * kMaxPictureSide * kMaxPictureSide + 1024 * 1024;
 
 ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why = nullptr);
 // Reads a whole file, refusing one too large to be a puzzle.
 ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why = nullptr);
+
+// Only the embedded picture (as an image file), for a preview: the grid is
+// checked, the guide and the piece list are never looked at, so `head` may
+// be just the start of a file. A picture file over kMaxPictureBytes is refused.
+ReadResult readPicture(const QByteArray& head, QByteArray& picture, QString* why = nullptr);
+// The same from a file, reading no more of it than the picture needs.
+ReadResult readPictureFile(const QString& path, QByteArray& picture, QString* why = nullptr);
 
 bool write(QIODevice* device, const PuzzleFileData& data);
 // Writes beside the target and renames into place, so a failed write keeps the old file.

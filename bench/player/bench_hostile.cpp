@@ -14,6 +14,7 @@
 #include "profile.h"
 #include "puzzle_file.h"
 #include "saved_game.h"
+#include "thumbnail_command.h"
 #include "tile_mender_doc.h"
 #include "tray_number_pool.h"
 
@@ -287,6 +288,38 @@ std::vector<Case> cases()
             app.mainFrame()->OnCommand(cmd::kLoadGame);
             return QStringLiteral("loaded, %1 pieces in the box").arg(app.document()->boxList().size());
         });
+    }});
+    // The file manager's preview, as TileMender --thumbnail makes it at 256.
+    auto thumbnailOf = [](QTemporaryDir& dir, const QByteArray& bytes) {
+        const QString puzzle = dir.filePath("thumb.puz");
+        QFile f(puzzle);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        f.close();
+        return std::function<QString()>([puzzle, png = dir.filePath("thumb.png")] {
+            QString why;
+            if (!thumbnail_command::write(puzzle, png, 256, &why))
+                return QStringLiteral("refused: %1").arg(why.mid(why.indexOf(QLatin1String(": ")) + 2));
+            const QImage img(png);
+            return QStringLiteral("PNG of %1 x %2, %3 bytes").arg(img.width()).arg(img.height()).arg(QFileInfo(png).size());
+        });
+    };
+    out.push_back({"thumbnail of a puzzle of 20 x 15 cells (300 pieces, 640 x 480 JPEG)", [thumbnailOf](QTemporaryDir& dir) {
+        crt::srand(1);
+        return thumbnailOf(dir, testfiles::puzzleBytes(testfiles::makePuzzle(20, 15, 32)));
+    }});
+    out.push_back({"thumbnail of the largest puzzle taken (2048 x 2048 pictures)", [thumbnailOf](QTemporaryDir& dir) {
+        return thumbnailOf(dir, testfiles::puzzleBytes(testfiles::largestPuzzle()));
+    }});
+    for (const HostilePicture& h : hostilePictures(puzzle_file::kMaxPictureSide)) {
+        out.push_back({"thumbnail of a puzzle whose picture is a " + h.name, [thumbnailOf, bytes = h.bytes](QTemporaryDir& dir) {
+            return thumbnailOf(dir, puzzleCarrying(bytes));
+        }});
+    }
+    out.push_back({"thumbnail of a puzzle of 96 MB whose picture declares 4 GB", [thumbnailOf](QTemporaryDir& dir) {
+        QByteArray bytes = QByteArray("PU") + words({4, 3, 48, -1});
+        bytes.resize(puzzle_file::kMaxFileBytes, 'x');
+        return thumbnailOf(dir, bytes);
     }});
     out.push_back({"settings file over 16 MB (sparse): read a key, write a key", [](QTemporaryDir& dir) {
         const QString path = dir.filePath("TileMender.ini");

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Copies the ready install tree to PREFIX and makes the suite a part of the
 # desktop: a launcher for Vorlin with its icon that also opens pictures
-# ("Open with" makes a puzzle of one), and ".puz" files opening in
-# TileMender from the file manager.
+# ("Open with" makes a puzzle of one), ".puz" files opening in TileMender
+# from the file manager, and their pictures as the file manager's previews.
 #   install.sh TREE PREFIX
 # The launchers go to the user's data folder ($XDG_DATA_HOME, by default
 # ~/.local/share), where the desktop looks for them without root.
@@ -36,7 +36,8 @@ done
 
 apps="$data_home/applications"
 mime="$data_home/mime"
-mkdir -p "$apps" "$mime/packages"
+thumbnailers="$data_home/thumbnailers"
+mkdir -p "$apps" "$mime/packages" "$thumbnailers"
 
 # Exec keys quote the path (so blanks work) and escape what a quoted
 # argument must escape; other keys only escape the backslash.
@@ -75,6 +76,21 @@ MimeType=application/x-snappit-puzzle;
 Categories=Game;LogicGame;
 DESKTOP
 cp "$here/puzzle-mime.xml" "$mime/packages/puzzlesuite-puzzle.xml"
+
+# The file manager's previews of puzzle files. The entry is a template:
+# @TILEMENDER@ becomes the program's path with the escaping of a plain key,
+# @TILEMENDER_EXEC@ the same path escaped for inside the quotes of Exec.
+# Replaced as literal text, so no character of the path means anything.
+TILEMENDER=$(plain "$prefix/Bin/TileMender") TILEMENDER_EXEC=$(quoted "$prefix/Bin/TileMender") \
+  awk '{
+    line = $0; out = ""
+    while (match(line, /@TILEMENDER(_EXEC)?@/)) {
+      key = substr(line, RSTART + 1, RLENGTH - 2)
+      out = out substr(line, 1, RSTART - 1) ENVIRON[key]
+      line = substr(line, RSTART + RLENGTH)
+    }
+    print out line
+  }' "$here/puzzlesuite.thumbnailer" > "$thumbnailers/puzzlesuite.thumbnailer"
 
 if command -v desktop-file-validate >/dev/null 2>&1; then
   desktop-file-validate "$apps/puzzlesuite-vorlin.desktop"

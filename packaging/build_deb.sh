@@ -85,11 +85,14 @@ done
 mkdir -p "$root/usr/share/mime/packages"
 cp "$desktop_src/puzzle-mime.xml" "$root/usr/share/mime/packages/puzzlesuite-puzzle.xml"
 
-# Every thumbnailer the desktop folder ships, its command made this tree's.
+# Every thumbnailer the desktop folder ships, its command made this tree's:
+# the entries are templates whose @TILEMENDER@ and @TILEMENDER_EXEC@ stand for
+# the player's path (this one holds nothing either escaping would change).
 for t in "$desktop_src"/*.thumbnailer; do
   [ -f "$t" ] || continue
   mkdir -p "$root/usr/share/thumbnailers"
-  sed -E -e "s#^(Exec|TryExec)=([^ ]*/)?([^ /]+)#\\1=$bin/\\3#" "$t" > "$root/usr/share/thumbnailers/$(basename "$t")"
+  sed -E -e "s#@TILEMENDER(_EXEC)?@#$bin/TileMender#g" "$t" > "$root/usr/share/thumbnailers/$(basename "$t")"
+  ! grep -q @ "$root/usr/share/thumbnailers/$(basename "$t")" || { echo "build_deb: $t names a program this script does not know" >&2; exit 1; }
 done
 
 "$icons" "$root/usr/share/icons"

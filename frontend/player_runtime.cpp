@@ -134,7 +134,10 @@ QByteArray readAll(const QString& path)
 // which files they are.
 QString keyOf(const QStringList& files)
 {
-    QByteArray id;
+    // What travels is decided here too: a change of the lists is a new runtime.
+    QByteArray id = runtime_libraries::neverBundledList().join(QLatin1Char('\n')).toUtf8() + kQtConf;
+    for (const Plugin& p : kPlugins)
+        id += p.path;
     for (const QString& f : files) {
         const QString path = QFileInfo(f).canonicalFilePath();
         struct stat st {};

@@ -67,9 +67,9 @@ for f in *; do
 done
 
 # The runtime: the player, its libraries (lib/), qt.conf, the finish picture
-# and the sound, unpacked beside
-# the puzzle. A player still running from an earlier opening keeps the files
-# it has open; the new ones take their names only once all are unpacked.
+# and the sound, unpacked beside the puzzle. A player still running from an
+# earlier opening keeps the files it has open; the new ones take their names
+# only once all are unpacked.
 if [ -f "$here/$runtime" ]; then
     if ! command -v xz >/dev/null 2>&1; then
         say "The puzzle cannot be unpacked: this computer has no xz program." \

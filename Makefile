@@ -10,7 +10,7 @@ PACKAGES := g++ cmake make pkg-config libgl-dev \
             libsane-dev sane-utils makeself xdg-utils fonts-dejavu-core \
             libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-aiosmtpd xvfb xauth xdotool valgrind \
-            desktop-file-utils shared-mime-info
+            desktop-file-utils shared-mime-info patchelf binutils xz-utils
 # Only `make deb` and `make check-deb` need these.
 DEB_PACKAGES := dpkg-dev lintian appstream debootstrap
 VERSION  ?= 1.0

@@ -28,7 +28,7 @@ enum Exit { kDone = 0, kRefused = 1, kUsage = 2 };
 const char* const kUsageText =
     "Usage: Vorlin --make PICTURE --name NAME [--level easy|normal|hard] [--rows N]\n"
     "              [--no-rotation] [--yes]\n"
-    "       Vorlin --pack NAME | --send NAME\n"
+    "       Vorlin --pack NAME | --send NAME [--lean]\n"
     "       Vorlin --list\n"
     "       Vorlin --help\n"
     "\n"
@@ -47,6 +47,9 @@ const char* const kUsageText =
     "                   sending (or find the one built before) and print its path\n"
     "  --send NAME      as --pack, then open a new message of the desktop's mail\n"
     "                   program with the package attached\n"
+    "  --lean           with --pack or --send: a small package without the\n"
+    "                   player's runtime, for a receiver who has Qt 6 installed;\n"
+    "                   without it the package plays on any Linux desktop\n"
     "  --list           prints the puzzle library instead: number, name, size\n"
     "                   (columns X rows) and whether the puzzle and thumbnail\n"
     "                   files are in the Data folder\n"
@@ -214,15 +217,16 @@ QString libraryName(const SuiteFolders& folders, const QString& wanted)
 
 // --pack NAME and --send NAME: the package built or found; false after
 // saying why.
-bool packageFor(const QStringList& args, const char* option, Output& io, QString& path, int& exit)
+bool packageFor(QStringList args, const char* option, Output& io, QString& path, int& exit)
 {
+    const bool lean = args.removeAll(QStringLiteral("--lean")) > 0;
     const qsizetype at = args.indexOf(QLatin1String(option));
     if (at + 1 >= args.size()) {
         exit = usageError(io, QStringLiteral("%1 needs the name of a puzzle.").arg(QLatin1String(option)));
         return false;
     }
     if (args.size() != 2) {
-        exit = usageError(io, QStringLiteral("%1 takes no other options.").arg(QLatin1String(option)));
+        exit = usageError(io, QStringLiteral("%1 takes no other options but --lean.").arg(QLatin1String(option)));
         return false;
     }
     const SuiteFolders folders = SuiteFolders::forThisProgram();
@@ -232,7 +236,7 @@ bool packageFor(const QStringList& args, const char* option, Output& io, QString
         return false;
     }
     QString error;
-    if (!packPuzzle(folders, name, path, error)) {
+    if (!packPuzzle(folders, name, path, error, lean ? puzzle_package::Kind::Lean : puzzle_package::Kind::Full)) {
         exit = refused(io, QString(error).replace(QLatin1Char('\n'), QStringLiteral(": ")));
         return false;
     }

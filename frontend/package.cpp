@@ -326,6 +326,9 @@ short SelfExtractingArchive::CreateArchive(short)
     error_.clear();
     if (files_.isEmpty())
         return fail(NoFiles, QStringLiteral("The package has no files."));
+    for (const QChar c : scriptArgument_)
+        if (!c.isLetter() || c.unicode() > 0x7F)
+            return fail(StagingFailed, QStringLiteral("The start-up script's argument must be a plain word."));
     QSet<QString> names{stubName()};
     for (const QString& f : files_) {
         const QFileInfo info(f);
@@ -384,10 +387,14 @@ short SelfExtractingArchive::CreateArchive(short)
         args << QStringLiteral("--nox11");
     if (!waitAfterRun_)
         args << QStringLiteral("--nowait");
+    if (!compressed_)
+        args << QStringLiteral("--nocomp");
     if (!header.isEmpty())
         args << QStringLiteral("--header") << header;
     args << QStringLiteral("files") << QStringLiteral("package.run") << QString::fromUtf8(label)
          << QStringLiteral("./") + stubName();
+    if (!scriptArgument_.isEmpty())
+        args << scriptArgument_;
     const ToolRun made = runTool(makeself, args, work.path());
     if (!made.ok || !QFileInfo(archive).isFile()) {
         const QString why = reasonIn(made.output);

@@ -50,6 +50,11 @@ public:
     // Text the start-up script finds in $PACKAGE_NAME (the puzzle's name: it
     // picks the receiver's folder).
     void SetPackageName(const QString& name) { packageName_ = name; }
+    // One plain word the start-up script gets as its first argument; the
+    // header records it, so a built package tells what it holds. Letters only.
+    void SetScriptArgument(const QString& word) { scriptArgument_ = word; }
+    // Off for files that are compressed already: gzip would only cost time.
+    void SetCompressed(bool on) { compressed_ = on; }
 
     short CreateArchive(short options = 0);
 
@@ -73,6 +78,8 @@ private:
     QStringList files_;
     QString stub_;
     QString packageName_;
+    QString scriptArgument_;
+    bool compressed_ = true;
     QString error_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "file_write.h"
 #include "package.h"
+#include "player_runtime.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 namespace puzzle_package {
 
@@ -67,22 +70,43 @@ QString startScript(const SuiteFolders& folders)
     return folders.program + SelfExtractingArchive::stubName();
 }
 
+namespace {
+
+// The start-up script's argument, which the package's header records.
+QString kindWord(Kind kind)
+{
+    return kind == Kind::Full ? QStringLiteral("full") : QStringLiteral("lean");
+}
+
+} // namespace
+
+Kind kindOf(const QString& path)
+{
+    const QByteArray word = kindWord(Kind::Full).toLatin1();
+    return SelfExtractingArchive::headerOf(path).contains("\nscriptargs=\"" + word + "\"") ? Kind::Full : Kind::Lean;
+}
+
 } // namespace puzzle_package
 
-bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packagePath, QString& error)
+bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packagePath, QString& error,
+                puzzle_package::Kind kind)
 {
     packagePath = puzzle_package::packagePath(folders, name);
     error.clear();
-    if (QFileInfo(packagePath).isFile())
+    if (QFileInfo(packagePath).isFile() && puzzle_package::kindOf(packagePath) == kind)
         return true;
 
     const QString puzzle = folders.data + name + QStringLiteral(".puz");
     const QString background = folders.program + QStringLiteral("TileMenderBk.JPG");
     const QString player = folders.program + QStringLiteral("TileMender");
+    const QString finish = folders.program + QStringLiteral("finish.bmp");
+    const QString sound = folders.program + QStringLiteral("app.wav");
     const QString script = puzzle_package::startScript(folders);
     const struct { QString path; const char* what; } needed[] = {
         {puzzle, "The puzzle file"},
         {background, "The player's background"},
+        {finish, "The player's finish picture"},
+        {sound, "The player's completion sound"},
         {player, "The player"},
         {script, "The package's start-up script"},
     };
@@ -110,8 +134,26 @@ bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packa
         return false;
     }
 
-    QStringList list{copy, background, puzzle_package::strippedPlayer(player, copyDir.path())};
-    list << puzzle_package::ownLibraries(folders, player);
+    // The finish picture and the sound go in either kind: the player looks
+    // for them beside itself.
+    QStringList list{copy, background};
+    QString runtime;
+    if (kind == puzzle_package::Kind::Full && !player_runtime::prepare(player, {finish, sound}, runtime, error))
+        return false;
+    if (!runtime.isEmpty()) {
+        // Under the one name the start-up script looks for.
+        const QString named = copyDir.filePath(player_runtime::archiveName());
+        if (::link(QFile::encodeName(runtime).constData(), QFile::encodeName(named).constData()) != 0) {
+            if (const int e = package_files::copyFile(runtime, named)) {
+                error = QStringLiteral("Cannot copy %1: %2.").arg(runtime, file_write::reason(e));
+                return false;
+            }
+        }
+        list << named;
+    } else {
+        list << finish << sound << puzzle_package::strippedPlayer(player, copyDir.path());
+        list << puzzle_package::ownLibraries(folders, player);
+    }
 
     SelfExtractingArchive archive;
     archive.SetStubIcon(QStringLiteral("Puzzle %1").arg(name));
@@ -121,6 +163,9 @@ bool packPuzzle(const SuiteFolders& folders, const QString& name, QString& packa
     archive.SetFileList(list.join(QStringLiteral("\r\n")));
     archive.SetStubModule(script);
     archive.SetPackageName(name);
+    archive.SetScriptArgument(puzzle_package::kindWord(kind));
+    // The runtime is xz already, the puzzle and background are JPEG.
+    archive.SetCompressed(runtime.isEmpty());
     const short result = archive.CreateArchive(0);
     if (result >= 100) {
         error = QStringLiteral("Error #%1 while adding").arg(result);

@@ -5,9 +5,43 @@
 # puzzle is still there the next time the package is opened.
 # The packer writes PACKAGE_NAME (the puzzle's name) below the first line.
 
+# Its first argument says which package this is: "full" carries the
+# player's runtime (runtime.tar.xz), "lean" uses the receiver's own Qt.
+
 player=TileMender
+runtime=runtime.tar.xz
+title="Puzzle ${PACKAGE_NAME:-}"
+
+# What the receiver must read goes to the terminal, and, when there is none
+# but a desktop (opened from a file manager), into a window of whatever the
+# desktop has. One call per message, its lines as arguments.
 # printf, not echo: some shells' echo reads backslashes in a folder's name.
-say() { printf '%s\n' "$*" >&2; }
+say() {
+    printf '%s\n' "$@" >&2
+    [ -t 2 ] && return 0
+    [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || return 0
+    text=$(printf '%s\n' "$@")
+    if command -v zenity >/dev/null 2>&1; then
+        zenity --error --no-markup --title="$title" --text="$text" >/dev/null 2>&1
+    elif command -v kdialog >/dev/null 2>&1; then
+        kdialog --title "$title" --error "$text" >/dev/null 2>&1
+    elif command -v xmessage >/dev/null 2>&1; then
+        # From its standard input, so nothing in the text is read as an option.
+        printf '%s\n' "$text" | xmessage -center -title "$title" -file - >/dev/null 2>&1
+    elif command -v notify-send >/dev/null 2>&1; then
+        # The body is markup to most notification daemons.
+        body=$(printf '%s' "$text" | sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g')
+        notify-send --urgency=critical -- "$title" "$body" >/dev/null 2>&1
+    fi
+    return 0
+}
+# The words of a failed copy or unpacking, with a full disk said plainly.
+why_failed() {
+    case $2 in
+    *"No space left on device"*) say "Cannot $1: the disk is full." ;;
+    *) say "Cannot $1: ${2:-it failed}" ;;
+    esac
+}
 here=$(pwd)
 data=${XDG_DATA_HOME:-$HOME/.local/share}
 case $data in /*) ;; *) data=$HOME/.local/share ;; esac
@@ -15,7 +49,7 @@ case $data in /*) ;; *) data=$HOME/.local/share ;; esac
 case $PACKAGE_NAME in ''|.|..|*/*) PACKAGE_NAME=Puzzle ;; esac
 dest=$data/PuzzleSuite/Received/$PACKAGE_NAME
 
-if ! mkdir -p -- "$dest"; then
+if ! mkdir -p -- "$dest" 2>/dev/null; then
     say "Cannot make the folder $dest for the puzzle."
     exit 1
 fi
@@ -23,17 +57,45 @@ fi
 # A copy then a rename: a player still running from an earlier unpacking
 # keeps its program file, and a half-copied file never takes a name.
 for f in *; do
-    [ "$f" = package_start.sh ] && continue
+    case $f in package_start.sh|"$runtime") continue ;; esac
     if ! why=$(LC_ALL=C cp -- "$here/$f" "$dest/.$f.new" 2>&1 && LC_ALL=C mv -f -- "$dest/.$f.new" "$dest/$f" 2>&1)
     then
         rm -f -- "$dest/.$f.new"
-        case $why in
-        *"No space left on device"*) say "Cannot copy $f into $dest: the disk is full." ;;
-        *) say "Cannot copy $f into $dest: ${why:-cp failed}" ;;
-        esac
+        why_failed "copy $f into $dest" "${why:-cp failed}"
         exit 1
     fi
 done
+
+# The runtime: the player, its libraries (lib/), qt.conf, the finish picture
+# and the sound, unpacked beside the puzzle. A player still running from an
+# earlier opening keeps the files it has open; the new ones take their names
+# only once all are unpacked.
+if [ -f "$here/$runtime" ]; then
+    if ! command -v xz >/dev/null 2>&1; then
+        say "The puzzle cannot be unpacked: this computer has no xz program." \
+            "Install the package xz-utils (on Fedora: xz), then open the package again."
+        exit 1
+    fi
+    new=$dest/.runtime.new
+    rm -rf -- "$new" "$dest/.lib.old"
+    if ! why=$(mkdir -- "$new" 2>&1 && LC_ALL=C tar -xJf "$here/$runtime" -C "$new" 2>&1); then
+        rm -rf -- "$new"
+        why_failed "unpack the puzzle player into $dest" "$why"
+        exit 1
+    fi
+    [ -d "$dest/lib" ] && mv -f -- "$dest/lib" "$dest/.lib.old"
+    for f in "$new"/* ; do
+        f=${f##*/}
+        if ! why=$(LC_ALL=C mv -f -- "$new/$f" "$dest/$f" 2>&1); then
+            why_failed "put $f in $dest" "$why"
+            exit 1
+        fi
+    done
+    rm -rf -- "$new" "$dest/.lib.old"
+else
+    # A runtime from an earlier full package belongs to that player only.
+    rm -rf -- "$dest/lib" "$dest/qt.conf"
+fi
 chmod +x "$dest/$player" 2>/dev/null
 
 # The Debian package that holds a shared library, for the usual ones; any
@@ -71,7 +133,13 @@ debian_package() {
     esac
 }
 
-if command -v ldd >/dev/null 2>&1; then
+if [ -f "$here/$runtime" ]; then
+    # Only the Qt that came with the player: the receiver's own plugins or
+    # platform choice would load libraries of another Qt.
+    unset QT_PLUGIN_PATH QT_QPA_PLATFORM_PLUGIN_PATH QT_QPA_PLATFORMTHEME QT_QPA_GENERIC_PLUGINS \
+        QT_STYLE_OVERRIDE QT_QPA_PLATFORMTHEME_CONFIG QML2_IMPORT_PATH QML_IMPORT_PATH
+    case ${QT_QPA_PLATFORM:-} in xcb|xcb:*) ;; *) unset QT_QPA_PLATFORM ;; esac
+elif command -v ldd >/dev/null 2>&1; then
     missing=$(LC_ALL=C ldd "$dest/$player" 2>/dev/null | awk '/=> not found/ { print $1 }')
     if [ -n "$missing" ]; then
         packages=
@@ -79,13 +147,26 @@ if command -v ldd >/dev/null 2>&1; then
             p=$(debian_package "$lib")
             case " $packages " in *" $p "*) ;; *) packages="$packages $p" ;; esac
         done
-        say "The puzzle player needs libraries this computer does not have:"
-        for lib in $missing; do say "  $lib"; done
-        say "Install them, then open the package again:"
-        say "  sudo apt-get install$packages"
+        lines=
+        for lib in $missing; do lines="$lines  $lib
+"; done
+        say "The puzzle player needs libraries this computer does not have:" "${lines%?}" \
+            "Install them, then open the package again:" "  sudo apt-get install$packages"
         exit 1
     fi
 fi
 
 cd "$dest" || exit 1
-exec "./$player" "$dest/Vorlin.puz"
+if [ -t 2 ] || [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec "./$player" "$dest/Vorlin.puz"
+fi
+# Without a terminal nobody reads what a player that cannot start says;
+# its last words go into a window instead. Once it runs it shows its own.
+log=$dest/.player.log
+"./$player" "$dest/Vorlin.puz" 2>"$log"
+status=$?
+if [ "$status" -ge 126 ]; then
+    say "The puzzle player could not start (status $status):" "$(tail -n 5 "$log" 2>/dev/null)"
+fi
+rm -f -- "$log"
+exit "$status"

@@ -61,6 +61,8 @@ struct Journey {
 #endif
         testfiles::patternImage(320, 240).save(tree.dir.filePath(QStringLiteral("photo.jpg")), "jpeg", 90);
         putFile(tree.folders.program + QStringLiteral("TileMenderBk.JPG"), "background");
+        putFile(tree.folders.program + QStringLiteral("finish.bmp"), "finish");
+        putFile(tree.folders.program + QStringLiteral("app.wav"), "sound");
         putScript(tree.folders.program + QStringLiteral("TileMender"),
                   "#!/bin/sh\n{ printf '%s\\n' \"$@\"; pwd; } > \"$PLAYER_RECORD\"\n");
         QFile::copy(QStringLiteral(PACKAGE_START_SCRIPT), tree.folders.program + QStringLiteral("package_start.sh"));

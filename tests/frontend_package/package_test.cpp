@@ -45,6 +45,8 @@ struct PackTree : SuiteTree {
     {
         putFile(data(QStringLiteral("Cat.puz")), puzzle);
         putFile(folders.program + QStringLiteral("TileMenderBk.JPG"), "background");
+        putFile(folders.program + QStringLiteral("finish.bmp"), "finish picture");
+        putFile(folders.program + QStringLiteral("app.wav"), "sound");
         // The player says what it was started on and where, and keeps a
         // saved game beside its puzzle.
         putScript(folders.program + QStringLiteral("TileMender"),
@@ -57,6 +59,9 @@ struct PackTree : SuiteTree {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        // No desktop unless a test gives one: messages stay on standard error.
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         if (!tools.isEmpty())
             env.insert(QStringLiteral("PATH"), tools + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         return env;
@@ -72,7 +77,8 @@ struct PackTree : SuiteTree {
 };
 
 const QStringList kPackaged{QStringLiteral("TileMender"), QStringLiteral("TileMenderBk.JPG"),
-                            QStringLiteral("Vorlin.puz"), QStringLiteral("package_start.sh")};
+                            QStringLiteral("Vorlin.puz"), QStringLiteral("app.wav"),
+                            QStringLiteral("finish.bmp"), QStringLiteral("package_start.sh")};
 
 } // namespace
 
@@ -273,7 +279,9 @@ TEST(PuzzlePackage, PlayerTravelsWithoutDebugInformation)
     QFile::remove(player);
     ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), player));
     QString path, error;
-    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error)) << error.toStdString();
+    // The lean package carries the player file itself.
+    ASSERT_TRUE(packPuzzle(t.folders, QStringLiteral("Cat"), path, error, puzzle_package::Kind::Lean))
+        << error.toStdString();
     QTemporaryDir target;
     ASSERT_EQ(run(QStringLiteral("sh"), {path, QStringLiteral("--noexec"), QStringLiteral("--target"), target.path()},
                   t.receiver()).code, 0);

@@ -85,9 +85,21 @@ work=
 xvfb_pid=
 group=
 
+# A process that ended but was not waited for yet is a zombie and still
+# answers kill -0; these look at its state instead.
+running() {
+    state=$(sed -e 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1)
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+group_running() {
+    cat /proc/[0-9]*/stat 2>/dev/null \
+        | awk -v g="$1" '{ sub(/^.*\) /, "") } $3 == g && $1 != "Z" { found = 1 } END { exit !found }'
+}
+
 cleanup() {
     status=$?
-    [ -n "$group" ] && kill -KILL -- "-$group" 2>/dev/null
+    # dash's kill takes no "--": a negative number is the process group.
+    [ -n "$group" ] && kill -KILL "-$group" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     unmount_root "$root"
     if [ -n "$work" ]; then
@@ -160,7 +172,7 @@ open_package() {
     while [ "$(date +%s)" -le "$limit" ]; do
         window=$(DISPLAY=$display xdotool search --onlyvisible --name "$window_name" 2>/dev/null | head -n 1)
         [ -n "$window" ] && return 0
-        if ! kill -0 "$group" 2>/dev/null; then
+        if ! running "$group"; then
             wait "$group"
             ended=$?
             group=
@@ -184,9 +196,9 @@ compare_options() {
 }
 
 end_group() {
-    kill -TERM -- "-$group" 2>/dev/null
-    for _ in $(seq 30); do kill -0 -- "-$group" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL -- "-$group" 2>/dev/null
+    kill -TERM "-$group" 2>/dev/null
+    for _ in $(seq 30); do group_running "$group" || break; sleep 0.1; done
+    kill -KILL "-$group" 2>/dev/null
     wait "$group" 2>/dev/null
     group=
     for _ in $(seq 30); do

@@ -1,4 +1,5 @@
-# The two commands of the README: `make run` and `make test`.
+# The two commands of the README: `make run` and `make test`
+# (and `make check-receiver`, which plays a puzzle package on a clean root).
 # Both install what is missing from Debian's archive (as root), configure and build.
 
 BUILD    ?= build
@@ -16,7 +17,13 @@ DEB_PACKAGES := dpkg-dev lintian appstream debootstrap
 VERSION  ?= 1.0
 DEB      := $(BUILD)/puzzle-suite_$(VERSION)_amd64.deb
 
-.PHONY: all setup configure build run test bench install deb deb-setup check-deb clean
+# What the host needs to make a clean Debian root and watch a package play in
+# it (check-receiver only; the receiver's own set is tests/receiver/*.txt).
+RECEIVER_PACKAGES := debootstrap xvfb xdotool x11-apps python3
+# e.g. RECEIVER_FLAGS=--with-qt (a harness check against a root with Qt)
+RECEIVER_FLAGS ?=
+
+.PHONY: all setup configure build run test bench install deb deb-setup check-deb clean check-receiver receiver-host
 
 all: build
 
@@ -68,3 +75,23 @@ check-deb: deb
 
 clean:
 	rm -rf $(BUILD)
+
+# Not part of `make test`: needs root, Debian's archive and a minute or two
+# the first time (the root is kept in $(BUILD)/receiver-root).
+receiver-host:
+	@if [ "$$(id -u)" != 0 ]; then \
+	  echo "make check-receiver needs root: it makes a Debian root with debootstrap,"; \
+	  echo "mounts /proc, /dev and /sys into it and runs a package there with chroot."; \
+	  echo "Run it as root: sudo make check-receiver"; exit 1; \
+	fi
+	@missing=""; for p in $(RECEIVER_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+check-receiver: receiver-host build
+	python3 tests/receiver/screen_compare_test.py
+	BUILD=$(BUILD) sh tests/receiver/clean_root.sh $(RECEIVER_FLAGS)

@@ -33,7 +33,6 @@ const Rule kNeverBundled[] = {
     {"libGL.so", "OpenGL: must match the receiver's graphics driver"},
     {"libEGL.so", "EGL: must match the receiver's graphics driver"},
     {"libGLX.so", "GLX: must match the receiver's graphics driver"},
-    {"libOpenGL.so", "OpenGL: must match the receiver's graphics driver"},
     {"libGLdispatch.so", "the GL vendor dispatch: must match the receiver's graphics driver"},
     {"libGLESv2.so", "OpenGL ES: must match the receiver's graphics driver"},
     {"libgbm.so", "the graphics driver's buffer manager"},

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <cmath>
@@ -481,4 +482,50 @@ TEST(SoundPlayer, PlaysTheGameClickAndTheCompletionAndIsSilentWhenAsked)
     }
     qunsetenv("TILEMENDER_SILENT");
     EXPECT_EQ(quiet->loads, 0); // the sound system was never even loaded
+}
+
+// The real ALSA path, through ALSA's own file plugin in place of a card: what
+// reaches "default" is the sound byte for byte; a card that is not there
+// gives no stream (and no line on standard error). Skipped on a machine
+// without ALSA's library, where the player is silent anyway.
+TEST(AlsaDevice, TheDefaultDeviceGetsEverySampleAndAMissingCardGivesNoStream)
+{
+    auto alsa = sound_device::loadAlsa();
+    if (!alsa)
+        GTEST_SKIP() << "no libasound.so.2 on this machine";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString output = dir.filePath(QStringLiteral("out.raw"));
+    // ALSA reads its configuration again when the path names another file.
+    const auto useConfig = [&](const QString& name, const QString& text) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+        f.close();
+        qputenv("ALSA_CONFIG_PATH", QFile::encodeName(f.fileName()));
+    };
+    const QByteArray before = qgetenv("ALSA_CONFIG_PATH");
+
+    useConfig(QStringLiteral("file.conf"),
+              QStringLiteral("pcm.!default { type file slave.pcm { type null } file \"%1\" format \"raw\" }\n")
+                  .arg(output));
+    const auto stereo = ramp(2 * 3001, 19);
+    {
+        auto stream = alsa->open({22050, 2});
+        ASSERT_NE(stream, nullptr);
+        EXPECT_TRUE(stream->write(stereo.data(), 1000));
+        EXPECT_TRUE(stream->write(stereo.data() + 2000, 2001));
+        EXPECT_TRUE(stream->drain());
+    }
+    QFile raw(output);
+    ASSERT_TRUE(raw.open(QIODevice::ReadOnly));
+    EXPECT_EQ(raw.readAll(), pcm16(stereo));
+
+    useConfig(QStringLiteral("nocard.conf"), QStringLiteral("pcm.!default { type hw card 29 }\n"));
+    EXPECT_EQ(alsa->open({22050, 1}), nullptr);
+
+    if (before.isNull())
+        qunsetenv("ALSA_CONFIG_PATH");
+    else
+        qputenv("ALSA_CONFIG_PATH", before);
 }

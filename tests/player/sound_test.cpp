@@ -214,15 +214,6 @@ TEST(WaveFile, FilesThatLieOrAreNoPcmAreRefusedWithAReason)
     }
 }
 
-TEST(WaveFile, TheGamesOwnSoundsDecode)
-{
-    QFile click(QStringLiteral(":/player/134.wav"));
-    ASSERT_TRUE(click.open(QIODevice::ReadOnly));
-    const auto s = decoded(click.readAll());
-    EXPECT_GT(s.frames(), 0u);
-    EXPECT_TRUE(s.channels == 1 || s.channels == 2);
-}
-
 // --- the worker and the player ----------------------------------------
 
 namespace {

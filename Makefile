@@ -7,7 +7,7 @@ JOBS     ?= $(shell nproc)
 # Where `make install` puts the suite; the launchers go to the user's data folder.
 PREFIX   ?= $(HOME)/.local/share/PuzzleSuite
 PACKAGES := g++ cmake make pkg-config libgl-dev \
-            qt6-base-dev qt6-multimedia-dev libqt6multimedia6 gstreamer1.0-plugins-base \
+            qt6-base-dev \
             libsane-dev sane-utils makeself xdg-utils fonts-dejavu-core \
             libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-aiosmtpd xvfb xauth xdotool valgrind \

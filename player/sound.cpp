@@ -1,51 +1,48 @@
 #include "sound.h"
 
-#include <QAudioDevice>
-#include <QAudioOutput>
-#include <QBuffer>
-#include <QMediaDevices>
-#include <QMediaPlayer>
-#include <QSoundEffect>
-#include <QUrl>
+#include "sound_device.h"
 
-SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
+#include <QFile>
+
+SoundPlayer::SoundPlayer(QObject* parent) : SoundPlayer(&sound_device::loadSystem, parent) {}
+
+SoundPlayer::SoundPlayer(SoundWorker::BackendLoader loader, QObject* parent)
+    : QObject(parent), loader_(std::move(loader))
+{
+}
 
 SoundPlayer::~SoundPlayer() = default;
 
-bool SoundPlayer::haveOutput() const
+SoundWorker* SoundPlayer::worker()
 {
+    // Read at every sound, as a test or a user may set it at any time.
     if (qEnvironmentVariableIsSet("TILEMENDER_SILENT"))
-        return false;
-    return !QMediaDevices::audioOutputs().isEmpty();
+        return nullptr;
+    if (!worker_)
+        worker_ = std::make_unique<SoundWorker>(loader_);
+    return worker_.get();
 }
 
 void SoundPlayer::playJoin()
 {
     ++joinPlays_;
-    if (!haveOutput())
+    SoundWorker* w = worker();
+    if (!w)
         return;
-    if (!join_) {
-        join_ = new QSoundEffect(this);
-        join_->setSource(QUrl(QStringLiteral("qrc:/player/134.wav")));
+    if (joinWave_.isEmpty()) {
+        QFile resource(QStringLiteral(":/player/134.wav"));
+        if (resource.open(QIODevice::ReadOnly))
+            joinWave_ = resource.readAll();
     }
-    join_->play();
+    if (!joinWave_.isEmpty())
+        w->play(SoundWorker::Kind::Join, joinWave_);
 }
 
 void SoundPlayer::playData(const QByteArray& wave)
 {
     ++dataPlays_;
-    if (wave.isEmpty() || !haveOutput())
+    if (wave.isEmpty())
         return;
-    if (!player_) {
-        player_ = new QMediaPlayer(this);
-        output_ = new QAudioOutput(this);
-        player_->setAudioOutput(output_);
-        buffer_ = new QBuffer(this);
-    }
-    player_->stop();
-    buffer_->close();
-    buffer_->setData(wave);
-    buffer_->open(QIODevice::ReadOnly);
-    player_->setSourceDevice(buffer_, QUrl(QStringLiteral("app.wav")));
-    player_->play();
+    if (SoundWorker* w = worker())
+        w->play(SoundWorker::Kind::Completion, wave);
 }

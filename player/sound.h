@@ -1,21 +1,23 @@
 #pragma once
-// The join click and the completion fanfare. Without an audio device, or with
-// a sound that cannot be decoded, playing is silent and never an error.
+// The join click and the completion fanfare. Without a sound system, without
+// an audio device, or with a sound that cannot be decoded, playing is silent
+// and never an error. Nothing of the sound system is loaded before the first
+// sound, and nothing of it runs on the caller's thread.
+
+#include "sound_worker.h"
 
 #include <QByteArray>
 #include <QObject>
 
 #include <memory>
 
-class QBuffer;
-class QMediaPlayer;
-class QAudioOutput;
-class QSoundEffect;
-
 class SoundPlayer : public QObject {
     Q_OBJECT
 public:
+    // Plays through the desktop's sound system.
     explicit SoundPlayer(QObject* parent = nullptr);
+    // Plays through the backend `loader` gives at the first sound.
+    explicit SoundPlayer(SoundWorker::BackendLoader loader, QObject* parent = nullptr);
     ~SoundPlayer() override;
 
     // The join sound, wave resource 134.
@@ -29,11 +31,12 @@ public:
     int dataPlays() const { return dataPlays_; }
 
 private:
-    bool haveOutput() const;
+    // The worker, started at the first sound; null while silent.
+    SoundWorker* worker();
+
+    SoundWorker::BackendLoader loader_;
+    std::unique_ptr<SoundWorker> worker_;
+    QByteArray joinWave_;
     int joinPlays_ = 0;
     int dataPlays_ = 0;
-    QSoundEffect* join_ = nullptr;
-    QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
-    QBuffer* buffer_ = nullptr;
 };

@@ -106,7 +106,6 @@ debian_package() {
     libQt6Gui.so*) echo libqt6gui6 ;;
     libQt6Widgets.so*) echo libqt6widgets6 ;;
     libQt6Network.so*) echo libqt6network6 ;;
-    libQt6Multimedia.so*) echo libqt6multimedia6 ;;
     libQt6DBus.so*) echo libqt6dbus6 ;;
     libQt6OpenGL.so*) echo libqt6opengl6 ;;
     libstdc++.so*) echo libstdc++6 ;;

@@ -1,5 +1,7 @@
 #include "window_link.h"
 
+#include "local_socket.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,8 +9,6 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QHash>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QPointer>
 
 #include <sys/stat.h>
@@ -127,39 +127,54 @@ bool exchange(const QString& title, int message, qint32 w, qint32 l, const QStri
     const QByteArray utf8 = text.toUtf8();
     if (utf8.size() > WindowLink::kMaxText)
         return false;
-    QLocalSocket s;
-    s.connectToServer(socketName(title));
-    if (!s.waitForConnected(timeoutMs))
+    const int fd = local_socket::connectTo(socketName(title), timeoutMs);
+    if (fd < 0)
         return false;
-    s.write(encode({message, w, l, qint32(utf8.size())}) + utf8);
-    if (!s.waitForBytesWritten(timeoutMs))
+    char answer[4];
+    const bool ok = local_socket::writeAll(fd, encode({message, w, l, qint32(utf8.size())}) + utf8, timeoutMs)
+        && local_socket::readExactly(fd, answer, 4, timeoutMs);
+    ::close(fd);
+    if (!ok)
         return false;
-    while (s.bytesAvailable() < 4)
-        if (!s.waitForReadyRead(timeoutMs))
-            return false;
-    const qint32 r = decode(s.read(4)).value(0);
     if (result)
-        *result = r;
-    s.disconnectFromServer();
+        *result = decode(QByteArray(answer, 4)).value(0);
     return true;
 }
 
 } // namespace
 
 WindowLink::WindowLink(const QString& title, QObject* receiver, QObject* parent)
-    : QObject(parent), title_(title), receiver_(receiver), server_(new QLocalServer(this))
+    : QObject(parent), title_(title), receiver_(receiver)
 {
     localWindows().insert(title, receiver);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    server_ = new LocalListener(
+        [this](const QByteArray& in, QByteArray& reply) -> qsizetype {
+            if (in.size() < kHeaderBytes)
+                return 0;
+            const QList<qint32> head = decode(in.left(kHeaderBytes));
+            const qint32 msg = head[0], w = head[1], l = head[2], length = head[3];
+            // Only our own private messages travel this way, and no peer
+            // makes us hold more than a short text.
+            if (length < 0 || length > kMaxText)
+                return -1;
+            if (in.size() < kHeaderBytes + length)
+                return 0;
+            const QString text = QString::fromUtf8(in.mid(kHeaderBytes, length));
+            qint32 result = 0;
+            if (msg > QEvent::User && msg <= QEvent::MaxUser && receiver_)
+                result = deliver(receiver_, msg, w, l, text);
+            reply += encode({result});
+            return kHeaderBytes + length;
+        },
+        this);
     const QString name = socketName(title);
     if (!server_->listen(name)) {
         // A socket left behind by a program that died answers nobody: take its place.
         if (!exists(title)) {
-            QLocalServer::removeServer(name);
+            ::unlink(QFile::encodeName(name).constData());
             server_->listen(name);
         }
     }
-    connect(server_, &QLocalServer::newConnection, this, &WindowLink::onConnection);
 }
 
 WindowLink::~WindowLink()
@@ -171,43 +186,14 @@ WindowLink::~WindowLink()
 
 bool WindowLink::isListening() const { return server_->isListening(); }
 
-void WindowLink::onConnection()
-{
-    while (QLocalSocket* s = server_->nextPendingConnection()) {
-        connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-        connect(s, &QLocalSocket::readyRead, this, [this, s] {
-            while (s->bytesAvailable() >= kHeaderBytes) {
-                const QList<qint32> head = decode(s->peek(kHeaderBytes));
-                const qint32 msg = head[0], w = head[1], l = head[2], length = head[3];
-                // Only our own private messages travel this way, and no peer
-                // makes us hold more than a short text.
-                if (length < 0 || length > kMaxText) {
-                    s->abort();
-                    return;
-                }
-                if (s->bytesAvailable() < kHeaderBytes + length)
-                    return;
-                s->skip(kHeaderBytes);
-                const QString text = QString::fromUtf8(s->read(length));
-                qint32 result = 0;
-                if (msg > QEvent::User && msg <= QEvent::MaxUser && receiver_)
-                    result = deliver(receiver_, msg, w, l, text);
-                s->write(encode({result}));
-                s->flush();
-            }
-        });
-    }
-}
-
 bool WindowLink::exists(const QString& title)
 {
     if (auto it = localWindows().find(title); it != localWindows().end() && it.value())
         return true;
-    QLocalSocket s;
-    s.connectToServer(socketName(title));
-    const bool ok = s.waitForConnected(500);
-    s.abort();
-    return ok;
+    const int fd = local_socket::connectTo(socketName(title), 500);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
 }
 
 bool WindowLink::send(const QString& title, int message, qint32 wParam, qint32 lParam,

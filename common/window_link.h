@@ -12,7 +12,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class LocalListener;
 
 // A message as the receiving window sees it: its number is the event type.
 class WindowMessageEvent : public QEvent {
@@ -53,8 +53,7 @@ public:
     static QString socketPath(const QString& title);
 
 private:
-    void onConnection();
     QString title_;
     QObject* receiver_;
-    QLocalServer* server_;
+    LocalListener* server_;
 };

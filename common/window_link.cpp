@@ -169,8 +169,13 @@ WindowLink::WindowLink(const QString& title, QObject* receiver, QObject* parent)
         this);
     const QString name = socketName(title);
     if (!server_->listen(name)) {
-        // A socket left behind by a program that died answers nobody: take its place.
-        if (!exists(title)) {
+        // A socket left behind by a program that died answers nobody: take
+        // its place. Asked on the socket itself: this window is already
+        // known here.
+        const int fd = local_socket::connectTo(name, 500);
+        if (fd >= 0)
+            ::close(fd);
+        else {
             ::unlink(QFile::encodeName(name).constData());
             server_->listen(name);
         }

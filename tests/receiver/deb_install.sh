@@ -38,6 +38,8 @@ if [ ! -f "$base" ]; then
   fresh=$(mktemp -d /tmp/deb-check-base.XXXXXX)
   debootstrap --variant=minbase bookworm "$fresh" "$mirror" > "$work/debootstrap.log" 2>&1 \
     || { rm -rf "$fresh"; fail "debootstrap (see $work/debootstrap.log)"; }
+  # A root folder as a system's own: mktemp made it the owner's alone.
+  chmod 755 "$fresh"
   tar -C "$fresh" -cf "$base.new" . && mv "$base.new" "$base"
   rm -rf "$fresh"
 fi
@@ -53,6 +55,9 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 tar -C "$root" -xf "$base"
+# A normal user in the root must be able to enter its "/" (a kept base may
+# carry mktemp's 0700).
+chmod 755 "$root"
 mount -t proc proc "$root/proc"
 mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"

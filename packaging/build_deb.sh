@@ -120,7 +120,8 @@ find "$root/usr/share" -type f -exec chmod 0644 {} +
 # Depends: what the suite's own programs and libraries link against, as
 # Debian names it (what a puzzle package carries for a receiver, in folders
 # below, is not the suite's to depend on), and what they start or load by
-# name (control.in).
+# name (control.in: the font, and the packer's tools makeself, objdump and
+# strip, patchelf and xz, which a full puzzle package is made with).
 mkdir -p "$stage/debian"
 printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$package" "$package" > "$stage/debian/control"
 elves=$(find "$root$bin" -maxdepth 1 -type f | while read -r f; do if is_elf "$f"; then printf '%s\n' "$f"; fi; done)

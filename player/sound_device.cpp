@@ -45,7 +45,7 @@ constexpr uint32_t kPaDefault = uint32_t(-1);
 
 struct PulseApi {
     void* (*simpleNew)(const char* server, const char* name, int direction, const char* device,
-                       const char* streamName, const PaSampleSpec* spec, const void* channelMap,
+                       const char* streamName, const PaSampleSpec* sampleSpec, const void* channelMap,
                        const PaBufferAttr* attributes, int* error) = nullptr;
     int (*simpleWrite)(void* stream, const void* data, size_t bytes, int* error) = nullptr;
     int (*simpleDrain)(void* stream, int* error) = nullptr;
@@ -100,12 +100,12 @@ public:
     {
         if (!pulseServerRunning())
             return nullptr;
-        const PaSampleSpec spec{kLittleEndian ? kPaSampleS16Le : kPaSampleS16Be, uint32_t(format.rate),
+        const PaSampleSpec sampleSpec{kLittleEndian ? kPaSampleS16Le : kPaSampleS16Be, uint32_t(format.rate),
                                 uint8_t(format.channels)};
         const uint32_t ahead = uint32_t(format.rate) * kLatencyMs / 1000 * uint32_t(format.channels) * 2;
         const PaBufferAttr attributes{kPaDefault, ahead, kPaDefault, kPaDefault, kPaDefault};
         int error = 0;
-        void* stream = api_.simpleNew(nullptr, "TileMender", kPaStreamPlayback, nullptr, "Game sound", &spec,
+        void* stream = api_.simpleNew(nullptr, "TileMender", kPaStreamPlayback, nullptr, "Game sound", &sampleSpec,
                                       nullptr, &attributes, &error);
         if (!stream)
             return nullptr;

@@ -1,0 +1,11 @@
+# Warnings are set on each target, not for the whole tree, so that a target
+# built from outside code (a generated file, a test framework) can choose its
+# own. CI turns warnings into errors with -DSUITE_WERROR=ON.
+option(SUITE_WERROR "Treat compiler warnings as errors" OFF)
+
+function(suite_target_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+  if(SUITE_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

@@ -34,7 +34,7 @@ TEST(PlayerStartUp, OpensTheArgumentAndStartsTheClock)
     EXPECT_TRUE(app.mainFrame()->isVisible());
     EXPECT_TRUE(app.mainFrame()->acceptDrops());
     EXPECT_EQ(app.mainFrame()->size(), QSize(800, 600));
-    EXPECT_EQ(app.mainFrame()->clockStart, 5000u);
+    EXPECT_EQ(app.mainFrame()->clock().startedAt(), 5000u);
     EXPECT_EQ(app.helpPath, paths::parentFolder(paths::programFolder()) + "Snapp'It.html");
     EXPECT_EQ(app.recentFiles().files().value(0), path);
     tick::releaseTestClock();

@@ -103,8 +103,8 @@ std::string snapshot(Game& g, bool trayOrder = true)
     out << QString::asprintf("clock %d finished %d background %d sound %d modified %d", g.frame->playTime(),
                              g.doc->finished, g.app.state.backgroundOption, g.app.state.soundOption,
                              g.app.state.modified);
-    out << QString::asprintf("next tray %d,%d minimised y %d fixed %d", g.view->nextTrayPosition.x(),
-                             g.view->nextTrayPosition.y(), g.view->nextMinimizedTrayY, g.view->fixedCount());
+    out << QString::asprintf("next tray %d,%d minimised y %d fixed %d", g.view->trayCascade().next.x(),
+                             g.view->trayCascade().next.y(), g.view->trayCascade().nextMinimizedY, g.view->fixedCount());
     QString table = "table";
     for (int32_t f : g.view->trayNumbers().table())
         table += QString::number(f);
@@ -385,8 +385,8 @@ TEST(SavedGame, AFileWrittenFromTheTablesLoadsAsWrittenPassingOverRecordsOfNoPie
     EXPECT_EQ(g.app.state.backgroundOption, 1);
     EXPECT_EQ(g.app.state.soundOption, 0);
     EXPECT_EQ(g.app.state.modified, 0) << "loading is no change of the game";
-    EXPECT_EQ(g.view->nextTrayPosition, QPoint(44, 49));
-    EXPECT_EQ(g.view->nextMinimizedTrayY, 300);
+    EXPECT_EQ(g.view->trayCascade().next, QPoint(44, 49));
+    EXPECT_EQ(g.view->trayCascade().nextMinimizedY, 300);
 
     // Each tray was put at the head as it was made: the file's order reversed.
     ASSERT_EQ(g.view->trays().size(), 2u);

@@ -54,7 +54,7 @@ TEST(Trays, CascadeBy22UntilOneWouldLeaveTheViewAndMinimisedPlacesStackUp)
 {
     Game g(2, 2, 48, false);
     const int lowest = g.view->height() - 2 * 3 - 19;
-    EXPECT_EQ(g.view->nextMinimizedTrayY, lowest);
+    EXPECT_EQ(g.view->trayCascade().nextMinimizedY, lowest);
     std::vector<CTrayWnd*> opened;
     // 575 high: y = 5 + 22n stays inside while n <= 16; the 18th starts again.
     for (int i = 0; i < 18; ++i)
@@ -62,7 +62,7 @@ TEST(Trays, CascadeBy22UntilOneWouldLeaveTheViewAndMinimisedPlacesStackUp)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(opened[i]->geometry(), QRect(22 * i, kTop + 22 * i, 200, 200)) << i;
     EXPECT_EQ(opened[17]->geometry(), QRect(0, kTop, 200, 200));
-    EXPECT_EQ(g.view->nextTrayPosition, QPoint(22, kTop + 22));
+    EXPECT_EQ(g.view->trayCascade().next, QPoint(22, kTop + 22));
     // Tray 15 would reach into the picture buttons' corner: it opens above it.
     EXPECT_EQ(opened[14]->geometry().bottom() + 1, g.view->height() + 3 - 71);
     EXPECT_EQ(opened[14]->x(), 22 * 14);
@@ -71,9 +71,9 @@ TEST(Trays, CascadeBy22UntilOneWouldLeaveTheViewAndMinimisedPlacesStackUp)
     EXPECT_EQ(opened[1]->placement().minPosition, QPoint(1, lowest - 25));
     EXPECT_TRUE(opened[0]->placement().flags & WindowPlacement::kSetMinPosition);
     // 550 / 25: the 23rd place is y 0, then the stack starts at the bottom again.
-    g.view->nextMinimizedTrayY = 0;
+    g.view->trayCascade().nextMinimizedY = 0;
     EXPECT_EQ(g.view->takeMinimizedTrayY(), 0);
-    EXPECT_EQ(g.view->nextMinimizedTrayY, lowest);
+    EXPECT_EQ(g.view->trayCascade().nextMinimizedY, lowest);
 
     EXPECT_EQ(g.view->trays().front(), opened.back()) << "the newest tray heads the list";
     EXPECT_EQ(opened[0]->title(), "Tray1");
@@ -130,13 +130,13 @@ TEST(Trays, RestartClosesEveryTrayAndStartsTheCascadeAgain)
     Game g(3, 2, 48, false);
     park(g, g.view->openTray(), 0, 0, QPoint(10, 10));
     park(g, g.view->openTray(), 1, 0, QPoint(10, 10));
-    g.view->nextMinimizedTrayY = 100;
+    g.view->trayCascade().nextMinimizedY = 100;
     g.boxes.answer(mb::IdYes);
     click(g.view, CTileMenderView::buttonRect(CTileMenderView::Restart).center());
     EXPECT_TRUE(g.view->trays().empty());
     EXPECT_EQ(g.doc->boxList().size(), 6);
-    EXPECT_EQ(g.view->nextTrayPosition, QPoint(0, kTop));
-    EXPECT_EQ(g.view->nextMinimizedTrayY, g.view->height() - 25);
+    EXPECT_EQ(g.view->trayCascade().next, QPoint(0, kTop));
+    EXPECT_EQ(g.view->trayCascade().nextMinimizedY, g.view->height() - 25);
     // A saved game loaded right away sets its own table; the closed trays,
     // deleted later, must not free its numbers.
     g.view->trayNumbers().setTable({1, 1});
@@ -308,7 +308,9 @@ TEST(Trays, MinimiseAndRestoreByTheCaptionButton)
     EXPECT_EQ(a->height(), 25);
     EXPECT_EQ(b->geometry().topLeft(), QPoint(1, lowest - 25)) << "minimised trays stack upwards";
     EXPECT_TRUE(a->clientRect().isEmpty());
-    EXPECT_EQ(g.view->trayAt(a->mapToGlobal(QPoint(30, 12))), nullptr) << "a minimised tray takes no piece";
+    const QPoint onTitle = a->mapToGlobal(QPoint(30, 12));
+    EXPECT_NE(g.frame->dropTarget(onTitle, QRect(onTitle, QSize(1, 1))).kind, DropTarget::Tray)
+        << "a minimised tray takes no piece";
     const WindowPlacement wp = a->placement();
     EXPECT_EQ(wp.showCmd, WindowPlacement::kShowMinimized);
     EXPECT_EQ(wp.normalRect(), normal);

@@ -1,0 +1,133 @@
+#include "tile_mender_app.h"
+
+#include "command_ids.h"
+#include "crt_random.h"
+#include "main_frame.h"
+#include "message_box.h"
+#include "paths.h"
+#include "player_art.h"
+#include "splash_window.h"
+#include "suite_font.h"
+#include "system_metrics.h"
+#include "tile_mender_doc.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+
+
+namespace {
+CTileMenderApp* g_app = nullptr;
+
+QString recentProfilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/TileMender.ini");
+}
+} // namespace
+
+CTileMenderApp* theApp() { return g_app; }
+
+QFont CTileMenderApp::makeFont(int points, int dpi) { return suiteFont(points, dpi); }
+
+CTileMenderApp::CTileMenderApp()
+    : captionHeight(metrics::kCaptionHeight),
+      dialogFrameHeight(metrics::kDialogFrameHeight),
+      dialogFrameWidth(metrics::kDialogFrameWidth),
+      recent_(recentProfilePath(), 4)
+{
+    g_app = this;
+    initPlayerArt();
+    const int dpi = screenDpiY();
+    smallFont = makeFont(8, dpi);
+    largeFont = makeFont(14, dpi);
+}
+
+CTileMenderApp::~CTileMenderApp()
+{
+    frame_.reset();
+    doc_.reset();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+bool CTileMenderApp::InitInstance(const QStringList& arguments)
+{
+    recent_.load();
+
+    const QString folder = paths::programFolder();
+    auto bk = std::make_unique<ToolkitBitmap>();
+    if (imaging::load(folder + QStringLiteral("TileMenderBk.JPG"), *bk, 24))
+        background = std::move(bk);
+
+    helpPath = paths::parentFolder(folder) + QStringLiteral("Snapp'It.html");
+
+    if (background && QGuiApplication::primaryScreen()) {
+        splash_ = std::make_unique<CSplashWindow>(*background);
+        splash_->move(CSplashWindow::centredOrigin(QGuiApplication::primaryScreen()->size()));
+        splash_->show();
+        QCoreApplication::processEvents();
+    }
+
+    doc_ = std::make_unique<CTileMenderDoc>(state);
+    frame_ = std::make_unique<CMainFrame>(this, doc_.get());
+
+    crt::srand(crt::startSeed());
+
+    QString file = arguments.isEmpty() ? QString() : arguments.first();
+    if (file.isEmpty()) {
+        const QString packaged = folder + QStringLiteral("Vorlin.puz");
+        if (QFileInfo::exists(packaged))
+            file = packaged;
+    }
+
+    if (!file.isEmpty()) {
+        QString error;
+        if (doc_->open(file, &error) == CTileMenderDoc::OpenResult::Failed) {
+            splash_.reset();
+            messageBox(nullptr, error, windowTitle(), mb::Ok | mb::IconExclamation);
+            return false;
+        }
+        recent_.add(file);
+    } else {
+        doc_->OnNewDocument();
+    }
+
+    frame_->show();
+    if (splash_) {
+        // The main window now covers the splash; let it be painted first.
+        QTimer::singleShot(0, this, [this] { splash_.reset(); });
+    }
+    frame_->setAcceptDrops(true);
+    frame_->OnCommand(cmd::kLoadGame);
+    frame_->clock().start();
+    return true;
+}
+
+void CTileMenderApp::ExitInstance()
+{
+    background.reset();
+}
+
+bool CTileMenderApp::openDocumentFile(const QString& path)
+{
+    if (frame_ && !frame_->saveModified())
+        return false;
+    QString error;
+    if (doc_->open(path, &error) == CTileMenderDoc::OpenResult::Failed) {
+        messageBox(frame_.get(), error, windowTitle(), mb::Ok | mb::IconExclamation);
+        return false;
+    }
+    recent_.add(path);
+    return true;
+}
+
+bool CTileMenderApp::newDocument()
+{
+    if (frame_ && !frame_->saveModified())
+        return false;
+    return doc_->OnNewDocument();
+}

@@ -1,0 +1,262 @@
+// Picking up a group from the board, carrying it above everything, putting
+// it down where it snaps, turning groups, and the end of the game.
+
+#include "board_view.h"
+
+#include "bitmaps.h"
+#include "drag_overlay.h"
+#include "finish_window.h"
+#include "imaging.h"
+#include "message_box.h"
+#include "piece_host.h"
+#include "player_state.h"
+#include "tile_mender_doc.h"
+#include "tray_wnd.h"
+
+#include <QPainter>
+
+using namespace frame_geometry;
+
+namespace {
+// The view's top-left in the frame's client coordinates.
+const QPoint kViewInClient = kView.topLeft();
+} // namespace
+
+void CTileMenderView::startDrag(CPiece* hit, QPoint board)
+{
+    host_.select(hit, ContainerKind::Board, this);
+    const int k = doc_.cellSize();
+    const std::vector<CPiece*> group = board_rules::group(grid_, *hit, k);
+    for (const CPiece* g : group) {
+        if (g->fixed) {
+            // Fixed pieces stay; the click only selected the piece.
+            redrawPiece(hit);
+            return;
+        }
+    }
+
+    carried_.clear();
+    dragging_ = true;
+    carriedPiece_ = hit;
+    QRect bounds;
+    for (CPiece* g : group) {
+        carried_.append(board_.take(board_.indexOf(g)));
+        grid_.set(g->column, g->row, nullptr);
+        g->carried = 1;
+        bounds |= g->paintBounds().translated(g->x, g->y);
+    }
+    // Room for the shadow.
+    bounds.adjust(0, 0, 3, 3);
+    groupOrigin_ = bounds.topLeft();
+    grabInGroup_ = board - groupOrigin_;
+    grabInPiece_ = board - QPoint(hit->x, hit->y);
+
+    // The lifted group: black shadows 3 pixels right and down, the pieces over them.
+    QImage sprite = imaging::deviceCanvas(bounds.size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    sprite.fill(Qt::transparent);
+    {
+        QPainter p(&sprite);
+        for (const auto& g : carried_)
+            g->fillOutline(p, g->x - groupOrigin_.x() + 3, g->y - groupOrigin_.y() + 3, Qt::black);
+        for (const auto& g : carried_)
+            g->draw(p, g->x - groupOrigin_.x(), g->y - groupOrigin_.y());
+    }
+    groupRect_ = bounds.translated(kViewInClient - scrollPosition());
+    host_.overlay()->begin(sprite, groupRect_.topLeft());
+    grabMouse();
+}
+
+void CTileMenderView::moveDrag(QPoint global)
+{
+    CDragOverlay* overlay = host_.overlay();
+    // The drag layer covers the frame's client area, whose coordinates the group keeps.
+    const QPoint s = overlay->mapFromGlobal(global);
+    // The carried piece's box stays inside the client area.
+    const QRect box = carriedPiece_->bounds().translated(s - grabInPiece_);
+    const QPoint d = board_rules::shiftInside(box, QRect(QPoint(0, 0), kClient.size()));
+    groupRect_.moveTopLeft(s + d - grabInGroup_);
+    overlay->moveTo(groupRect_.topLeft());
+}
+
+void CTileMenderView::drop(QPoint global)
+{
+    dragging_ = false;
+    releaseMouse();
+    CDragOverlay* overlay = host_.overlay();
+    overlay->end();
+
+    // Groups only ever go back onto the board; a single piece may go elsewhere.
+    if (carried_.size() == 1) {
+        const QRect dragRect(overlay->mapToGlobal(groupRect_.topLeft()), groupRect_.size());
+        const DropTarget target = host_.dropTarget(global, dragRect);
+        if (target.kind != DropTarget::Board) {
+            auto piece = carried_.takeFirst();
+            piece->carried = 0;
+            if (target.kind == DropTarget::Nowhere) {
+                // Nowhere takes it: it goes back where it was picked up.
+                putOnBoard(std::move(piece));
+            } else {
+                // A tray takes the piece where it was seen, the column at the cursor's row.
+                const QPoint at = target.kind == DropTarget::Tray ? global - grabInPiece_ : global;
+                host_.handOver(std::move(piece), target, at);
+            }
+            carriedPiece_ = nullptr;
+            return;
+        }
+    }
+    groupDrop(global);
+}
+
+void CTileMenderView::groupDrop(QPoint global)
+{
+    host_.markModified();
+    const int k = doc_.cellSize();
+    const QPoint p = mapFromGlobal(global);
+    QRect g(p - grabInGroup_, groupRect_.size());
+    const QPoint at = board_rules::clampIntoView(g, width(), height(), cxDlg, cyDlg);
+    const QPoint shift = at + scrollPosition() - groupOrigin_;
+    for (const auto& piece : carried_) {
+        piece->x += shift.x();
+        piece->y += shift.y();
+    }
+
+    QPoint correction;
+    for (const auto& s : carried_) {
+        const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guidePicture().image.size(), k);
+        if (m.kind == board_rules::Match::None)
+            continue;
+        correction = m.target - QPoint(s->x, s->y);
+        if (m.kind == board_rules::Match::Corner || m.neighbour->fixed) {
+            for (const auto& c : carried_)
+                c->fixed = 1;
+            fixedCount_ += carried_.size();
+        }
+        emit piecesJoined();
+        break;
+    }
+    for (const auto& piece : carried_) {
+        piece->x += correction.x();
+        piece->y += correction.y();
+    }
+    while (!carried_.empty())
+        putOnBoard(carried_.takeFirst());
+    carriedPiece_ = nullptr;
+    fixJoinedPieces();
+    finishIfComplete();
+}
+
+void CTileMenderView::putOnBoard(std::unique_ptr<CPiece> piece)
+{
+    CPiece* p = piece.get();
+    p->carried = 0;
+    grid_.set(p->column, p->row, p);
+    // Fixed pieces lie under everything, loose ones on top.
+    if (p->fixed)
+        board_.prepend(std::move(piece));
+    else
+        board_.append(std::move(piece));
+    redrawPiece(p);
+}
+
+void CTileMenderView::dropSinglePiece(std::unique_ptr<CPiece> s, QPoint global)
+{
+    host_.markModified();
+    const int k = doc_.cellSize();
+    QPoint p = mapFromGlobal(global);
+    const QRect b = s->bounds().translated(p);
+    p += board_rules::clampIntoView(b, width(), height(), cxDlg, cyDlg) - b.topLeft();
+    s->x = p.x() + scrollPosition().x();
+    s->y = p.y() + scrollPosition().y();
+    s->carried = 0;
+    const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guidePicture().image.size(), k);
+    if (m.kind != board_rules::Match::None) {
+        s->x = m.target.x();
+        s->y = m.target.y();
+        if (m.kind == board_rules::Match::Corner || m.neighbour->fixed) {
+            s->fixed = 1;
+            ++fixedCount_;
+        }
+        emit piecesJoined();
+    }
+    putOnBoard(std::move(s));
+    fixJoinedPieces();
+    finishIfComplete();
+}
+
+void CTileMenderView::turnGroup(CPiece* s)
+{
+    if (!s || !state_.rotationAllowed || s->fixed)
+        return;
+    host_.markModified();
+    const int k = doc_.cellSize();
+    const std::vector<CPiece*> group = board_rules::group(grid_, *s, k);
+    // Fixed pieces never turn, nor does anything joined to them.
+    for (const CPiece* g : group)
+        if (g->fixed)
+            return;
+    const QPoint at(s->x, s->y);
+    QRect changed;
+    for (CPiece* g : group) {
+        changed |= g->paintBounds().translated(g->x, g->y);
+        g->rotation = (g->rotation + 1) % 4;
+        doc_.rebuildPiece(*g);
+        const QPoint to = board_rules::turnedPosition(at, g->column - s->column, g->row - s->row, g->rotation, k);
+        g->x = to.x();
+        g->y = to.y();
+        changed |= g->paintBounds().translated(g->x, g->y);
+    }
+    update(changed.translated(-scrollPosition()));
+    // A turn snaps nothing, but it may bring a piece exactly home beside a fixed one.
+    fixJoinedPieces();
+    finishIfComplete();
+}
+
+int CTileMenderView::fixJoinedPieces()
+{
+    const std::vector<CPiece*> loose = board_rules::looseJoinedToFixed(grid_, doc_.cellSize());
+    for (CPiece* p : loose) {
+        p->fixed = 1;
+        ++fixedCount_;
+        // Fixed pieces lie under the loose ones.
+        const int i = board_.indexOf(p);
+        if (i > 0)
+            board_.prepend(board_.take(i));
+        redrawPiece(p);
+    }
+    return int(loose.size());
+}
+
+void CTileMenderView::finishIfComplete()
+{
+    const int all = doc_.columns() * doc_.rows();
+    if (all > 0 && fixedCount_ == all && !doc_.finished)
+        complete();
+}
+
+void CTileMenderView::clearBoard()
+{
+    // All at once: one by one, each piece would shift the board and the box.
+    std::vector<std::unique_ptr<CPiece>> pieces = board_.takeAll();
+    for (const auto& piece : pieces) {
+        piece->fixed = 0;
+        grid_.set(piece->column, piece->row, nullptr);
+    }
+    host_.returnToBox(std::move(pieces));
+    fixedCount_ = 0;
+    update();
+}
+
+void CTileMenderView::complete()
+{
+    doc_.finished = 1;
+    emit completed();
+    auto* finish = new CFinishWnd(window(), this);
+    if (finish->load(doc_.picture())) {
+        delete finish_;
+        finish_ = finish;
+        finish->present();
+    } else {
+        delete finish;
+        messageBox(this, tr("Congratulations! You have completed the puzzle."), messages::boxCaption(), mb::Ok);
+    }
+}

@@ -1,0 +1,261 @@
+#include "tile_mender_doc.h"
+
+#include "crt_random.h"
+#include "file_read.h"
+#include "paths.h"
+#include "piece_order.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+#include <future>
+#include <system_error>
+
+namespace {
+// Runs `here` on this thread while `side` runs on a second core, or after it
+// when no thread is to be had. Both results, in that order.
+template <typename Here, typename Side>
+std::pair<bool, bool> alongside(Here here, Side side)
+{
+    std::future<bool> helper;
+    try {
+        helper = std::async(std::launch::async, side);
+    } catch (const std::system_error&) {
+    }
+    const bool first = here();
+    const bool second = helper.valid() ? helper.get() : side();
+    return {first, second};
+}
+} // namespace
+
+CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
+    : QObject(parent), state_(state)
+{
+    if (qGuiApp)
+        devicePixelRatio_ = qGuiApp->devicePixelRatio();
+}
+
+int CTileMenderDoc::pieceScaleFor(qreal ratio, qint64 picturePixels)
+{
+    // A piece's image stays within 2 x 2 cells, so all of them together hold
+    // at most four times the picture's pixels, s * s times that at scale s.
+    // Bounded to 128 MB: beyond it the screen gets coarser pieces drawn
+    // larger rather than the player failing for memory.
+    constexpr qint64 kMaxScaledPixels = 32ll * 1024 * 1024;
+    int s = std::clamp(int(std::lround(ratio)), 1, 4);
+    while (s > 1 && 4 * picturePixels * s * s > kMaxScaledPixels)
+        --s;
+    return s;
+}
+
+CTileMenderDoc::~CTileMenderDoc() = default;
+
+QString CTileMenderDoc::savedGamePath(const QString& puzzlePath)
+{
+    // Linux has no short names: the name we were given is the long one.
+    QString name = QFileInfo(puzzlePath).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    name = dot < 0 ? QString() : name.left(dot);
+    return paths::folderOf(puzzlePath) + name + QStringLiteral("0.sav");
+}
+
+TurnedPictures CTileMenderDoc::turnedPictures() const
+{
+    // Only the picture itself: pieces cut their turned images out of it, so
+    // an open never waits for three turned copies of the whole picture.
+    TurnedPictures t;
+    t.byRotation[0] = &pictures_[0];
+    return t;
+}
+
+const ToolkitBitmap& CTileMenderDoc::turnedPicture(int rotation) const
+{
+    const int t = rotation & 3;
+    // Made when first asked for, once per picture.
+    if (t != 0 && pictures_[t].isNull() && !pictures_[0].isNull())
+        imaging::turnedCopy(pictures_[t], pictures_[0], 90 * t);
+    return pictures_[t];
+}
+
+void CTileMenderDoc::rebuildPiece(CPiece& piece) const
+{
+    piece.buildOutline(cellSize_, piece.column, piece.row, pieceScale_);
+    piece.buildImage(turnedPictures(), cellSize_, columns_, rows_);
+}
+
+CTileMenderDoc::OpenResult CTileMenderDoc::open(const QString& path, QString* error)
+{
+    QByteArray bytes;
+    switch (file_read::readWhole(path, puzzle_file::kMaxFileBytes, bytes)) {
+    case file_read::Result::Ok:
+        return openData(bytes, path, error);
+    case file_read::Result::NotRegular:
+    case file_read::Result::TooLarge:
+        // A device, a pipe or a file larger than any puzzle: not one of ours.
+        if (error)
+            *error = tr("%1\nUnexpected file format.").arg(QFileInfo(path).fileName());
+        return OpenResult::Failed;
+    default:
+        if (error)
+            *error = tr("Cannot open the file %1.").arg(QFileInfo(path).fileName());
+        return OpenResult::Failed;
+    }
+}
+
+CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, const QString& path,
+                                                    QString* error)
+{
+    const QString shownName = QFileInfo(path).fileName();
+    PuzzleFileData data;
+    switch (puzzle_file::read(bytes, data)) {
+    case puzzle_file::ReadResult::NotAPuzzle:
+        // Quietly taken as opened, with the document as it was.
+        path_ = path;
+        return OpenResult::NotAPuzzle;
+    case puzzle_file::ReadResult::Corrupt:
+        if (error)
+            *error = tr("%1\nUnexpected file format.").arg(shownName);
+        return OpenResult::Failed;
+    case puzzle_file::ReadResult::Ok:
+        break;
+    }
+
+    Loaded next;
+    const int scale = pieceScaleFor(devicePixelRatio_, qint64(data.columns) * data.cellSize * data.rows * data.cellSize);
+    switch (build(data, scale, next)) {
+    case BuildResult::Built:
+        break;
+    case BuildResult::BadPicture:
+        if (error)
+            *error = tr("%1\nThe puzzle's picture cannot be read.").arg(shownName);
+        return OpenResult::Failed;
+    case BuildResult::OutOfMemory:
+        if (error)
+            *error = tr("%1\nThere is not enough memory to open this puzzle.").arg(shownName);
+        return OpenResult::Failed;
+    }
+
+    // Only now, with everything made, does the old puzzle go.
+    box_.clear();
+    hasBoxList_ = true;
+    columns_ = data.columns;
+    rows_ = data.rows;
+    cellSize_ = data.cellSize;
+    pieceScale_ = scale;
+    pictures_[0] = std::move(next.picture);
+    for (int t = 1; t < 4; ++t)
+        imaging::release(pictures_[t]);
+    guide_ = std::move(next.guide);
+    state_.rotationAllowed = data.rotationAllowed;
+    box_.insertAll(0, std::move(next.box));
+    path_ = path;
+    emit documentChanged();
+    return OpenResult::Opened;
+}
+
+CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, int scale, Loaded& next)
+{
+    // Rotations are drawn in file order before anything else draws.
+    const int n = int(data.pieces.size());
+    std::vector<PieceList::Ptr> made(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        auto& p = made[size_t(i)];
+        p = std::make_unique<CPiece>();
+        p->setRecord(data.pieces[size_t(i)]);
+        p->rotation = data.rotationAllowed ? crt::rand() % 4 : 0;
+    }
+
+    // The pictures are decoded straight from the file's bytes: nothing reads
+    // a scratch copy of them, and a read-only program folder keeps working.
+    // The two decodes are most of an open's time, so a second core makes the
+    // outlines (which need no picture) meanwhile. Plain outlines are quick and
+    // leave that core time to decode the guide too; finer ones take as long
+    // as a decode, so then the guide follows the picture here. The pieces are
+    // cut out of the picture itself, turned as they lie.
+    const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
+    const bool guideBeside = scale == 1;
+    const auto [picturesOk, guideBesideOk] = alongside(
+        [&] {
+            return imaging::loadFromData(data.picture, next.picture, 24, maxPicture)
+                && (guideBeside || imaging::loadFromData(data.guide, next.guide, 24, maxPicture));
+        },
+        [&] {
+            for (int i = 0; i < n; ++i)
+                made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);
+            return !guideBeside || imaging::loadFromData(data.guide, next.guide, 24, maxPicture);
+        });
+    if (!picturesOk || !guideBesideOk)
+        return BuildResult::BadPicture;
+
+    // Each core cuts half the pieces: they only read the picture.
+    TurnedPictures turned;
+    turned.byRotation[0] = &next.picture;
+    auto cut = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            if (!made[size_t(i)]->buildImage(turned, data.cellSize, data.columns, data.rows))
+                return false;
+        return true;
+    };
+    const auto [firstHalfOk, secondHalfOk] = alongside([&] { return cut(0, n / 2); }, [&] { return cut(n / 2, n); });
+    if (!firstHalfOk || !secondHalfOk)
+        return BuildResult::OutOfMemory;
+
+    // The deal: the piece at rand() % k of those left goes next, k from n down.
+    PieceOrder left(n);
+    next.box.reserve(size_t(n));
+    for (int k = n; k >= 1; --k) {
+        const int item = left.at(crt::rand() % k);
+        left.remove(item);
+        next.box.push_back(std::move(made[size_t(item)]));
+    }
+    return BuildResult::Built;
+}
+
+bool CTileMenderDoc::OnNewDocument()
+{
+    box_.clear();
+    hasBoxList_ = false;
+    for (int t = 0; t < 4; ++t)
+        imaging::release(pictures_[t]);
+    cellSize_ = 1;
+    columns_ = 0;
+    rows_ = 0;
+    path_.clear();
+    emit documentChanged();
+    return true;
+}
+
+void CTileMenderDoc::Restart(RestartHost* host)
+{
+    state_.markModified();
+    if (path_.isEmpty())
+        return;
+    finished = 0;
+    if (host) {
+        host->resetCurrentPieceAndClock();
+        host->returnAllPiecesToBox();
+    }
+
+    // n times the piece at rand() % n goes to the head of the box.
+    const int n = box_.size();
+    PieceOrder order(n, n);
+    for (int i = 0; i < n; ++i) {
+        const int item = order.at(crt::rand() % n);
+        if (state_.rotationAllowed) {
+            CPiece* p = box_.at(item);
+            p->rotation = crt::rand() % 4;
+            rebuildPiece(*p);
+        }
+        order.moveToHead(item);
+    }
+    std::vector<PieceList::Ptr> old = box_.takeAll();
+    std::vector<PieceList::Ptr> shuffled;
+    shuffled.reserve(old.size());
+    for (int item : order.items())
+        shuffled.push_back(std::move(old[size_t(item)]));
+    box_.insertAll(0, std::move(shuffled));
+    if (host)
+        host->boxReshuffled();
+}

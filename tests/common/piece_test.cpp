@@ -1,6 +1,8 @@
 #include "archive.h"
 #include "crt_random.h"
+#include "edge_chooser.h"
 #include "piece.h"
+#include "piece_outline.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

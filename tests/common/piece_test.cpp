@@ -1,6 +1,8 @@
 #include "archive.h"
 #include "crt_random.h"
+#include "edge_chooser.h"
 #include "piece.h"
+#include "piece_outline.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -117,8 +119,9 @@ TEST(PieceOutline, FourTurnsGiveBackOutlineAndImage)
             const QImage image = p.image();
             for (int i = 0; i < 4; ++i) {
                 p.turn(pics.view(), 72, 4, 3);
-                if (i < 3)
+                if (i < 3) {
                     ASSERT_NE(p.bounds(), QRect()) << "turned outline is empty";
+                }
             }
             ASSERT_EQ(p.rotation, 0);
             ASSERT_EQ(p.outline(), outline);
@@ -163,8 +166,8 @@ TEST(EdgeChooser, KeepsNeighboursMatchingAndTheBorderFlat)
                 const CPiece& p = g.at(c, r);
                 ASSERT_EQ(p.tbDiameter, a / 2);
                 ASSERT_EQ(p.lrDiameter, a / 2);
-                if (r == 0) ASSERT_EQ(p.topKind, 0);
-                if (c == 0) ASSERT_EQ(p.leftKind, 0);
+                if (r == 0) { ASSERT_EQ(p.topKind, 0); }
+                if (c == 0) { ASSERT_EQ(p.leftKind, 0); }
                 if (c == columns - 1) {
                     ASSERT_EQ(p.rightKind, 0);
                     ASSERT_EQ(p.rightDx, 0);

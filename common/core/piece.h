@@ -10,7 +10,6 @@
 #include <QRegion>
 
 #include <cstdint>
-#include <span>
 
 class QPainter;
 class ArchiveReader;
@@ -128,25 +127,7 @@ private:
     mutable QRegion frame_; // the fine outline's border, a pixel of ours wide, made on first need
 };
 
-// Chooses the edges of the piece at (column, row) of a columns x rows puzzle
-// when a new puzzle is cut. `made` holds the pieces made so far in row-major
-// order; the piece above and the one to the left may be changed to keep their
-// shared edges matching.
-void ChooseEdges(CPiece& piece, int columns, int rows, int column, int row,
-                 std::span<CPiece* const> made, int cellSize);
-
-namespace piece_geometry {
-// The pixels of the ellipse inscribed in the box, a box excluding its right and
-// bottom lines. Exact under quarter turns and integer shifts, so neighbouring
-// pieces stay complementary at every rotation.
-QRegion ellipse(const QRect& box);
-// A box given as (left, top, right, bottom) turned a quarter turn clockwise
-// about the cell square [0, a) x [0, a).
-QRect turnBox(const QRect& box, int a);
-// The outline for the given edges and rotation, without touching a piece.
-// At a scale above 1 it is measured in pixels that many times smaller (the
-// screen's device pixels): the same shape with smoother curves.
-QRegion outline(const CPiece& p, int cellSize, int rotation, int scale = 1);
-// A box with every coordinate multiplied by the scale.
-QRect scaleBox(const QRect& box, int scale);
-} // namespace piece_geometry
+// Code that cuts puzzles or checks outlines has long found these through this
+// header; new code includes them itself.
+#include "edge_chooser.h"
+#include "piece_outline.h"

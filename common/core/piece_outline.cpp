@@ -2,6 +2,8 @@
 // What one piece gains at an edge its neighbour loses, because both build the
 // same lens and circle from the same box.
 
+#include "piece_outline.h"
+
 #include "piece.h"
 
 #include <QHash>

@@ -2,6 +2,8 @@
 // agreeing with the neighbour already made, and corner rules that keep two
 // holes meeting at a corner from eating it away.
 
+#include "edge_chooser.h"
+
 #include "crt_random.h"
 #include "piece.h"
 

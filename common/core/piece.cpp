@@ -1,6 +1,7 @@
 #include "piece.h"
 
 #include "archive.h"
+#include "piece_outline.h"
 
 #include <QPainter>
 

@@ -14,6 +14,7 @@
 #include <functional>
 
 class QTcpSocket;
+class SendReporter;
 
 // Cuts data after every line feed: complete lines go to `lines`, the rest
 // waits in `partial` for the next piece (up to kMaxLineBytes, which then
@@ -39,7 +40,9 @@ public:
     // that arrived, with the bytes.
     using Conversation = std::function<void(int event, const QByteArray& data)>;
 
-    explicit CMailSocket(Conversation conversation, QObject* parent = nullptr);
+    // The reporter hears of a time-out and is asked about Cancel on every
+    // turn of a wait; it must outlive the socket.
+    CMailSocket(Conversation conversation, SendReporter& reporter, QObject* parent = nullptr);
     ~CMailSocket() override;
 
     void SetNotifyMode(bool on);
@@ -49,7 +52,7 @@ public:
     // waits for the peer, keeping the user interface alive.
     int SendString(const QByteArray& text);
     // The next line with its line feed; ".\r\n" after a 90 s time-out (with
-    // message 104); empty when the connection is gone or the user cancelled
+    // a time-out notice); empty when the connection is gone or the user cancelled
     // (which drops it). Host timers and the Cancel button keep working.
     QByteArray ReceiveLine();
     // A whole reply: reads "250-..." continuation lines up to the last line
@@ -74,13 +77,14 @@ private:
     void handleError(const QString& text);
     void readAvailable();
     void pump();
-    // The 90 s limit, or a peer that floods us: message 104 once, and the end.
+    // The 90 s limit, or a peer that floods us: one time-out notice, and the end.
     void timeOut(bool drop);
     void dropLines(qsizetype bytes) { queuedBytes_ -= bytes; }
     void enter(int event, const QByteArray& data = QByteArray());
 
     QTcpSocket* socket_;
     Conversation conversation_;
+    SendReporter& reporter_;
     bool timedOut_ = false;
     int state_ = New;
     QString errorText_;

@@ -1,8 +1,6 @@
 #include "Socket.h"
 
-#include "mail_app.h"
-#include "mail_resources.h"
-#include "message_box.h"
+#include "send_reporter.h"
 #include "tick_clock.h"
 
 #include <QCoreApplication>
@@ -53,8 +51,8 @@ void splitLines(const QByteArray& data, QByteArray& partial, std::deque<QByteArr
     }
 }
 
-CMailSocket::CMailSocket(Conversation conversation, QObject* parent)
-    : QObject(parent), socket_(new QTcpSocket(this)), conversation_(std::move(conversation))
+CMailSocket::CMailSocket(Conversation conversation, SendReporter& reporter, QObject* parent)
+    : QObject(parent), socket_(new QTcpSocket(this)), conversation_(std::move(conversation)), reporter_(reporter)
 {
     connect(socket_, &QTcpSocket::connected, this, &CMailSocket::onConnected);
     connect(socket_, &QTcpSocket::disconnected, this, &CMailSocket::onDisconnected);
@@ -101,7 +99,8 @@ void CMailSocket::enter(int event, const QByteArray& data)
 void CMailSocket::onConnected()
 {
     if (state_ != Connecting) {
-        errorText_ = CMailApp::instance().text(res::ConnectWhenNotConnecting);
+        // Only ever read by a developer, so it needs no translation.
+        errorText_ = QStringLiteral("FD_CONNECT received when not in status CONNECTING");
         return;
     }
     state_ = Connected;
@@ -177,7 +176,7 @@ void CMailSocket::timeOut(bool drop)
     // one still gets its QUIT.
     if (drop)
         abort();
-    messageBox(nullptr, CMailApp::instance().text(res::TimedOut), CMailApp::instance().text(res::Caption), mb::Ok);
+    reporter_.tell(NoticeTimedOut);
 }
 
 void CMailSocket::onBytesWritten() { pump(); }
@@ -214,7 +213,7 @@ int CMailSocket::SendString(const QByteArray& text)
         socket_->waitForBytesWritten(kSliceMs);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         mailwait::idle();
-        if (CMailApp::instance().cancelled()) {
+        if (reporter_.cancelled()) {
             abort();
             break;
         }
@@ -257,7 +256,7 @@ QByteArray CMailSocket::ReceiveLine()
                     state_ = Created;
                 break;
             }
-            if (CMailApp::instance().cancelled()) {
+            if (reporter_.cancelled()) {
                 abort();
                 break;
             }

@@ -4,8 +4,8 @@
 #include "display_check.h"
 #include "mail_app.h"
 #include "mail_dialog.h"
-#include "paths.h"
 #include "mail_send.h"
+#include "paths.h"
 
 #include <QApplication>
 

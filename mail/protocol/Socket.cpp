@@ -5,15 +5,28 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTcpSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
-// How much we hand to the system at a time; the rest waits in our queue.
-constexpr qint64 kWriteHighWater = 256 * 1024;
 // One turn of a wait: short enough that a scripted clock moves quickly.
 constexpr int kSliceMs = 10;
+// Connection events carry at most this much; the dialogue reads more at once.
 constexpr qint64 kReadSize = 1024;
+constexpr qint64 kDialogueReadSize = 64 * 1024;
+
+QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 std::function<void()> g_idleHook;
 } // namespace
@@ -51,24 +64,31 @@ void splitLines(const QByteArray& data, QByteArray& partial, std::deque<QByteArr
     }
 }
 
+// Shared with the thread that looks the name up: whichever of the two ends
+// last frees the answer.
+struct CMailSocket::Lookup {
+    std::atomic<bool> done{false};
+    int status = 0;
+    addrinfo* found = nullptr;
+    ~Lookup()
+    {
+        if (found)
+            freeaddrinfo(found);
+    }
+};
+
 CMailSocket::CMailSocket(Conversation conversation, SendReporter& reporter, QObject* parent)
-    : QObject(parent), socket_(new QTcpSocket(this)), conversation_(std::move(conversation)), reporter_(reporter)
+    : QObject(parent), conversation_(std::move(conversation)), reporter_(reporter), lookupTimer_(new QTimer(this))
 {
-    connect(socket_, &QTcpSocket::connected, this, &CMailSocket::onConnected);
-    connect(socket_, &QTcpSocket::disconnected, this, &CMailSocket::onDisconnected);
-    connect(socket_, &QTcpSocket::readyRead, this, &CMailSocket::onReadyRead);
-    connect(socket_, &QTcpSocket::bytesWritten, this, &CMailSocket::onBytesWritten);
-    connect(socket_, &QTcpSocket::errorOccurred, this, &CMailSocket::onError);
-    // What we have not read stays with the system, which then stops the peer.
-    socket_->setReadBufferSize(64 * 1024);
+    connect(lookupTimer_, &QTimer::timeout, this, &CMailSocket::onLookupTurn);
     state_ = Created;
 }
 
 CMailSocket::~CMailSocket()
 {
     // No more events to anyone: the conversation may be gone already.
-    socket_->disconnect(this);
-    socket_->abort();
+    lookupTimer_->stop();
+    closeSocket();
 }
 
 void CMailSocket::SetNotifyMode(bool on)
@@ -86,8 +106,83 @@ bool CMailSocket::Connect(const QString& host, quint16 port)
         return false;
     }
     state_ = Connecting;
-    socket_->connectToHost(host.trimmed(), port);
-    return socket_->state() != QAbstractSocket::UnconnectedState || state_ == Connecting;
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, name = host.trimmed().toUtf8(), service = QByteArray::number(port)] {
+            addrinfo hints{};
+            hints.ai_socktype = SOCK_STREAM;
+            lookup->status = getaddrinfo(name.constData(), service.constData(), &hints, &lookup->found);
+            lookup->done.store(true, std::memory_order_release);
+        }).detach();
+    } catch (const std::system_error&) {
+        state_ = Created;
+        return false;
+    }
+    lookup_ = std::move(lookup);
+    // Every outcome arrives as a connection event from the event loop, never
+    // from inside this call.
+    lookupTimer_->start(kSliceMs);
+    return true;
+}
+
+void CMailSocket::onLookupTurn()
+{
+    if (!lookup_ || !lookup_->done.load(std::memory_order_acquire))
+        return;
+    lookupTimer_->stop();
+    if (lookup_->status != 0) {
+        handleError(QString::fromLocal8Bit(gai_strerror(lookup_->status)));
+        return;
+    }
+    nextAddress_ = lookup_->found;
+    tryNextAddress();
+}
+
+// Each address the name has, in the order given, until one takes the call.
+void CMailSocket::tryNextAddress()
+{
+    while (nextAddress_) {
+        const addrinfo* a = nextAddress_;
+        nextAddress_ = a->ai_next;
+        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0) {
+            lastErrno_ = errno;
+            continue;
+        }
+        if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0 || errno == EINPROGRESS) {
+            // Writable once the connection is made or has failed.
+            fd_ = fd;
+            writeNotifier_ = new QSocketNotifier(qintptr(fd), QSocketNotifier::Write, this);
+            connect(writeNotifier_, &QSocketNotifier::activated, this, &CMailSocket::onWritable);
+            return;
+        }
+        lastErrno_ = errno;
+        ::close(fd);
+    }
+    handleError(errnoText(lastErrno_ ? lastErrno_ : ECONNREFUSED));
+}
+
+void CMailSocket::onWritable()
+{
+    if (state_ != Connecting || linked_) {
+        pump();
+        return;
+    }
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        error = errno;
+    if (error != 0) {
+        lastErrno_ = error;
+        closeSocket();
+        tryNextAddress();
+        return;
+    }
+    linked_ = true;
+    writeNotifier_->setEnabled(false);
+    readNotifier_ = new QSocketNotifier(qintptr(fd_), QSocketNotifier::Read, this);
+    connect(readNotifier_, &QSocketNotifier::activated, this, &CMailSocket::onReadable);
+    onConnected();
 }
 
 void CMailSocket::enter(int event, const QByteArray& data)
@@ -107,57 +202,82 @@ void CMailSocket::onConnected()
     enter(-100);
 }
 
-void CMailSocket::onDisconnected()
+// The peer hung up (or reset the connection): what it sent before stays
+// readable, and the conversation hears of the end.
+void CMailSocket::peerClosed()
 {
+    closeSocket();
     // A failed connection reports its error first; keep that state.
     if (state_ != Failed)
         state_ = Created;
     enter(-100);
 }
 
-void CMailSocket::onError()
-{
-    // Our own bounded waits report their expiry as an error; it is not one.
-    if (socket_->error() == QAbstractSocket::SocketTimeoutError)
-        return;
-    if (socket_->error() == QAbstractSocket::RemoteHostClosedError && state_ == Connected) {
-        // The close notification follows and tells the conversation.
-        return;
-    }
-    handleError(socket_->errorString());
-}
-
 void CMailSocket::handleError(const QString& text)
 {
+    closeSocket();
     errorText_ = text;
     state_ = Failed;
     enter(-100);
 }
 
-void CMailSocket::onReadyRead()
+void CMailSocket::closeSocket()
 {
-    if (notifyMode_) {
-        while (socket_->bytesAvailable() > 0) {
-            const QByteArray data = socket_->read(kReadSize);
-            if (data.isEmpty())
-                break;
-            enter(int(data.size()), data);
-            if (!notifyMode_)
-                break;
+    // Notifiers go later: this may run inside one of their own signals.
+    for (QSocketNotifier** n : {&readNotifier_, &writeNotifier_}) {
+        if (*n) {
+            (*n)->setEnabled(false);
+            (*n)->disconnect(this);
+            (*n)->deleteLater();
+            *n = nullptr;
         }
+    }
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    linked_ = false;
+}
+
+void CMailSocket::onReadable()
+{
+    if (!notifyMode_) {
+        readAvailable();
         return;
     }
-    readAvailable();
+    char buffer[kReadSize];
+    while (notifyMode_ && linked_) {
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            enter(int(n), QByteArray(buffer, qsizetype(n)));
+        } else if (n == 0 || errno == ECONNRESET) {
+            peerClosed();
+        } else if (errno != EINTR) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                handleError(errnoText(errno));
+            break;
+        }
+    }
 }
 
 void CMailSocket::readAvailable()
 {
-    while (socket_->bytesAvailable() > 0 && !timedOut_) {
-        const QByteArray data = socket_->read(kReadSize);
-        if (data.isEmpty())
+    static thread_local char buffer[kDialogueReadSize];
+    while (linked_ && !timedOut_) {
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             break;
+        if (n == 0 || (n < 0 && (errno == ECONNRESET || errno == EPIPE))) {
+            peerClosed();
+            break;
+        }
+        if (n < 0) {
+            handleError(errnoText(errno));
+            break;
+        }
         const std::size_t before = lines_.size();
-        splitLines(data, partial_, lines_);
+        splitLines(QByteArray(buffer, qsizetype(n)), partial_, lines_);
         for (std::size_t i = before; i < lines_.size(); ++i)
             queuedBytes_ += lines_[i].size();
         if (queuedBytes_ > kMaxQueuedBytes)
@@ -179,23 +299,46 @@ void CMailSocket::timeOut(bool drop)
     reporter_.tell(NoticeTimedOut);
 }
 
-void CMailSocket::onBytesWritten() { pump(); }
-
 void CMailSocket::pump()
 {
-    while (!queue_.empty() && socket_->bytesToWrite() < kWriteHighWater
-           && socket_->state() == QAbstractSocket::ConnectedState) {
-        const QByteArray& front = queue_.front();
-        const qint64 n = socket_->write(front);
+    while (!queue_.empty() && linked_) {
+        QByteArray& front = queue_.front();
+        const ssize_t n = ::send(fd_, front.constData(), std::size_t(front.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {
-            handleError(socket_->errorString());
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                break;
+            if (errno == EPIPE || errno == ECONNRESET)
+                peerClosed();
+            else
+                handleError(errnoText(errno));
             return;
         }
         if (n == front.size())
             queue_.pop_front();
         else
-            queue_.front() = front.mid(n);
+            front = front.mid(n);
     }
+    // Told when the system takes more, for as long as something waits.
+    if (writeNotifier_)
+        writeNotifier_->setEnabled(!queue_.empty() && linked_);
+}
+
+bool CMailSocket::waitWritable(int ms)
+{
+    if (!linked_)
+        return false;
+    pollfd p{fd_, POLLOUT, 0};
+    return ::poll(&p, 1, ms) > 0;
+}
+
+qint64 CMailSocket::pendingBytes() const
+{
+    qint64 n = 0;
+    for (const QByteArray& b : queue_)
+        n += b.size();
+    return n;
 }
 
 int CMailSocket::SendString(const QByteArray& text)
@@ -208,9 +351,9 @@ int CMailSocket::SendString(const QByteArray& text)
     // attachment never piles up in memory and Cancel stays clickable.
     const uint32_t start = tick::now();
     uint32_t lastMove = start;
-    qint64 lastPending = socket_->bytesToWrite();
+    qint64 lastPending = pendingBytes();
     while (!queue_.empty() && state_ == Connected) {
-        socket_->waitForBytesWritten(kSliceMs);
+        waitWritable(kSliceMs);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         mailwait::idle();
         if (reporter_.cancelled()) {
@@ -218,12 +361,12 @@ int CMailSocket::SendString(const QByteArray& text)
             break;
         }
         pump();
-        if (socket_->state() != QAbstractSocket::ConnectedState) {
+        if (!linked_) {
             if (state_ == Connected)
                 state_ = Created;
             break;
         }
-        const qint64 pending = socket_->bytesToWrite();
+        const qint64 pending = pendingBytes();
         const uint32_t now = tick::now();
         if (pending != lastPending) {
             lastPending = pending;
@@ -251,7 +394,7 @@ QByteArray CMailSocket::ReceiveLine()
             readAvailable();
             if (!lines_.empty() || timedOut_)
                 break;
-            if (socket_->state() != QAbstractSocket::ConnectedState) {
+            if (!linked_) {
                 if (state_ == Connected)
                     state_ = Created;
                 break;
@@ -299,9 +442,8 @@ void CMailSocket::Flush(int waitMs)
     QElapsedTimer t;
     t.start();
     pump();
-    while ((!queue_.empty() || socket_->bytesToWrite() > 0) && socket_->state() == QAbstractSocket::ConnectedState
-           && t.elapsed() < waitMs) {
-        socket_->waitForBytesWritten(kSliceMs);
+    while (!queue_.empty() && linked_ && t.elapsed() < waitMs) {
+        waitWritable(kSliceMs);
         pump();
     }
 }
@@ -309,7 +451,11 @@ void CMailSocket::Flush(int waitMs)
 void CMailSocket::abort()
 {
     queue_.clear();
-    socket_->abort();
+    // A name still being looked up is forgotten; its thread frees the answer.
+    lookupTimer_->stop();
+    lookup_.reset();
+    nextAddress_ = nullptr;
+    closeSocket();
     if (state_ == Connected || state_ == Connecting)
         state_ = Created;
 }

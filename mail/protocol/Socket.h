@@ -1,6 +1,8 @@
 #pragma once
 // The SMTP connection: a TCP socket that turns the byte stream into lines,
 // queues what is to be written, and waits for replies with a 90 s limit.
+// Plain POSIX under socket notifiers: the library need not load Qt's network
+// module (and with it a proxy library and more) for one SMTP dialogue.
 //
 // While notify mode is on (connecting), every connection event goes to the
 // conversation entry given at construction; with it off (the dialogue), the
@@ -12,9 +14,12 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 
-class QTcpSocket;
+class QSocketNotifier;
+class QTimer;
 class SendReporter;
+struct addrinfo;
 
 // Cuts data after every line feed: complete lines go to `lines`, the rest
 // waits in `partial` for the next piece (up to kMaxLineBytes, which then
@@ -69,22 +74,38 @@ public:
     bool notifyMode() const { return notifyMode_; }
 
 private:
+    struct Lookup;
+
     void onConnected();
-    void onDisconnected();
-    void onReadyRead();
-    void onBytesWritten();
-    void onError();
+    void onLookupTurn();
+    void tryNextAddress();
+    void onWritable();
+    void onReadable();
+    void peerClosed();
     void handleError(const QString& text);
     void readAvailable();
     void pump();
+    bool waitWritable(int ms);
+    qint64 pendingBytes() const;
+    void closeSocket();
     // The 90 s limit, or a peer that floods us: one time-out notice, and the end.
     void timeOut(bool drop);
     void dropLines(qsizetype bytes) { queuedBytes_ -= bytes; }
     void enter(int event, const QByteArray& data = QByteArray());
 
-    QTcpSocket* socket_;
     Conversation conversation_;
     SendReporter& reporter_;
+    int fd_ = -1;
+    // The connection is made and the peer has not closed it.
+    bool linked_ = false;
+    QSocketNotifier* readNotifier_ = nullptr;
+    QSocketNotifier* writeNotifier_ = nullptr;
+    // The name is looked up on a thread of its own, so that the windows stay
+    // alive meanwhile; the timer looks for its answer.
+    std::shared_ptr<Lookup> lookup_;
+    QTimer* lookupTimer_;
+    addrinfo* nextAddress_ = nullptr;
+    int lastErrno_ = 0;
     bool timedOut_ = false;
     int state_ = New;
     QString errorText_;

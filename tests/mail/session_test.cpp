@@ -86,6 +86,18 @@ TEST(SendSeam, ADeliveredSendReportsItsStepsInOrderAndEndsOnce)
     EXPECT_TRUE(m.recipients.isEmpty() && m.attachments.isEmpty() && m.subject.isEmpty() && m.server.isEmpty());
 }
 
+TEST(SendSeam, ANameIsLookedUpAndEachOfItsAddressesTried)
+{
+    // "localhost" may name ::1 first, where nobody listens: the next address
+    // takes the call.
+    ScriptedServer server("220 hello", standardScript());
+    OutgoingMail m = mailTo(QStringLiteral("localhost:%1").arg(server.port()), {"bob@y.org"});
+    RecordingReporter reporter;
+    EXPECT_EQ(runSession(m, reporter), 1);
+    EXPECT_EQ(reporter.events, (Lines{"started", "progress 4", "ended delivered"}));
+    EXPECT_TRUE(server.sawDataEnd());
+}
+
 TEST(SendSeam, WhatGoesWrongIsToldBeforeTheEnd)
 {
     struct Case {

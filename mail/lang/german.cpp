@@ -1,5 +1,5 @@
 // German texts of the mail library, under the library's own numbers.
-#include "../language_library.h"
+#include "language_library.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "mail_test_support.h"
 #include "message_box.h"
 #include "progress_dialog.h"
+#include "mail_send.h"
 #include "smtp_send.h"
 #include "tick_clock.h"
 

@@ -3,6 +3,7 @@
 #include "mail_app.h"
 #include "mail_test_support.h"
 #include "message_box.h"
+#include "mail_send.h"
 #include "smtp_send.h"
 
 #include <QFile>

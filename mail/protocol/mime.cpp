@@ -1,8 +1,7 @@
 #include "mime.h"
 
-#include "mail_app.h"
-#include "mail_resources.h"
 #include "mime_headers.h"
+#include "mime_wire.h"
 
 #include <QFile>
 
@@ -30,16 +29,16 @@ const PairTable kPairs;
 
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 
-QByteArray protocol(int id) { return CMailApp::protocolText(id).toUtf8(); }
+QByteArray protocol(const char* text) { return QByteArray(text); }
 
 // "Content-Type: application/octet-stream; name=\"" gives its head
 // "Content-Type: application/octet-stream" and its parameter "name".
-QByteArray headOf(int id)
+QByteArray headOf(const char* id)
 {
     const QByteArray t = protocol(id);
     return t.left(t.lastIndexOf(';'));
 }
-QByteArray parameterOf(int id)
+QByteArray parameterOf(const char* id)
 {
     QByteArray t = protocol(id);
     t = t.mid(t.lastIndexOf(';') + 1).trimmed();
@@ -156,11 +155,11 @@ End writeContent(Sink& sink, const QByteArray& toHeader, const QString& sender, 
     // of 8BITMIME).
     const bool ascii = isAscii(text);
     const QList<QByteArray> body = ascii ? textLines(text) : quotedPrintableLines(text);
-    const QByteArray textType = ascii ? protocol(res::TextPartType) + kCrLf
+    const QByteArray textType = ascii ? protocol(wire::kTextPartType) + kCrLf
                                       : QByteArrayLiteral("Content-Type: text/plain; charset=\"utf-8\"\r\n"
                                                           "Content-Transfer-Encoding: quoted-printable\r\n");
     // Base64 lines never hold a "_", so only the text can clash with it.
-    const QByteArray boundary = chooseBoundary(protocol(res::Boundary), body);
+    const QByteArray boundary = chooseBoundary(protocol(wire::kBoundary), body);
     const QByteArray delimiter = "--" + boundary;
     const bool multipart = !attachments.isEmpty();
 
@@ -171,9 +170,9 @@ End writeContent(Sink& sink, const QByteArray& toHeader, const QString& sender, 
     head << textHeader("Subject", oneLine(subject));
     head << dateHeader(QDateTime::currentDateTime());
     head << messageIdHeader(oneLine(sender));
-    head << protocol(res::MimeVersion);
+    head << protocol(wire::kMimeVersion);
     if (multipart) {
-        head << protocol(res::MultipartHeader) + '"' + boundary + '"' + kCrLf + kCrLf;
+        head << protocol(wire::kMultipartHeader) + '"' + boundary + '"' + kCrLf + kCrLf;
         head << delimiter + kCrLf;
         head << textType;
         head << kCrLf;
@@ -201,10 +200,10 @@ End writeContent(Sink& sink, const QByteArray& toHeader, const QString& sender, 
         const QString name = oneLine(fileNameOf(path));
         const QByteArray parts[] = {
             kCrLf + delimiter + kCrLf,
-            parameterHeader(headOf(res::AttachmentType), parameterOf(res::AttachmentType), name),
-            protocol(res::Base64Encoding) + kCrLf,
-            parameterHeader(headOf(res::AttachmentDisposition), parameterOf(res::AttachmentDisposition), name),
-            textHeader(protocol(res::Description).trimmed().chopped(1), name),
+            parameterHeader(headOf(wire::kAttachmentType), parameterOf(wire::kAttachmentType), name),
+            protocol(wire::kBase64Encoding) + kCrLf,
+            parameterHeader(headOf(wire::kAttachmentDisposition), parameterOf(wire::kAttachmentDisposition), name),
+            textHeader(protocol(wire::kDescription).trimmed().chopped(1), name),
             kCrLf,
         };
         for (const QByteArray& p : parts)

@@ -1,13 +1,8 @@
 #include "mail_app.h"
 
-#include "Socket.h"
 #include "language_library.h"
 #include "mail_resources.h"
 #include "profile.h"
-#include "progress_dialog.h"
-
-#include <QCoreApplication>
-#include <QThread>
 
 #include <dlfcn.h>
 
@@ -19,15 +14,6 @@ constexpr const char* kLanguageLibraries[] = {
 };
 static_assert(std::size(kLanguageLibraries) == res::LastLanguage - res::FirstLanguage + 1);
 } // namespace
-
-void MailMessage::reset()
-{
-    subject.clear();
-    body.clear();
-    sender.clear();
-    recipients.clear();
-    attachments.clear();
-}
 
 CMailApp& CMailApp::instance()
 {
@@ -90,18 +76,13 @@ void CMailApp::freeLanguage()
     languageModule_ = nullptr;
 }
 
-void CMailApp::exitInstance(bool deleteWindows)
+void CMailApp::exitInstance()
 {
-    // Windows and sockets may only go while their application and thread do;
-    // at the process's exit Qt's own statics are gone even when an
-    // application object still is, so they are left to the system then.
-    QCoreApplication* app = QCoreApplication::instance();
-    if (deleteWindows && app && app->thread() == QThread::currentThread()) {
-        delete message_.socket;
-        delete message_.progress.data();
-    }
+    // The connection and the window belong to the send that made them, and
+    // are gone with it; at the process's exit Qt's own statics may be gone
+    // too, so no window or socket may be touched here.
     message_.socket = nullptr;
-    message_.progress = nullptr;
+    message_.progress.clear();
     freeLanguage();
     message_.reset();
     initialised_ = false;

@@ -4,8 +4,8 @@
 #include "display_check.h"
 #include "mail_app.h"
 #include "mail_dialog.h"
+#include "mail_send.h"
 #include "paths.h"
-#include "smtp_send.h"
 
 #include <QApplication>
 
@@ -45,7 +45,7 @@ CMailApp& ready()
 
 // Runs at dlclose or at the process's exit, after the host's application and
 // the process's statics may be gone: nothing of Qt's may be touched here.
-__attribute__((destructor)) void unloadLibrary() { CMailApp::instance().exitInstance(false); }
+__attribute__((destructor)) void unloadLibrary() { CMailApp::instance().exitInstance(); }
 
 // The record belongs to the send under way; the host's window stays live
 // meanwhile, so either entry point can be reached again from inside it.

@@ -3,6 +3,8 @@
 // window shows, the cancel flag of the progress window, and the message that
 // MailContent collects and MailStartSend consumes.
 
+#include "smtp_send.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -11,21 +13,15 @@ class CMailSocket;
 class CProgressDialog;
 class QObject;
 
-// What the user entered, held between MailContent and the end of a send.
-struct MailMessage {
-    QString subject;
-    QString server; // "host" or "host:port"; survives a reset
-    QString body;
-    QString sender;
-    QStringList recipients;
-    QStringList attachments;
+// What the user entered, held between MailContent and the end of a send,
+// and where the send under way can be seen from outside it.
+struct MailMessage : OutgoingMail {
+    // The connection of the send under way (owned by its session), or null
+    // when no send runs.
     CMailSocket* socket = nullptr;
+    // Its progress window, owned by the send that shows it.
     QPointer<CProgressDialog> progress;
-    bool done = false;
     QPointer<QObject> notifyWindow;
-
-    // Empties what one send consumes; the server field is kept.
-    void reset();
 };
 
 class CMailApp {
@@ -36,10 +32,10 @@ public:
     // ends in "/") and loads the language library they ask for. Safe to call
     // again: later calls change nothing.
     void initInstance(const QString& libraryFolder);
-    // Deletes the connection and the progress window (unless deleteWindows is
-    // false: the unload step at the process's exit), frees the language
-    // library and empties the message.
-    void exitInstance(bool deleteWindows = true);
+    // Forgets the send's connection and progress window (their send owns
+    // them), frees the language library and empties the message. Safe in the
+    // unload step at the process's exit.
+    void exitInstance();
     bool initialised() const { return initialised_; }
 
     // A string or dialog text in the current language; English where the

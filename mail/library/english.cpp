@@ -1,5 +1,7 @@
 #include "mail_resources.h"
 
+#include "mime_wire.h"
+
 namespace res {
 namespace {
 
@@ -17,17 +19,17 @@ constexpr Entry kEnglish[] = {
     {0, ServerRejects, "This server rejects mail from you. Enter the correct user ID using mail settings."},
     {0, SocketOpenFailed, "Unable to open a new socket."},
     {0, ConnectWhenNotConnecting, "FD_CONNECT received when not in status CONNECTING"},
-    {0, MultipartHeader, "Content-Type: multipart/mixed; boundary="},
-    {0, Boundary, "=========_zarez==_"},
-    {0, AttachmentType, "Content-Type: application/octet-stream; name=\""},
-    {0, AttachmentDisposition, "Content-Disposition: attachment; filename=\""},
-    {0, Base64Encoding, "Content-Transfer-Encoding: base64"},
+    {0, MultipartHeader, mime::wire::kMultipartHeader},
+    {0, Boundary, mime::wire::kBoundary},
+    {0, AttachmentType, mime::wire::kAttachmentType},
+    {0, AttachmentDisposition, mime::wire::kAttachmentDisposition},
+    {0, Base64Encoding, mime::wire::kBase64Encoding},
     {0, NoRecipient, "A message must have a recipient (To : field) ."},
-    {0, MimeVersion, "MIME-Version: 1.0\r\n"},
+    {0, MimeVersion, mime::wire::kMimeVersion},
     {0, DeleteFromBook, "Delete an address from Address Book ."},
     {0, DeleteFromList, "Delete an address from E-Mail list."},
-    {0, TextPartType, "Content-Type: text/plain; charset=\"us-ascii\""},
-    {0, Description, "Content-Description: "},
+    {0, TextPartType, mime::wire::kTextPartType},
+    {0, Description, mime::wire::kDescription},
     {0, StartSendData, "Start send data ..."},
     {0, SendFile, "Send file \""},
     {0, NoSender, "A message must have a sender(From : field ).\n"},

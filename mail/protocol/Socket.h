@@ -1,6 +1,8 @@
 #pragma once
 // The SMTP connection: a TCP socket that turns the byte stream into lines,
 // queues what is to be written, and waits for replies with a 90 s limit.
+// Plain POSIX under socket notifiers: the library need not load Qt's network
+// module (and with it a proxy library and more) for one SMTP dialogue.
 //
 // While notify mode is on (connecting), every connection event goes to the
 // conversation entry given at construction; with it off (the dialogue), the
@@ -12,8 +14,12 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 
-class QTcpSocket;
+class QSocketNotifier;
+class QTimer;
+class SendReporter;
+struct addrinfo;
 
 // Cuts data after every line feed: complete lines go to `lines`, the rest
 // waits in `partial` for the next piece (up to kMaxLineBytes, which then
@@ -39,7 +45,9 @@ public:
     // that arrived, with the bytes.
     using Conversation = std::function<void(int event, const QByteArray& data)>;
 
-    explicit CMailSocket(Conversation conversation, QObject* parent = nullptr);
+    // The reporter hears of a time-out and is asked about Cancel on every
+    // turn of a wait; it must outlive the socket.
+    CMailSocket(Conversation conversation, SendReporter& reporter, QObject* parent = nullptr);
     ~CMailSocket() override;
 
     void SetNotifyMode(bool on);
@@ -49,7 +57,7 @@ public:
     // waits for the peer, keeping the user interface alive.
     int SendString(const QByteArray& text);
     // The next line with its line feed; ".\r\n" after a 90 s time-out (with
-    // message 104); empty when the connection is gone or the user cancelled
+    // a time-out notice); empty when the connection is gone or the user cancelled
     // (which drops it). Host timers and the Cancel button keep working.
     QByteArray ReceiveLine();
     // A whole reply: reads "250-..." continuation lines up to the last line
@@ -66,21 +74,38 @@ public:
     bool notifyMode() const { return notifyMode_; }
 
 private:
+    struct Lookup;
+
     void onConnected();
-    void onDisconnected();
-    void onReadyRead();
-    void onBytesWritten();
-    void onError();
+    void onLookupTurn();
+    void tryNextAddress();
+    void onWritable();
+    void onReadable();
+    void peerClosed();
     void handleError(const QString& text);
     void readAvailable();
     void pump();
-    // The 90 s limit, or a peer that floods us: message 104 once, and the end.
+    bool waitWritable(int ms);
+    qint64 pendingBytes() const;
+    void closeSocket();
+    // The 90 s limit, or a peer that floods us: one time-out notice, and the end.
     void timeOut(bool drop);
     void dropLines(qsizetype bytes) { queuedBytes_ -= bytes; }
     void enter(int event, const QByteArray& data = QByteArray());
 
-    QTcpSocket* socket_;
     Conversation conversation_;
+    SendReporter& reporter_;
+    int fd_ = -1;
+    // The connection is made and the peer has not closed it.
+    bool linked_ = false;
+    QSocketNotifier* readNotifier_ = nullptr;
+    QSocketNotifier* writeNotifier_ = nullptr;
+    // The name is looked up on a thread of its own, so that the windows stay
+    // alive meanwhile; the timer looks for its answer.
+    std::shared_ptr<Lookup> lookup_;
+    QTimer* lookupTimer_;
+    addrinfo* nextAddress_ = nullptr;
+    int lastErrno_ = 0;
     bool timedOut_ = false;
     int state_ = New;
     QString errorText_;

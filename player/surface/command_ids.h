@@ -12,4 +12,10 @@ constexpr int kLoadGame = 32782;
 constexpr int kSound = 32783;
 constexpr int kBackground = 32784;
 constexpr int kClosePopup = 32785;
+// Beyond the original menus: the Game menu's Undo and Redo, the Options
+// menu's edge sorting.
+constexpr int kUndo = 32786;
+constexpr int kRedo = 32787;
+constexpr int kEdgesFirst = 32788;
+constexpr int kEdgesOnly = 32789;
 } // namespace cmd

@@ -4,6 +4,8 @@
 
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
+# Extra options for CMake's configure step, e.g. -DSUITE_WERROR=ON.
+CMAKE_FLAGS ?=
 # Where `make install` puts the suite; the launchers go to the user's data folder.
 PREFIX   ?= $(HOME)/.local/share/PuzzleSuite
 PACKAGES := g++ cmake make pkg-config libgl-dev \
@@ -37,10 +39,18 @@ setup:
 	  $$SUDO apt-get update && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
 	fi
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The build folder is configured again whenever these change, e.g.
+# `make test CMAKE_FLAGS=-DSUITE_WERROR=ON` (what CI runs).
+$(BUILD)/cmake-flags.txt: FORCE
+	@mkdir -p $(BUILD)
+	@printf '%s\n' '$(CMAKE_FLAGS)' | cmp -s - $@ || printf '%s\n' '$(CMAKE_FLAGS)' > $@
+
+$(BUILD)/CMakeCache.txt: $(BUILD)/cmake-flags.txt
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 configure: setup $(BUILD)/CMakeCache.txt
+
+FORCE:
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

@@ -4,6 +4,7 @@
 #include "frontend_art.h"
 #include "game_menu.h"
 #include "load_dialog.h"
+#include "splash.h"
 #include "vorlin_app.h"
 #include "window_link.h"
 #include "window_maker_ui.h"

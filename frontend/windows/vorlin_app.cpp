@@ -3,7 +3,7 @@
 #include "desktop_opener.h"
 #include "frontend_art.h"
 #include "library_start.h"
-#include "mail_handoff.h"
+#include "mail_handoff_boxes.h"
 #include "message_box.h"
 #include "program_start.h"
 #include "puzzle_maker.h"

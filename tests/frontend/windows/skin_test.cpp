@@ -172,6 +172,7 @@ TEST(SuiteFolders, RootIsTheFolderAboveTheProgramsFolder)
 
 #include "about_box.h"
 #include "skin_window.h"
+#include "splash.h"
 #include "vorlin_app.h"
 
 #include <QElapsedTimer>

@@ -1,8 +1,6 @@
 #include "mail_handoff.h"
 
-#include "message_box.h"
 #include "program_start.h"
-#include "vorlin_app.h"
 
 #include <QDir>
 #include <QFile>
@@ -318,14 +316,6 @@ QString messageText(const Result& result)
         return QStringLiteral("Failed to load %1!").arg(result.programName);
     }
     return QString();
-}
-
-bool handOffWithMessages(const QString& packagePath, QWidget* parent)
-{
-    const Result result = handOff(packagePath);
-    if (!result.handed())
-        messageBox(parent, messageText(result), CVorlinApp::productTitle(), mb::Ok | mb::IconExclamation);
-    return result.handed();
 }
 
 } // namespace mail_handoff

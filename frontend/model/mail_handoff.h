@@ -7,15 +7,13 @@
 // we know how to give an attachment to; otherwise the first of the known
 // programs found on PATH; otherwise, when the desktop has some other mailto
 // handler, xdg-email hands the file to it. Nothing here shows a window, so
-// the finding and starting can be tested directly; handOffWithMessages adds
-// the message boxes.
+// the finding and starting can be tested directly; the windows show
+// messageText in a box (mail_handoff_boxes.h).
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-
-class QWidget;
 
 namespace mail_handoff {
 
@@ -45,8 +43,6 @@ struct Result {
 Result handOff(const QString& packagePath);
 // The text the user is shown for a result; empty when it was handed over.
 QString messageText(const Result& result);
-// handOff, then the message for a failure, owned by parent. True when handed.
-bool handOffWithMessages(const QString& packagePath, QWidget* parent);
 
 // The pieces handOff is made of.
 

@@ -171,9 +171,11 @@ TEST(PlayerRuntime, RealPlayerFindsItsOwnQtAndPlugins)
         const Outcome ldd = runProgram(QStringLiteral("ldd"), {dir.filePath(QLatin1String(program))}, env);
         ASSERT_EQ(ldd.code, 0) << ldd.err.toStdString();
         EXPECT_FALSE(ldd.out.contains(QStringLiteral("not found"))) << ldd.out.toStdString();
-        for (const QString& line : ldd.out.split(QLatin1Char('\n')))
-            if (line.contains(QStringLiteral("libQt6")) || line.contains(QStringLiteral("libicu")))
+        for (const QString& line : ldd.out.split(QLatin1Char('\n'))) {
+            if (line.contains(QStringLiteral("libQt6")) || line.contains(QStringLiteral("libicu"))) {
                 EXPECT_TRUE(line.contains(QStringLiteral("=> ") + inside)) << line.toStdString();
+            }
+        }
     }
 }
 

@@ -104,6 +104,9 @@ bool CTileMenderApp::InitInstance(const QStringList& arguments)
     frame_->setAcceptDrops(true);
     frame_->OnCommand(cmd::kLoadGame);
     frame_->clock().start();
+    // A game the last run could not keep outranks the saved one.
+    if (!file.isEmpty())
+        frame_->offerRecovery();
     return true;
 }
 
@@ -122,6 +125,8 @@ bool CTileMenderApp::openDocumentFile(const QString& path)
         return false;
     }
     recent_.add(path);
+    if (frame_)
+        frame_->offerRecovery();
     return true;
 }
 

@@ -29,6 +29,28 @@ QString shownPath(const QString& path) { return QDir::toNativeSeparators(QFileIn
 
 } // namespace
 
+saved_game::SavedGame CMainFrame::captureGame() const
+{
+    game_snapshot::Parts parts;
+    parts.elapsed = playTime();
+    parts.finished = doc_->finished;
+    parts.backgroundOption = app_->playerState().backgroundOption;
+    parts.soundOption = app_->playerState().soundOption;
+    parts.nextTray = view_->trayCascade().next;
+    parts.nextMinimizedTrayY = view_->trayCascade().nextMinimizedY;
+    for (const CTrayWnd* t : view_->trays())
+        parts.trays.push_back({t->number(), t->placement(), &t->pieces(), t->carriedPiece(), t->carriedFrom()});
+    parts.board = &view_->boardList();
+    parts.carriedOnBoard = &view_->carriedPieces();
+    parts.trayTable = view_->trayNumbers().table();
+    parts.box = &doc_->boxList();
+    if (CPieceStrip* s = strip()) {
+        parts.maximumScroll = s->maximumScroll();
+        parts.scrollPosition = s->scrollPosition();
+    }
+    return game_snapshot::capture(parts);
+}
+
 bool CMainFrame::saveGame()
 {
     // Cleared even when nothing is written; a failed write sets it again so
@@ -46,24 +68,7 @@ bool CMainFrame::saveGame()
     // The clock is brought up to date so the file holds the time played until now.
     if (!doc_->finished)
         clock_.stop();
-    game_snapshot::Parts parts;
-    parts.elapsed = clock_.elapsed();
-    parts.finished = doc_->finished;
-    parts.backgroundOption = app_->playerState().backgroundOption;
-    parts.soundOption = app_->playerState().soundOption;
-    parts.nextTray = view_->trayCascade().next;
-    parts.nextMinimizedTrayY = view_->trayCascade().nextMinimizedY;
-    for (const CTrayWnd* t : view_->trays())
-        parts.trays.push_back({t->number(), t->placement(), &t->pieces(), t->carriedPiece(), t->carriedFrom()});
-    parts.board = &view_->boardList();
-    parts.carriedOnBoard = &view_->carriedPieces();
-    parts.trayTable = view_->trayNumbers().table();
-    parts.box = &doc_->boxList();
-    if (CPieceStrip* s = strip()) {
-        parts.maximumScroll = s->maximumScroll();
-        parts.scrollPosition = s->scrollPosition();
-    }
-    const saved_game::SavedGame g = game_snapshot::capture(parts);
+    const saved_game::SavedGame g = captureGame();
 
     QString error;
     if (!saved_game::writeFile(path, g, &error)) {
@@ -75,6 +80,7 @@ bool CMainFrame::saveGame()
                    messages::boxCaption(), mb::Ok | mb::IconExclamation);
         return false;
     }
+    dropRecovery(recoveryPath());
     return true;
 }
 
@@ -124,6 +130,13 @@ bool CMainFrame::loadGame()
     // does not.
     const int32_t wasModified = app_->playerState().modified;
 
+    applyGame(g);
+    app_->playerState().modified = wasModified;
+    return true;
+}
+
+void CMainFrame::applyGame(const saved_game::SavedGame& g)
+{
     clock_.restore(g.elapsed);
     doc_->finished = g.finished;
 
@@ -169,6 +182,4 @@ bool CMainFrame::loadGame()
     }
     view_->update();
     update();
-    app_->playerState().modified = wasModified;
-    return true;
 }

@@ -169,9 +169,17 @@ void CMainFrame::startNewGame()
     doc_->finished = 0;
     resetClock();
     app_->playerState().modified = 0;
+    // The save question has been answered: the old game's copy goes, and
+    // the new game keeps its own.
+    dropRecovery(recoveryCopy_);
+    recoveryCopy_ = recoveryPath();
 }
 
-void CMainFrame::markModified() { app_->playerState().markModified(); }
+void CMainFrame::markModified()
+{
+    app_->playerState().markModified();
+    noteRecoveryChange();
+}
 
 void CMainFrame::rebuildPiece(CPiece& piece) { doc_->rebuildPiece(piece); }
 
@@ -228,6 +236,8 @@ void CMainFrame::restartAsked()
         }
     } host(*this);
     doc_->Restart(&host);
+    // The document reshuffles the box without telling us as a PieceHost.
+    noteRecoveryChange();
 }
 
 void CMainFrame::completed()
@@ -283,6 +293,8 @@ void CMainFrame::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
+    // Saved or given up, the game needs no copy any more.
+    dropRecovery(recoveryPath());
     const QString frontEnd = QStringLiteral("Nuvark Vorlin");
     if (WindowLink::exists(frontEnd))
         WindowLink::send(frontEnd, messages::kPlayerClosed, 0, 0);

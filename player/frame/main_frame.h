@@ -10,12 +10,16 @@
 #include "container.h"
 #include "piece_host.h"
 #include "play_clock.h"
+#include "recovery_schedule.h"
+#include "recovery_writer.h"
+#include "saved_game.h"
 
 #include <QBasicTimer>
 #include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CDragOverlay;
@@ -26,6 +30,7 @@ class CPopupMenuWnd;
 class CTileMenderDoc;
 class FrameHost;
 class CTileMenderView;
+class QTimer;
 class WindowLink;
 namespace frame_caption {
 class CaptionState;
@@ -99,6 +104,22 @@ public:
     // the saved game all ask first.
     bool saveModified();
 
+    // The game in progress as the saved game holds it, the clock brought up
+    // to date (frame_game.cpp).
+    saved_game::SavedGame captureGame() const;
+
+    // The recovery copy beside the saved game (frame_recovery.cpp). The
+    // due-check writes it when the schedule says so and returns true when
+    // it handed a copy to the writer; a timer calls it, tests call it too.
+    bool checkRecovery();
+    // After a puzzle is opened: a copy left by a player that did not close
+    // is offered, and restored on Yes; false when the game stays as it is.
+    bool offerRecovery();
+    // Waits until every copy handed over is on disk (or removed).
+    void flushRecovery();
+    // The copy of the game in progress; empty without a puzzle.
+    QString recoveryPath() const;
+
     // Repaints the bottom border rows the view's picture buttons reach into.
     void updateButtonBand();
     // What the caption's own code keeps between mouse events.
@@ -120,6 +141,8 @@ protected:
     // changes nothing unless the whole file is sound.
     bool saveGame();
     bool loadGame();
+    // Puts a whole, checked game into the windows (frame_game.cpp).
+    void applyGame(const saved_game::SavedGame& g);
 
 private:
     // The children's news.
@@ -130,6 +153,11 @@ private:
     // Another puzzle or an empty document: a new game, not finished, with
     // the clock at zero and running, and nothing yet to save.
     void startNewGame();
+    // The recovery copy's side of a change, a new game and a kept game.
+    void noteRecoveryChange();
+    void armRecoveryTimer(uint32_t now);
+    void dropRecovery(const QString& copy);
+    RecoveryWriter& recoveryWriter();
 
     FrameHost* app_;
     CTileMenderDoc* doc_;
@@ -153,4 +181,10 @@ private:
     ContainerKind currentKind_ = ContainerKind::Strip;
     QPointer<QWidget> currentContainer_;
     PlayClock clock_;
+    // The recovery copy: when to write, the one worker that writes, and the
+    // copy of the game in progress (removed when that game is left).
+    recovery::Schedule recoverySchedule_;
+    QTimer* recoveryTimer_ = nullptr;
+    std::unique_ptr<RecoveryWriter> recoveryWriter_;
+    QString recoveryCopy_;
 };

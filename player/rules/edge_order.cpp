@@ -15,41 +15,6 @@ Place placeOf(int column, int row, Grid grid)
     return side || end ? Place::Edge : Place::Interior;
 }
 
-bool isPartitioned(const PieceList& list, Grid grid)
-{
-    int last = 0;
-    for (const PieceList::Ptr& p : list) {
-        const int place = int(placeOf(*p, grid));
-        if (place < last)
-            return false;
-        last = place;
-    }
-    return true;
-}
-
-bool stablePartition(PieceList& list, Grid grid)
-{
-    // Most calls find the column already in order: nothing to move then.
-    if (isPartitioned(list, grid))
-        return false;
-    std::vector<PieceList::Ptr> all = list.takeAll();
-    std::stable_sort(all.begin(), all.end(), [grid](const PieceList::Ptr& a, const PieceList::Ptr& b) {
-        return int(placeOf(*a, grid)) < int(placeOf(*b, grid));
-    });
-    list.insertAll(0, std::move(all));
-    return true;
-}
-
-ShownPieces::ShownPieces(const PieceList& list, Grid grid, bool edgesOnly)
-    : filtered_(edgesOnly), total_(list.size())
-{
-    if (!filtered_)
-        return;
-    for (int i = 0; i < list.size(); ++i)
-        if (isEdge(*list.at(i), grid))
-            rows_.push_back(i);
-}
-
 int ShownPieces::listIndex(int shownRow) const
 {
     if (shownRow < 0 || shownRow >= count())

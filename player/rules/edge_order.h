@@ -4,11 +4,16 @@
 // the other edge pieces, then the rest, and the column seen through the
 // Edges Only filter as a shorter list of its own. The strip calls these;
 // tests check them directly.
+//
+// The lists are the document's PieceList, taken as templates: the rules
+// lie below the document and know only what a list of pieces offers.
 
-#include "piece_list.h"
+#include "piece.h"
 
 #include <QString>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace edge_order {
@@ -34,10 +39,32 @@ inline bool isEdge(const CPiece& p, Grid grid) { return placeOf(p, grid) != Plac
 
 // Whether the list already shows every corner before every other edge piece
 // and those before the rest.
-bool isPartitioned(const PieceList& list, Grid grid);
+template <typename List> bool isPartitioned(const List& list, Grid grid)
+{
+    int last = 0;
+    for (const auto& p : list) {
+        const int place = int(placeOf(*p, grid));
+        if (place < last)
+            return false;
+        last = place;
+    }
+    return true;
+}
+
 // Corners, then the other edge pieces, then the rest, each group in the
 // order it had. True when anything moved.
-bool stablePartition(PieceList& list, Grid grid);
+template <typename List> bool stablePartition(List& list, Grid grid)
+{
+    // Most calls find the column already in order: nothing to move then.
+    if (isPartitioned(list, grid))
+        return false;
+    auto all = list.takeAll();
+    std::stable_sort(all.begin(), all.end(), [grid](const auto& a, const auto& b) {
+        return int(placeOf(*a, grid)) < int(placeOf(*b, grid));
+    });
+    list.insertAll(0, std::move(all));
+    return true;
+}
 
 // The column as the strip shows it: all of the list, or (Edges Only) just
 // its edge pieces in list order. Shown rows are numbered from 0; the strip's
@@ -45,7 +72,19 @@ bool stablePartition(PieceList& list, Grid grid);
 class ShownPieces {
 public:
     ShownPieces() = default;
-    ShownPieces(const PieceList& list, Grid grid, bool edgesOnly);
+    template <typename List>
+    ShownPieces(const List& list, Grid grid, bool edgesOnly)
+        : filtered_(edgesOnly), total_(int(std::size(list)))
+    {
+        if (!filtered_)
+            return;
+        int i = 0;
+        for (const auto& p : list) {
+            if (isEdge(*p, grid))
+                rows_.push_back(i);
+            ++i;
+        }
+    }
 
     bool filtered() const { return filtered_; }
     int count() const { return filtered_ ? int(rows_.size()) : total_; }

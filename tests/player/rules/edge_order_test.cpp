@@ -3,6 +3,7 @@
 // filtered column's rows mapped onto the whole list.
 
 #include "edge_order.h"
+#include "piece_list.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,9 @@
 #include "main_frame.h"
 #include "message_box.h"
 #include "paths.h"
+#include "piece_strip.h"
 #include "player_art.h"
+#include "player_settings.h"
 #include "splash_window.h"
 #include "suite_font.h"
 #include "system_metrics.h"
@@ -15,18 +17,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 
 
 namespace {
 CTileMenderApp* g_app = nullptr;
-
-QString recentProfilePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/TileMender.ini");
-}
 } // namespace
 
 CTileMenderApp* theApp() { return g_app; }
@@ -37,7 +32,7 @@ CTileMenderApp::CTileMenderApp()
     : captionHeight(metrics::kCaptionHeight),
       dialogFrameHeight(metrics::kDialogFrameHeight),
       dialogFrameWidth(metrics::kDialogFrameWidth),
-      recent_(recentProfilePath(), 4)
+      recent_(player_settings::profilePath(), 4)
 {
     g_app = this;
     initPlayerArt();
@@ -74,6 +69,15 @@ bool CTileMenderApp::InitInstance(const QStringList& arguments)
 
     doc_ = std::make_unique<CTileMenderDoc>(state);
     frame_ = std::make_unique<CMainFrame>(this, doc_.get());
+    // Before the first deal, so that it is already sorted when Edges First is on.
+    CPieceStrip* strip = frame_->strip();
+    strip->setGridSource([doc = doc_.get()] { return edge_order::Grid{doc->columns(), doc->rows()}; });
+    strip->setEdgesFirst(player_settings::edgesFirst(player_settings::profilePath()));
+    connect(strip, &CPieceStrip::edgesFirstChanged, this, [](bool on) {
+        // A choice that could not be kept still holds for this run; there is
+        // nothing the user could do about the file from here.
+        player_settings::setEdgesFirst(player_settings::profilePath(), on);
+    });
 
     crt::srand(crt::startSeed());
 

@@ -325,11 +325,16 @@ std::vector<CPopupMenuWnd::Item> gameItems()
             {QStringLiteral("Exit"), cmd::kAppExit, CPopupMenuWnd::Plain}};
 }
 
-std::vector<CPopupMenuWnd::Item> optionItems(const PlayerState& st)
+std::vector<CPopupMenuWnd::Item> optionItems(const PlayerState& st, const CPieceStrip* strip)
 {
     auto mark = [](int32_t on) { return on ? CPopupMenuWnd::Checked : CPopupMenuWnd::Crossed; };
+    // The column keeps its own two switches; without it they read off.
+    const bool first = strip && strip->edgesFirst();
+    const bool only = strip && strip->edgesOnly();
     return {{QStringLiteral("Sound"), cmd::kSound, mark(st.soundOption)},
-            {QStringLiteral("Background"), cmd::kBackground, mark(st.backgroundOption)}};
+            {QStringLiteral("Background"), cmd::kBackground, mark(st.backgroundOption)},
+            {QStringLiteral("Edges First"), cmd::kEdgesFirst, mark(first)},
+            {QStringLiteral("Edges Only"), cmd::kEdgesOnly, mark(only)}};
 }
 
 void openHelp(CMainFrame& frame)
@@ -367,7 +372,7 @@ void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
         showMenu(*this, menu_, gameItems(), QPoint(0, 0));
         break;
     case Options:
-        showMenu(*this, menu_, optionItems(app_->playerState()), QPoint(61, 0));
+        showMenu(*this, menu_, optionItems(app_->playerState(), strip()), QPoint(61, 0));
         break;
     case Minimize:
         // The button would still look hot when the window comes back.

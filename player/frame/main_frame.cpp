@@ -149,6 +149,16 @@ bool CMainFrame::OnCommand(int id)
         markModified();
         view_->update();
         return true;
+    case cmd::kEdgesFirst:
+        if (menu_)
+            menu_->deleteLater();
+        strip()->setEdgesFirst(!strip()->edgesFirst());
+        return true;
+    case cmd::kEdgesOnly:
+        if (menu_)
+            menu_->deleteLater();
+        strip()->setEdgesOnly(!strip()->edgesOnly());
+        return true;
     case cmd::kClosePopup:
         if (menu_)
             menu_->deleteLater();

@@ -20,6 +20,17 @@
 
 namespace sg = strip_geometry;
 
+template <typename F>
+void CPieceStrip::forEachRowInView(const edge_order::ShownPieces& shown, F f) const
+{
+    const int first = sg::firstRow(scrollPos_, cellSize_);
+    const int rows = sg::visibleRows(cellSize_);
+    for (int i = 0; i < rows && first + i < shown.count(); ++i) {
+        const int index = shown.listIndex(first + i);
+        f(index, pieces_->at(index), sg::rowOrigin(i, cellSize_, scrollPos_));
+    }
+}
+
 CPieceStrip::CPieceStrip(const PlayerLook& look, const PlayerState& state, PieceHost& host, QWidget* parent)
     : QWidget(parent), look_(look), state_(state), host_(host)
 {
@@ -44,8 +55,11 @@ void CPieceStrip::setList(PieceList* pieces, int cellSize)
 void CPieceStrip::refresh()
 {
     const int oldThumb = thumbOffset();
-    pieceCount_ = pieces_ ? pieces_->size() : 0;
-    scrollCount_ = pieceCount_;
+    if (pieces_ && edgesFirst_)
+        edge_order::stablePartition(*pieces_, grid());
+    const edge_order::ShownPieces shown = shownPieces();
+    pieceCount_ = shown.total();
+    scrollCount_ = shown.count();
     refreshed_ = 1;
     const sg::ScrollRange r = sg::refresh(scrollCount_, cellSize_, scrollPos_);
     maxScroll_ = r.maximum;
@@ -85,6 +99,10 @@ QRect CPieceStrip::borderThumbRect() const { return sg::borderThumbRect(scrollPo
 
 QString CPieceStrip::counterText() const
 {
+    if (edgesOnly_) {
+        const edge_order::ShownPieces shown = shownPieces();
+        return edge_order::filteredCounterText(shown.count(), shown.total());
+    }
     return sg::counterText(scrollPos_, cellSize_, pieces_ ? pieces_->size() : 0);
 }
 
@@ -98,17 +116,15 @@ CPiece* CPieceStrip::hitTest(QPoint point, int* index) const
     // the user can see may be picked up.
     if (!pieces_ || !sg::kColumn.contains(point))
         return nullptr;
-    const int first = sg::firstRow(scrollPos_, cellSize_);
-    const int rows = sg::visibleRows(cellSize_);
-    for (int i = 0; i < rows && first + i < pieces_->size(); ++i) {
-        CPiece* p = pieces_->at(first + i);
-        if (p->outline().contains(point - sg::rowOrigin(i, cellSize_, scrollPos_))) {
-            if (index)
-                *index = first + i;
-            return p;
-        }
-    }
-    return nullptr;
+    CPiece* hit = nullptr;
+    forEachRowInView(shownPieces(), [&](int listIndex, CPiece* p, QPoint origin) {
+        if (hit || !p->outline().contains(point - origin))
+            return;
+        hit = p;
+        if (index)
+            *index = listIndex;
+    });
+    return hit;
 }
 
 void CPieceStrip::addPiece(std::unique_ptr<CPiece> piece, QPoint globalPoint)
@@ -116,11 +132,11 @@ void CPieceStrip::addPiece(std::unique_ptr<CPiece> piece, QPoint globalPoint)
     if (!piece || !pieces_)
         return;
     host_.markModified();
-    const int index = sg::addIndex(mapFromGlobal(globalPoint).y(), scrollPos_, cellSize_, pieces_->size());
-    if (index >= 0)
-        pieces_->insert(index, std::move(piece));
-    else
-        pieces_->append(std::move(piece));
+    // The row is one of the rows shown; an empty column (or one that shows
+    // nothing) takes the piece at its end.
+    const edge_order::ShownPieces shown = shownPieces();
+    const int row = sg::addIndex(mapFromGlobal(globalPoint).y(), scrollPos_, cellSize_, shown.count());
+    pieces_->insert(shown.insertionIndex(row), std::move(piece));
     refresh();
     update();
 }
@@ -130,6 +146,10 @@ void CPieceStrip::addPieces(std::vector<std::unique_ptr<CPiece>> run, QPoint glo
     if (run.empty() || !pieces_)
         return;
     host_.markModified();
+    if (edgesOnly_) {
+        addFilteredRun(std::move(run), globalPoint);
+        return;
+    }
     // One by one, a piece goes to the point's row, clamped in front of the
     // last piece while the column is shorter than that, and each refresh
     // settles the scroll position on a whole row. Once it has settled and the
@@ -167,7 +187,9 @@ void CPieceStrip::scrollToPiece(const CPiece* piece)
     const int b = pieces_->indexOf(piece);
     if (b < 0)
         return;
-    setPosition(sg::scrollToIndex(b, scrollPos_, maxScroll_, cellSize_));
+    if (edgesOnly_ && !edge_order::isEdge(*piece, grid()))
+        setEdgesOnly(false);
+    setPosition(sg::scrollToIndex(shownPieces().shownRow(b), scrollPos_, maxScroll_, cellSize_));
 }
 
 void CPieceStrip::turnPiece(CPiece* piece)
@@ -220,16 +242,10 @@ void CPieceStrip::paintEvent(QPaintEvent* e)
                         QRect(sg::kThumbColumnsInBorder, 0, thumb.width() - sg::kThumbColumnsInBorder, thumb.height()));
         }
 
-        const int count = pieces_ ? pieces_->size() : 0;
-        if (count > 0) {
+        if (pieces_ && !pieces_->empty()) {
             p.save();
             p.setClipRect(sg::kColumn & e->rect());
-            const int first = sg::firstRow(scrollPos_, cellSize_);
-            const int rows = sg::visibleRows(cellSize_);
-            for (int i = 0; i < rows && first + i < count; ++i) {
-                const QPoint o = sg::rowOrigin(i, cellSize_, scrollPos_);
-                pieces_->at(first + i)->draw(p, o.x(), o.y());
-            }
+            forEachRowInView(shownPieces(), [&p](int, CPiece* piece, QPoint o) { piece->draw(p, o.x(), o.y()); });
             p.restore();
         }
 

@@ -390,7 +390,8 @@ TEST(FrameMenus, AClickOutsideTheRowsClosesTheMenuWithoutACommand)
 {
     Game g(3, 3, 48, true);
     // Left of the menu, above it, below its last row, far off, on its right edge.
-    for (QPoint at : {QPoint(-2, 20), QPoint(0, -1), QPoint(0, 82), QPoint(10, 300), QPoint(-1, 0)}) {
+    const int belowLastRow = 4 * CPopupMenuWnd::kRowHeight;
+    for (QPoint at : {QPoint(-2, 20), QPoint(0, -1), QPoint(0, belowLastRow), QPoint(10, 300), QPoint(-1, 0)}) {
         CPopupMenuWnd* menu = openMenuBy(g, Button::Options);
         ASSERT_NE(menu, nullptr);
         move(menu, at);

@@ -84,6 +84,7 @@ void CTrayWnd::turnPiece(CPiece* piece)
     piece->rotation = (piece->rotation + 1) % 4;
     host_.rebuildPiece(*piece);
     update();
+    host_.actionDone();
 }
 
 CPiece* CTrayWnd::hitTest(QPoint clientPoint) const
@@ -186,6 +187,7 @@ void CTrayWnd::closeTray()
 {
     if (closed_)
         return;
+    host_.actionStarts();
     putCarriedBack();
     closed_ = true;
     host_.markModified();
@@ -199,6 +201,7 @@ void CTrayWnd::closeTray()
     host_.returnToBox(std::move(pieces));
     hide();
     board_.trayClosed(this);
+    host_.actionDone();
 }
 
 void CTrayWnd::discard()
@@ -222,6 +225,7 @@ void CTrayWnd::startDrag(CPiece* piece, QPoint clientPoint)
     CDragOverlay* overlay = host_.overlay();
     if (!overlay || overlay->active())
         return;
+    host_.actionStarts();
     host_.select(piece, ContainerKind::Tray, this);
     carriedIndex_ = pieces_.indexOf(piece);
     carriedFrom_ = QPoint(piece->x, piece->y);
@@ -256,6 +260,7 @@ void CTrayWnd::drop(QPoint s)
     dragRect_ = QRect();
     if (!piece) {
         update();
+        host_.actionDone();
         return;
     }
     CPiece* p = piece.get();
@@ -272,6 +277,7 @@ void CTrayWnd::drop(QPoint s)
     }
     carriedIndex_ = -1;
     update();
+    host_.actionDone();
 }
 
 void CTrayWnd::putCarriedBack()
@@ -326,6 +332,7 @@ void CTrayWnd::mousePressEvent(QMouseEvent* e)
         CPiece* hit = hitTest(pos - clientOrigin());
         if (!hit)
             return;
+        host_.actionStarts();
         host_.select(hit, ContainerKind::Tray, this);
         if (e->modifiers() & Qt::ShiftModifier)
             host_.hint(hit);

@@ -218,7 +218,6 @@ void CMainFrame::restartAsked()
                                   messages::boxCaption(), mb::YesNo | mb::IconQuestion);
     if (answer != mb::IdYes)
         return;
-    view_->resetTrayCascade();
     // What the document needs of the windows while it takes the pieces back.
     struct Host : RestartHost {
         CMainFrame& frame;
@@ -242,12 +241,16 @@ void CMainFrame::restartAsked()
             frame.view_->update();
         }
     } host(*this);
+    auto restart = [&] {
+        view_->resetTrayCascade();
+        doc_->Restart(&host);
+    };
     // A finished game starts afresh for good; any other restart can be taken back.
     if (doc_->finished) {
-        runUnrecorded([&] { doc_->Restart(&host); });
+        runUnrecorded(restart);
         history_.clear();
     } else {
-        runAsOneStep([&] { doc_->Restart(&host); });
+        runAsOneStep(restart);
     }
 }
 

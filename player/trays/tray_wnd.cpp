@@ -225,7 +225,6 @@ void CTrayWnd::startDrag(CPiece* piece, QPoint clientPoint)
     CDragOverlay* overlay = host_.overlay();
     if (!overlay || overlay->active())
         return;
-    host_.actionStarts();
     host_.select(piece, ContainerKind::Tray, this);
     carriedIndex_ = pieces_.indexOf(piece);
     carriedFrom_ = QPoint(piece->x, piece->y);
@@ -318,9 +317,13 @@ void CTrayWnd::mousePressEvent(QMouseEvent* e)
 {
     if (dragging_ || closed_)
         return;
-    bringForward();
     const QPoint pos = e->position().toPoint();
     const bool inClient = clientRect().contains(pos);
+    // A press on a piece starts a move or a turn, and the tray coming
+    // forward is part of it.
+    if (inClient && hitTest(pos - clientOrigin()))
+        host_.actionStarts();
+    bringForward();
     if (e->button() == Qt::LeftButton) {
         if (!inClient) {
             framePress(e);
@@ -332,7 +335,6 @@ void CTrayWnd::mousePressEvent(QMouseEvent* e)
         CPiece* hit = hitTest(pos - clientOrigin());
         if (!hit)
             return;
-        host_.actionStarts();
         host_.select(hit, ContainerKind::Tray, this);
         if (e->modifiers() & Qt::ShiftModifier)
             host_.hint(hit);

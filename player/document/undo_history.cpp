@@ -39,6 +39,52 @@ void markOutOfOrder(const std::vector<size_t>& run, std::vector<char>& touched)
             touched[run[i]] = 1;
 }
 
+// Where each piece of a record is, by its home cell: a table over the
+// puzzle's grid, which a diff of every action at 10 000 pieces reads faster
+// than a hash map; a map only when the cells are too spread for a table.
+class CellIndex {
+public:
+    explicit CellIndex(const std::vector<PieceState>& pieces)
+    {
+        int64_t columns = 0, rows = 0;
+        bool plain = true;
+        for (const PieceState& p : pieces) {
+            plain = plain && p.column >= 0 && p.row >= 0;
+            columns = std::max<int64_t>(columns, int64_t(p.column) + 1);
+            rows = std::max<int64_t>(rows, int64_t(p.row) + 1);
+        }
+        if (plain && columns * rows <= 4 * int64_t(pieces.size()) + 64) {
+            rows_ = rows;
+            table_.assign(size_t(columns * rows), kAbsent);
+            for (size_t i = 0; i < pieces.size(); ++i)
+                table_[size_t(pieces[i].column * rows + pieces[i].row)] = i;
+        } else {
+            dense_ = false;
+            map_.reserve(pieces.size());
+            for (size_t i = 0; i < pieces.size(); ++i)
+                map_.emplace(pieces[i].key(), i);
+        }
+    }
+    size_t find(const PieceState& p) const
+    {
+        if (!dense_) {
+            const auto it = map_.find(p.key());
+            return it == map_.end() ? kAbsent : it->second;
+        }
+        if (p.column < 0 || p.row < 0 || p.row >= rows_)
+            return kAbsent;
+        const size_t at = size_t(int64_t(p.column) * rows_ + p.row);
+        return at < table_.size() ? table_[at] : kAbsent;
+    }
+
+private:
+    static constexpr size_t kAbsent = size_t(-1);
+    bool dense_ = true;
+    int64_t rows_ = 0;
+    std::vector<size_t> table_;
+    std::unordered_map<PieceKey, size_t> map_;
+};
+
 bool listOrder(const PieceState& a, const PieceState& b)
 {
     if (a.where != b.where)
@@ -91,22 +137,18 @@ size_t Step::bytes() const
 
 std::optional<Step> diff(const GameRecord& a, const GameRecord& b)
 {
-    std::unordered_map<PieceKey, size_t> inA;
-    inA.reserve(a.pieces.size());
-    for (size_t i = 0; i < a.pieces.size(); ++i)
-        inA.emplace(a.pieces[i].key(), i);
-
     constexpr size_t kAbsent = size_t(-1);
+    const CellIndex inA(a.pieces);
     std::vector<char> touched(a.pieces.size(), 0);
     std::vector<size_t> match(b.pieces.size(), kAbsent);
     for (size_t j = 0; j < b.pieces.size(); ++j) {
-        const auto it = inA.find(b.pieces[j].key());
+        const size_t i = inA.find(b.pieces[j]);
         // A piece only one side knows cannot be put back; it is left alone.
-        if (it == inA.end())
+        if (i == kAbsent)
             continue;
-        match[j] = it->second;
-        if (!sameLie(a.pieces[it->second], b.pieces[j]))
-            touched[it->second] = 1;
+        match[j] = i;
+        if (!sameLie(a.pieces[i], b.pieces[j]))
+            touched[i] = 1;
     }
     // Within each list of the later record, the pieces that stayed in it keep
     // their order but for the fewest; a record lists each list's pieces in

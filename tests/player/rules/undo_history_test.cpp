@@ -350,3 +350,26 @@ TEST(UndoHistory, RestoringIntoListsThatChangedMeanwhileLosesNoPiece)
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end()) << "no piece twice";
 }
+
+TEST(UndoHistory, PiecesOfFarApartCellsAreFoundToo)
+{
+    // Cells too spread for a table over the grid: the records are matched by a map.
+    GameRecord a;
+    for (int i = 0; i < 3; ++i) {
+        PieceState p;
+        p.column = i * 5000;
+        p.row = 70000 - i;
+        p.index = i;
+        a.pieces.push_back(p);
+    }
+    GameRecord b = a;
+    b.pieces[1].where = Where::Board;
+    b.pieces[1].index = 0;
+    b.pieces[2].index = 1;
+    std::swap(b.pieces[1], b.pieces[2]);
+    std::optional<Step> s = diff(a, b);
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->before.size(), 1u);
+    EXPECT_EQ(s->before[0].column, 5000);
+    EXPECT_EQ(s->after[0].where, Where::Board);
+}

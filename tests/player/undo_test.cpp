@@ -406,6 +406,24 @@ TEST(Undo, GameMenuItemsAndKeys)
     EXPECT_GE(g.view->boardList().indexOf(p), 0) << "Ctrl+Y";
 }
 
+TEST(Undo, NothingIsTakenBackWhileAPieceIsCarried)
+{
+    Game g(3, 3, 48, false);
+    CPiece* a = dragOut(g, 1, 1, QPoint(400, 300));
+    ASSERT_TRUE(g.frame->history().canUndo());
+    const QPoint from = onBoardPiece(a, g.k());
+    Game::send(g.view, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    Game::send(g.view, QEvent::MouseMove, from + QPoint(30, 30), Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(g.view->dragging());
+    EXPECT_FALSE(g.frame->undo());
+    EXPECT_EQ(g.doc->boxList().indexOf(a), -1);
+    Game::send(g.view, QEvent::MouseButtonRelease, from + QPoint(30, 30), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(QPoint(a->x, a->y), QPoint(430, 330));
+    EXPECT_EQ(g.frame->history().undoCount(), 2u);
+    ASSERT_TRUE(g.frame->undo());
+    EXPECT_EQ(QPoint(a->x, a->y), QPoint(400, 300));
+}
+
 // ---- a turn that snaps ----
 
 TEST(TurnSnap, APieceTurnedIntoPlaceBesideAFixedOneSnapsIsFixedAndClicks)

@@ -24,6 +24,7 @@ const QPoint kViewInClient = kView.topLeft();
 
 void CTileMenderView::startDrag(CPiece* hit, QPoint board)
 {
+    host_.actionStarts();
     host_.select(hit, ContainerKind::Board, this);
     const int k = doc_.cellSize();
     const std::vector<CPiece*> group = board_rules::group(grid_, *hit, k);
@@ -31,6 +32,7 @@ void CTileMenderView::startDrag(CPiece* hit, QPoint board)
         if (g->fixed) {
             // Fixed pieces stay; the click only selected the piece.
             redrawPiece(hit);
+            host_.actionDone();
             return;
         }
     }
@@ -101,10 +103,12 @@ void CTileMenderView::drop(QPoint global)
                 host_.handOver(std::move(piece), target, at);
             }
             carriedPiece_ = nullptr;
+            host_.actionDone();
             return;
         }
     }
     groupDrop(global);
+    host_.actionDone();
 }
 
 void CTileMenderView::groupDrop(QPoint global)
@@ -187,13 +191,17 @@ void CTileMenderView::turnGroup(CPiece* s)
 {
     if (!s || !state_.rotationAllowed || s->fixed)
         return;
+    host_.actionStarts();
     host_.markModified();
     const int k = doc_.cellSize();
     const std::vector<CPiece*> group = board_rules::group(grid_, *s, k);
     // Fixed pieces never turn, nor does anything joined to them.
-    for (const CPiece* g : group)
-        if (g->fixed)
+    for (const CPiece* g : group) {
+        if (g->fixed) {
+            host_.actionDone();
             return;
+        }
+    }
     const QPoint at(s->x, s->y);
     QRect changed;
     for (CPiece* g : group) {
@@ -206,9 +214,50 @@ void CTileMenderView::turnGroup(CPiece* s)
         changed |= g->paintBounds().translated(g->x, g->y);
     }
     update(changed.translated(-scrollPosition()));
-    // A turn snaps nothing, but it may bring a piece exactly home beside a fixed one.
+    snapTurnedGroup(group);
     fixJoinedPieces();
     finishIfComplete();
+    host_.actionDone();
+}
+
+void CTileMenderView::snapTurnedGroup(const std::vector<CPiece*>& group)
+{
+    // Turned where it lies, the group may now lie where a drop would snap it:
+    // it snaps and joins just as that drop would. While it is tested its own
+    // pieces count as carried, so none of them is taken for a neighbour.
+    const int k = doc_.cellSize();
+    for (CPiece* g : group)
+        g->carried = 1;
+    board_rules::Match match;
+    const CPiece* matched = nullptr;
+    for (const CPiece* g : group) {
+        match = board_rules::matchTest(*g, grid_, origin_, doc_.guidePicture().image.size(), k);
+        if (match.kind != board_rules::Match::None) {
+            matched = g;
+            break;
+        }
+    }
+    for (CPiece* g : group)
+        g->carried = 0;
+    if (!matched)
+        return;
+
+    const QPoint correction = match.target - QPoint(matched->x, matched->y);
+    const bool fixes = match.kind == board_rules::Match::Corner || match.neighbour->fixed;
+    for (CPiece* g : group) {
+        redrawPiece(g);
+        g->x += correction.x();
+        g->y += correction.y();
+        if (fixes) {
+            g->fixed = 1;
+            // Fixed pieces lie under the loose ones, as a drop puts them.
+            board_.prepend(board_.take(board_.indexOf(g)));
+        }
+        redrawPiece(g);
+    }
+    if (fixes)
+        fixedCount_ += int(group.size());
+    emit piecesJoined();
 }
 
 int CTileMenderView::fixJoinedPieces()
@@ -231,6 +280,19 @@ void CTileMenderView::finishIfComplete()
     const int all = doc_.columns() * doc_.rows();
     if (all > 0 && fixedCount_ == all && !doc_.finished)
         complete();
+}
+
+void CTileMenderView::boardListChanged()
+{
+    grid_.reset(doc_.columns(), doc_.rows());
+    fixedCount_ = 0;
+    for (const auto& p : board_) {
+        p->carried = 0;
+        grid_.set(p->column, p->row, p.get());
+        if (p->fixed)
+            ++fixedCount_;
+    }
+    update();
 }
 
 void CTileMenderView::clearBoard()

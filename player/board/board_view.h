@@ -62,6 +62,8 @@ public:
     void dropSinglePiece(std::unique_ptr<CPiece> piece, QPoint globalPoint);
     // Turns the group of a board piece a quarter turn about it.
     void turnGroup(CPiece* piece);
+    // Undo or redo rearranged the board's list: the grid and the fixed count follow it.
+    void boardListChanged();
     // Every board piece goes back to the Piece Viewer, unfixed.
     void clearBoard();
     // Restart: new trays open where the first one did.
@@ -159,6 +161,8 @@ private:
     void drop(QPoint globalPoint);
     void groupDrop(QPoint globalPoint);
     void putOnBoard(std::unique_ptr<CPiece> piece);
+    // A group turned where it lies snaps and joins as a drop there would.
+    void snapTurnedGroup(const std::vector<CPiece*>& group);
     void complete();
     // Fixes every loose piece joined to a fixed one, and counts it; returns how many.
     int fixJoinedPieces();

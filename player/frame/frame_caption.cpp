@@ -318,10 +318,14 @@ void showMenu(CMainFrame& frame, QPointer<CPopupMenuWnd>& menu, std::vector<CPop
     menu->open(at);
 }
 
-std::vector<CPopupMenuWnd::Item> gameItems()
+std::vector<CPopupMenuWnd::Item> gameItems(const undo_history::UndoHistory& history)
 {
+    // Crossed while there is nothing to take back or to bring again.
+    auto can = [](bool yes) { return yes ? CPopupMenuWnd::Plain : CPopupMenuWnd::Crossed; };
     return {{QStringLiteral("Load"), cmd::kLoadGame, CPopupMenuWnd::Plain},
             {QStringLiteral("Save"), cmd::kFileSave, CPopupMenuWnd::Plain},
+            {QStringLiteral("Undo"), cmd::kUndo, can(history.canUndo())},
+            {QStringLiteral("Redo"), cmd::kRedo, can(history.canRedo())},
             {QStringLiteral("Exit"), cmd::kAppExit, CPopupMenuWnd::Plain}};
 }
 
@@ -369,7 +373,7 @@ void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
     highlight(*this, highlighted_, b, Hover);
     switch (b) {
     case Game:
-        showMenu(*this, menu_, gameItems(), QPoint(0, 0));
+        showMenu(*this, menu_, gameItems(history()), QPoint(0, 0));
         break;
     case Options:
         showMenu(*this, menu_, optionItems(app_->playerState(), strip()), QPoint(61, 0));

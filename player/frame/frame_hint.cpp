@@ -141,15 +141,17 @@ void CMainFrame::turnCurrentPiece()
 {
     if (!app_->playerState().rotationAllowed || !current_)
         return;
-    markModified();
-    if (currentKind_ == ContainerKind::Strip)
-        strip()->turnPiece(current_);
-    else if (currentKind_ == ContainerKind::Board)
-        view_->turnGroup(current_);
-    else if (auto* tray = qobject_cast<CTrayWnd*>(currentContainer_.data()); tray && !tray->closed()) {
-        tray->turnPiece(current_);
-        tray->restoreTray();
-        tray->raise();
-        view_->moveTrayToHead(tray);
-    }
+    runAsOneStep([this] {
+        markModified();
+        if (currentKind_ == ContainerKind::Strip)
+            strip()->turnPiece(current_);
+        else if (currentKind_ == ContainerKind::Board)
+            view_->turnGroup(current_);
+        else if (auto* tray = qobject_cast<CTrayWnd*>(currentContainer_.data()); tray && !tray->closed()) {
+            tray->turnPiece(current_);
+            tray->restoreTray();
+            tray->raise();
+            view_->moveTrayToHead(tray);
+        }
+    });
 }

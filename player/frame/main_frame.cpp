@@ -64,6 +64,9 @@ CMainFrame::CMainFrame(FrameHost* app, CTileMenderDoc* doc, QWidget* parent)
     bind(QKeySequence(Qt::CTRL | Qt::Key_N), cmd::kFileNew);
     bind(QKeySequence(Qt::CTRL | Qt::Key_O), cmd::kFileOpen);
     bind(QKeySequence(Qt::CTRL | Qt::Key_S), cmd::kFileSave);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Z), cmd::kUndo);
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), cmd::kRedo);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Y), cmd::kRedo);
 
     connect(doc_, &CTileMenderDoc::documentChanged, this, [this] {
         // The box's old pieces are already gone and the board's go next:
@@ -123,10 +126,20 @@ bool CMainFrame::OnCommand(int id)
         if (!doc_->pathName().isEmpty() && QFileInfo::exists(CTileMenderDoc::savedGamePath(doc_->pathName()))
             && !saveModified())
             return true;
-        loadGame();
+        // Another game altogether: nothing before it can be taken back.
+        runUnrecorded([this] {
+            if (loadGame())
+                history_.clear();
+        });
         return true;
     case cmd::kAddTray:
-        view_->openTray();
+        runAsOneStep([this] { view_->openTray(); });
+        return true;
+    case cmd::kUndo:
+        undo();
+        return true;
+    case cmd::kRedo:
+        redo();
         return true;
     case cmd::kAppAbout: {
         CAboutDlg dlg(this);
@@ -183,6 +196,8 @@ void CMainFrame::startNewGame()
     // the new game keeps its own.
     dropRecovery(recoveryCopy_);
     recoveryCopy_ = recoveryPath();
+    history_.clear();
+    actionOpen_ = false;
 }
 
 void CMainFrame::markModified()
@@ -221,7 +236,6 @@ void CMainFrame::restartAsked()
                                   messages::boxCaption(), mb::YesNo | mb::IconQuestion);
     if (answer != mb::IdYes)
         return;
-    view_->resetTrayCascade();
     // What the document needs of the windows while it takes the pieces back.
     struct Host : RestartHost {
         CMainFrame& frame;
@@ -245,7 +259,17 @@ void CMainFrame::restartAsked()
             frame.view_->update();
         }
     } host(*this);
-    doc_->Restart(&host);
+    auto restart = [&] {
+        view_->resetTrayCascade();
+        doc_->Restart(&host);
+    };
+    // A finished game starts afresh for good; any other restart can be taken back.
+    if (doc_->finished) {
+        runUnrecorded(restart);
+        history_.clear();
+    } else {
+        runAsOneStep(restart);
+    }
     // The document reshuffles the box without telling us as a PieceHost.
     noteRecoveryChange();
 }
@@ -255,6 +279,8 @@ void CMainFrame::completed()
     if (!view_->completionSound().isEmpty())
         app_->playSound(view_->completionSound());
     stopClock();
+    // The finished picture is final.
+    history_.clear();
 }
 
 void CMainFrame::clearCurrentPiece()

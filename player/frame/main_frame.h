@@ -13,6 +13,7 @@
 #include "recovery_schedule.h"
 #include "recovery_writer.h"
 #include "saved_game.h"
+#include "undo_history.h"
 
 #include <QBasicTimer>
 #include <QPointer>
@@ -20,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <vector>
 
 class CDragOverlay;
@@ -87,6 +89,16 @@ public:
     void markModified() override;
     // The Rotate button: turns the current piece where it lies.
     void turnCurrentPiece();
+
+    // Undo and redo (frame_undo.cpp): each user action is one step; false
+    // when there is none to take back (or bring again) or a drag is under way.
+    void actionStarts() override;
+    void actionDone() override;
+    bool undo();
+    bool redo();
+    const undo_history::UndoHistory& history() const { return history_; }
+    // The game as the history sees it: every list, the trays, the current piece.
+    undo_history::GameRecord captureGame() const;
     // The Hint button or Shift + right click: flashes a neighbour of the piece.
     void hint(CPiece* piece) override;
     // The view clears the caption buttons' highlight whenever the mouse is over it.
@@ -158,6 +170,15 @@ private:
     void armRecoveryTimer(uint32_t now);
     void dropRecovery(const QString& copy);
     RecoveryWriter& recoveryWriter();
+    // Runs a frame's own action (Add tray, Restart, the Rotate button) as
+    // one step; what the children report while it runs is part of it.
+    void runAsOneStep(const std::function<void()>& action);
+    // Runs something that is no step (a load): the children's reports are ignored.
+    void runUnrecorded(const std::function<void()>& action);
+    // Restores one side of a step into the windows.
+    void restoreSide(const undo_history::Step& step, bool after);
+    // A piece of ours is being carried: no step may be taken back under it.
+    bool dragUnderWay() const;
 
     FrameHost* app_;
     CTileMenderDoc* doc_;
@@ -187,4 +208,8 @@ private:
     QTimer* recoveryTimer_ = nullptr;
     std::unique_ptr<RecoveryWriter> recoveryWriter_;
     QString recoveryCopy_;
+    undo_history::UndoHistory history_;
+    undo_history::GameRecord actionBefore_;
+    bool actionOpen_ = false;
+    int holding_ = 0;
 };

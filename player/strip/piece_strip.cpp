@@ -200,6 +200,7 @@ void CPieceStrip::turnPiece(CPiece* piece)
     piece->rotation = (piece->rotation + 1) % 4;
     host_.rebuildPiece(*piece);
     update();
+    host_.actionDone();
 }
 
 void CPieceStrip::scroll(ScrollRequest request, int position)
@@ -299,6 +300,7 @@ void CPieceStrip::rightDown(QMouseEvent* e)
     CPiece* piece = hitTest(e->position().toPoint());
     if (!piece)
         return;
+    host_.actionStarts();
     host_.select(piece, ContainerKind::Strip, this);
     if (e->modifiers() & Qt::ShiftModifier)
         host_.hint(piece);
@@ -381,6 +383,7 @@ void CPieceStrip::startPieceDrag(CPiece* piece, QPoint globalPoint)
         return;
     // The piece is current whatever follows; the column repaints it selected
     // before the overlay takes its snapshot, so it shows in both places.
+    host_.actionStarts();
     host_.select(piece, ContainerKind::Strip, this);
     carried_ = piece;
     carried_->carried = 1;
@@ -415,6 +418,7 @@ void CPieceStrip::drop(QPoint s)
     if (index < 0) {
         // The piece left the list while it was carried; nothing of ours to move.
         update();
+        host_.actionDone();
         return;
     }
     piece->carried = 0;
@@ -432,6 +436,7 @@ void CPieceStrip::drop(QPoint s)
     }
     // Neither: the piece stays where it was in the column.
     update();
+    host_.actionDone();
 }
 
 void CPieceStrip::abandonDrag()

@@ -52,4 +52,10 @@ public:
     virtual void rebuildPiece(CPiece& piece) = 0;
     // The game changed since it was last saved.
     virtual void markModified() = 0;
+
+    // One user action (a drag, a turn, a tray closed) starts, before it
+    // changes anything, and is over: the owner keeps what it changed as one
+    // step that can be undone.
+    virtual void actionStarts() {}
+    virtual void actionDone() {}
 };

@@ -84,6 +84,7 @@ void CTrayWnd::turnPiece(CPiece* piece)
     piece->rotation = (piece->rotation + 1) % 4;
     host_.rebuildPiece(*piece);
     update();
+    host_.actionDone();
 }
 
 CPiece* CTrayWnd::hitTest(QPoint clientPoint) const
@@ -186,6 +187,7 @@ void CTrayWnd::closeTray()
 {
     if (closed_)
         return;
+    host_.actionStarts();
     putCarriedBack();
     closed_ = true;
     host_.markModified();
@@ -199,6 +201,7 @@ void CTrayWnd::closeTray()
     host_.returnToBox(std::move(pieces));
     hide();
     board_.trayClosed(this);
+    host_.actionDone();
 }
 
 void CTrayWnd::discard()
@@ -256,6 +259,7 @@ void CTrayWnd::drop(QPoint s)
     dragRect_ = QRect();
     if (!piece) {
         update();
+        host_.actionDone();
         return;
     }
     CPiece* p = piece.get();
@@ -272,6 +276,7 @@ void CTrayWnd::drop(QPoint s)
     }
     carriedIndex_ = -1;
     update();
+    host_.actionDone();
 }
 
 void CTrayWnd::putCarriedBack()
@@ -312,9 +317,13 @@ void CTrayWnd::mousePressEvent(QMouseEvent* e)
 {
     if (dragging_ || closed_)
         return;
-    bringForward();
     const QPoint pos = e->position().toPoint();
     const bool inClient = clientRect().contains(pos);
+    // A press on a piece starts a move or a turn, and the tray coming
+    // forward is part of it.
+    if (inClient && hitTest(pos - clientOrigin()))
+        host_.actionStarts();
+    bringForward();
     if (e->button() == Qt::LeftButton) {
         if (!inClient) {
             framePress(e);

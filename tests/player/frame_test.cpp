@@ -327,15 +327,16 @@ TEST(FrameMenus, GameMenuOpensUnderTheCaptionAndExitAsksFirstWhenTheGameChanged)
     CPopupMenuWnd* menu = openMenuBy(g, Button::Game);
     ASSERT_NE(menu, nullptr);
     const QFontMetrics fm(g.app.largeFont);
-    const int widest = std::max({fm.horizontalAdvance("Load"), fm.horizontalAdvance("Save"), fm.horizontalAdvance("Exit")});
-    EXPECT_EQ(menu->geometry(), QRect(3, 22, widest + 40, 3 * 41)) << "client (0, 0)";
+    const int widest = std::max({fm.horizontalAdvance("Load"), fm.horizontalAdvance("Save"), fm.horizontalAdvance("Undo"),
+                                 fm.horizontalAdvance("Redo"), fm.horizontalAdvance("Exit")});
+    EXPECT_EQ(menu->geometry(), QRect(3, 22, widest + 40, 5 * 41)) << "client (0, 0)";
     EXPECT_EQ(QWidget::mouseGrabber(), menu);
     // Right end of a row from the background bitmap's third tile.
     EXPECT_EQ(shot(menu, QRect(menu->width() - 20, 82, 20, 41)), playerBitmap(164).copy(0, 82, 20, 41));
 
     g.app.state.modified = 1;
     g.boxes.answer(mb::IdCancel);
-    click(menu, QPoint(30, 2 * 41 + 20)); // Exit
+    click(menu, QPoint(30, 4 * 41 + 20)); // Exit, below Load, Save, Undo and Redo
     deferredDeletes();
     ASSERT_EQ(g.boxes.calls().size(), 1u);
     EXPECT_EQ(g.boxes.calls()[0].text, "Would you like to save your current game?");
@@ -345,7 +346,7 @@ TEST(FrameMenus, GameMenuOpensUnderTheCaptionAndExitAsksFirstWhenTheGameChanged)
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 
     g.boxes.answer(mb::IdNo);
-    click(openMenuBy(g, Button::Game), QPoint(30, 2 * 41 + 20));
+    click(openMenuBy(g, Button::Game), QPoint(30, 4 * 41 + 20));
     deferredDeletes();
     EXPECT_FALSE(g.frame->isVisible()) << "No closes without saving";
 }

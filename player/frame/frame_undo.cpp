@@ -17,7 +17,7 @@
 
 using namespace undo_history;
 
-GameRecord CMainFrame::captureGame() const
+GameRecord CMainFrame::recordGame() const
 {
     GameRecord g;
     capture(g.pieces, doc_->boxList(), Where::Box);
@@ -48,7 +48,7 @@ void CMainFrame::actionStarts()
         return;
     // Always read afresh: an action that never ended (a click on a fixed
     // piece) leaves nothing behind that the next one could take for its own.
-    actionBefore_ = captureGame();
+    actionBefore_ = recordGame();
     actionOpen_ = true;
 }
 
@@ -57,7 +57,7 @@ void CMainFrame::actionDone()
     if (holding_ || !actionOpen_)
         return;
     actionOpen_ = false;
-    std::optional<Step> step = diff(actionBefore_, captureGame());
+    std::optional<Step> step = diff(actionBefore_, recordGame());
     actionBefore_ = GameRecord();
     if (step)
         history_.record(std::move(*step));

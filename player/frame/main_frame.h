@@ -98,7 +98,7 @@ public:
     bool redo();
     const undo_history::UndoHistory& history() const { return history_; }
     // The game as the history sees it: every list, the trays, the current piece.
-    undo_history::GameRecord captureGame() const;
+    undo_history::GameRecord recordGame() const;
     // The Hint button or Shift + right click: flashes a neighbour of the piece.
     void hint(CPiece* piece) override;
     // The view clears the caption buttons' highlight whenever the mouse is over it.

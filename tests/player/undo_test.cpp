@@ -121,18 +121,18 @@ void expectOneStep(Game& g, const GameRecord& before, const char* what)
 {
     SCOPED_TRACE(what);
     settle();
-    const GameRecord after = g.frame->captureGame();
+    const GameRecord after = g.frame->recordGame();
     ASSERT_NE(after, before) << "the action changed nothing";
     ASSERT_TRUE(g.frame->history().canUndo());
     const size_t steps = g.frame->history().undoCount();
     ASSERT_TRUE(g.frame->undo());
     settle();
-    EXPECT_TRUE(g.frame->captureGame() == before) << difference(g.frame->captureGame(), before);
+    EXPECT_TRUE(g.frame->recordGame() == before) << difference(g.frame->recordGame(), before);
     expectBoardConsistent(g);
     EXPECT_EQ(g.frame->history().undoCount(), steps - 1);
     ASSERT_TRUE(g.frame->redo());
     settle();
-    EXPECT_TRUE(g.frame->captureGame() == after) << difference(g.frame->captureGame(), after);
+    EXPECT_TRUE(g.frame->recordGame() == after) << difference(g.frame->recordGame(), after);
     expectBoardConsistent(g);
     EXPECT_FALSE(g.frame->history().canRedo());
 }
@@ -151,13 +151,13 @@ TEST(Undo, MovesBetweenTheColumnTheBoardAndTheTrays)
     const int k = g.k();
     CPiece* a = g.boxPiece(2, 2);
     g.strip->scrollToPiece(a);
-    GameRecord before = g.frame->captureGame();
+    GameRecord before = g.frame->recordGame();
     g.drag(g.strip, g.stripCentreOf(a), g.globalForOrigin(QPoint(420, 300)));
     ASSERT_GE(g.view->boardList().indexOf(a), 0);
     expectOneStep(g, before, "column to board");
     EXPECT_EQ(g.frame->currentPiece(), a);
 
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     g.drag(g.view, onBoardPiece(a, k), g.strip->mapToGlobal(QPoint(60, 150)));
     ASSERT_GE(g.doc->boxList().indexOf(a), 0);
     expectOneStep(g, before, "board to column");
@@ -169,22 +169,22 @@ TEST(Undo, MovesBetweenTheColumnTheBoardAndTheTrays)
     t2->setPlacement(wp);
     CPiece* b = g.boxPiece(1, 3);
     g.strip->scrollToPiece(b);
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     g.drag(g.strip, g.stripCentreOf(b), inClient(t1, QPoint(60, 60)));
     ASSERT_GE(t1->pieces().indexOf(b), 0);
     expectOneStep(g, before, "column to tray");
 
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     g.drag(t1, onTrayPiece(t1, b, k), inClient(t2, QPoint(70, 50)));
     ASSERT_GE(t2->pieces().indexOf(b), 0);
     expectOneStep(g, before, "tray to tray");
 
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     g.drag(t2, onTrayPiece(t2, b, k), g.view->mapToGlobal(QPoint(450, 380)));
     ASSERT_GE(g.view->boardList().indexOf(b), 0);
     expectOneStep(g, before, "tray to board");
 
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     g.drag(g.view, onBoardPiece(b, k), inClient(t1, QPoint(20, 30)));
     ASSERT_GE(t1->pieces().indexOf(b), 0);
     expectOneStep(g, before, "board to tray");
@@ -201,7 +201,7 @@ TEST(Undo, AGroupMovedOnTheBoardAndItsStacking)
     CPiece* other = lay(g, 3, 3, QPoint(330, 220)); // over the group
     ASSERT_EQ(g.view->boardList().indexOf(other), 2);
 
-    const GameRecord before = g.frame->captureGame();
+    const GameRecord before = g.frame->recordGame();
     g.drag(g.view, onBoardPiece(left, k), g.view->mapToGlobal(onBoardPiece(left, k) + QPoint(90, 120)));
     EXPECT_EQ(QPoint(left->x, left->y), QPoint(390, 320));
     EXPECT_EQ(QPoint(right->x, right->y), QPoint(390 + k, 320));
@@ -220,7 +220,7 @@ TEST(Undo, TurnsInTheColumnOnTheBoardAndInATray)
     CPiece* s = g.boxPiece(0, 2);
     g.strip->scrollToPiece(s);
     g.frame->select(s, ContainerKind::Strip, g.strip);
-    GameRecord before = g.frame->captureGame();
+    GameRecord before = g.frame->recordGame();
     const QRect unturned = s->bounds();
     const int q = s->rotation;
     Game::rightClick(g.strip, g.stripCentreOf(s));
@@ -233,7 +233,7 @@ TEST(Undo, TurnsInTheColumnOnTheBoardAndInATray)
     CPiece* a = lay(g, 1, 1, QPoint(300, 200), 0);
     CPiece* b = lay(g, 2, 1, QPoint(300 + k, 200), 0);
     g.frame->select(a, ContainerKind::Board, g.view);
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     Game::rightClick(g.view, onBoardPiece(a, k));
     ASSERT_EQ(b->rotation, 1);
     expectOneStep(g, before, "board group turn");
@@ -243,13 +243,13 @@ TEST(Undo, TurnsInTheColumnOnTheBoardAndInATray)
     CPiece* p = piece.get();
     t->addPiece(std::move(piece), inClient(t, QPoint(40, 40)));
     g.frame->select(p, ContainerKind::Tray, t);
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     Game::rightClick(t, onTrayPiece(t, p, k));
     expectOneStep(g, before, "tray turn");
 
     // The Rotate button on a minimised tray's piece restores the tray: one step.
     t->minimizeTray();
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     g.frame->turnCurrentPiece();
     ASSERT_FALSE(t->isMinimizedTray());
     expectOneStep(g, before, "Rotate button");
@@ -258,7 +258,7 @@ TEST(Undo, TurnsInTheColumnOnTheBoardAndInATray)
 TEST(Undo, TraysAddedAndClosedWithTheirPieces)
 {
     Game g(4, 4, 48, false);
-    GameRecord before = g.frame->captureGame();
+    GameRecord before = g.frame->recordGame();
     CTrayWnd* t = addTray(g);
     expectOneStep(g, before, "Add tray");
     ASSERT_TRUE(g.frame->undo());
@@ -278,7 +278,7 @@ TEST(Undo, TraysAddedAndClosedWithTheirPieces)
     g.view->moveTrayToHead(t);
     click(t, QPoint(t->width() - 30, 10)); // minimise
     ASSERT_TRUE(t->isMinimizedTray());
-    before = g.frame->captureGame();
+    before = g.frame->recordGame();
     click(t, QPoint(t->width() - 10, 10)); // close
     settle();
     ASSERT_EQ(g.view->trays().size(), 1u);
@@ -303,7 +303,7 @@ TEST(Undo, RestartIsOneStep)
     auto piece = g.doc->boxList().take(g.doc->boxList().find(3, 3));
     t->addPiece(std::move(piece), inClient(t, QPoint(30, 30)));
 
-    const GameRecord before = g.frame->captureGame();
+    const GameRecord before = g.frame->recordGame();
     g.boxes.answer(mb::IdYes);
     const QPoint restart = CTileMenderView::buttonRect(CTileMenderView::Restart).center();
     click(g.view, restart);
@@ -332,7 +332,7 @@ TEST(Undo, AStepThatFixesPiecesIsFinalAndUndoNeverMovesAFixedPiece)
     EXPECT_EQ(QPoint(corner->x, corner->y), g.home(0, 0));
 
     // A later loose move is undone around the fixed piece, which stays put.
-    const GameRecord before = g.frame->captureGame();
+    const GameRecord before = g.frame->recordGame();
     g.drag(g.view, onBoardPiece(loose, g.k()), g.view->mapToGlobal(QPoint(500, 400)));
     expectOneStep(g, before, "loose move after a lock");
     ASSERT_TRUE(g.frame->undo());
@@ -457,7 +457,7 @@ TEST(TurnSnap, ATurnBesideALooseNeighbourJoinsItAndIsOneStep)
     ASSERT_EQ(QPoint(s->x, s->y), QPoint(300 + k - 2, 202)) << "a different turn does not snap";
     const int clicks = g.app.sound.joinPlays();
     g.frame->select(s, ContainerKind::Board, g.view);
-    const GameRecord before = g.frame->captureGame();
+    const GameRecord before = g.frame->recordGame();
     g.frame->turnCurrentPiece();
     EXPECT_EQ(QPoint(s->x, s->y), QPoint(300 + k, 200));
     EXPECT_FALSE(s->fixed);
@@ -477,7 +477,7 @@ TEST(TurnSnap, ATurnNowhereNearMovesNothingButTheTurn)
     CPiece* other = lay(g, 2, 2, QPoint(330, 330), 1);
     const int clicks = g.app.sound.joinPlays();
     g.frame->select(s, ContainerKind::Board, g.view); // a right click makes it current first
-    const GameRecord before = g.frame->captureGame();
+    const GameRecord before = g.frame->recordGame();
     Game::rightClick(g.view, onBoardPiece(s, g.k()));
     EXPECT_EQ(s->rotation, 0);
     EXPECT_EQ(QPoint(s->x, s->y), QPoint(420, 300));

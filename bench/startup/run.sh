@@ -13,6 +13,9 @@
 helpers="@startup_helpers@"
 suite_bin="@SUITE_BIN@"
 runs=${STARTUP_RUNS:-9}
+# Only the rows whose label holds this text (all when empty), e.g.
+# STARTUP_ONLY="player start" while working on the player.
+only=${STARTUP_ONLY:-}
 
 if [ -z "$STARTUP_IN_XVFB" ] && command -v xvfb-run >/dev/null 2>&1; then
     STARTUP_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
@@ -80,9 +83,12 @@ median() {
 rows_out=()
 add_row() { rows_out+=("$(printf '%-44s %9s %9s %7s %7s  %s' "$@")"); }
 
+wanted() { [ -z "$only" ] || [[ "$1" == *"$only"* ]]; }
+
 # row LABEL TARGET MODE OURS REFERENCE: the commands as words for eval.
 row() {
     local label=$1 target=$2 mode=$3 ours=$4 ref=$5 i v
+    wanted "$label" || return 0
     local a=() b=()
     eval "time_once $mode $ours" >/dev/null
     eval "time_once $mode $ref" >/dev/null
@@ -106,6 +112,7 @@ row() {
 # absolute LABEL TARGET_MS MODE COMMAND
 absolute() {
     local label=$1 target=$2 mode=$3 cmd=$4 i v
+    wanted "$label" || return 0
     local a=()
     eval "time_once $mode $cmd" >/dev/null
     for ((i = 0; i < runs; i++)); do
@@ -139,6 +146,7 @@ missing() {
 
 skip_or() {
     local label=$1 target=$2 why=$3
+    wanted "$label" || return 0
     add_row "$label" n/a n/a - "$target" "$why"
 }
 
@@ -175,7 +183,7 @@ done
 
 label="Vorlin --list, 100 puzzles"
 why=$(missing vorlin puzzles)
-if [ -z "$why" ]; then
+if [ -z "$why" ] && wanted "$label"; then
     # A library of its own, so that the other rows see the suite as shipped.
     library="$work/Library"
     mkdir -p "$library/Data"
@@ -185,7 +193,7 @@ if [ -z "$why" ]; then
             >/dev/null 2>>"$log" || { why="(making the library failed)"; break; }
     done
 fi
-if [ -n "$why" ]; then add_row "$label" n/a - - "30 ms" "$why"; else
+if [ -n "$why" ]; then wanted "$label" && add_row "$label" n/a - - "30 ms" "$why"; else
     absolute "$label" 30 exit "$(q "$library/Bin/Vorlin" --list)"
 fi
 

@@ -11,7 +11,8 @@
 # ends with status 0, as timings are never a test.
 
 helpers="@startup_helpers@"
-suite_bin="@SUITE_BIN@"
+# STARTUP_SUITE_BIN times the programs of another build (its root/Bin).
+suite_bin="${STARTUP_SUITE_BIN:-@SUITE_BIN@}"
 runs=${STARTUP_RUNS:-9}
 # Only the rows whose label holds this text (all when empty), e.g.
 # STARTUP_ONLY="player start" while working on the player.

@@ -13,6 +13,7 @@ PACKAGES := g++ cmake make pkg-config libgl-dev \
             libsane-dev sane-utils makeself xdg-utils fonts-dejavu-core \
             libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-aiosmtpd xvfb xauth xdotool valgrind \
+            libx11-dev libxext-dev libjpeg-turbo-progs \
             desktop-file-utils shared-mime-info patchelf binutils xz-utils
 # Only `make deb` and `make check-deb` need these.
 DEB_PACKAGES := dpkg-dev lintian appstream debootstrap
@@ -62,6 +63,8 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# bench_startup (bench/startup/run.sh) times whole programs on a virtual
+# screen against a bare Qt window; its helpers live in $(BUILD)/bench/startup.
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x $$b ] && $$b; done
 

@@ -25,6 +25,14 @@ public:
     // A whole wave file held in memory (the completion sound).
     void playData(const QByteArray& wave);
 
+    // Where sounds go from the next first sound on: the worker, and with it
+    // the backend, is made only then. For tests; a player that already
+    // played keeps the backend it has.
+    void useBackend(SoundWorker::BackendLoader loader) { loader_ = std::move(loader); }
+    // Whether anything of the sound system was started yet: a game starts
+    // without, and the first sound starts it.
+    bool started() const { return worker_ != nullptr; }
+
     // Counts of plays asked for, so tests can tell a sound was requested
     // even where there is no audio device.
     int joinPlays() const { return joinPlays_; }

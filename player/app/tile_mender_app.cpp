@@ -15,9 +15,12 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+
+#include <system_error>
 
 
 namespace {
@@ -25,6 +28,37 @@ CTileMenderApp* g_app = nullptr;
 } // namespace
 
 CTileMenderApp* theApp() { return g_app; }
+
+CTileMenderApp::LookLoad::LookLoad(const QString& backgroundPath, int dotsPerInchY)
+{
+    auto load = [backgroundPath, dotsPerInchY] {
+        // Fonts of its own: a QFont is not to be resolved on two threads at
+        // once. Measuring them reads fontconfig's cache and fills the font
+        // database, which every thread shares.
+        (void)QFontMetrics(makeFont(8, dotsPerInchY)).height();
+        (void)QFontMetrics(makeFont(14, dotsPerInchY)).height();
+        auto bk = std::make_unique<ToolkitBitmap>();
+        if (!imaging::load(backgroundPath, *bk, 24))
+            bk.reset();
+        return bk;
+    };
+    try {
+        loaded_ = std::async(std::launch::async, load);
+    } catch (const std::system_error&) {
+        loaded_ = std::async(std::launch::deferred, load); // made at take() instead
+    }
+}
+
+CTileMenderApp::LookLoad::~LookLoad()
+{
+    if (loaded_.valid())
+        loaded_.wait();
+}
+
+std::unique_ptr<ToolkitBitmap> CTileMenderApp::LookLoad::take()
+{
+    return loaded_.valid() ? loaded_.get() : nullptr;
+}
 
 QFont CTileMenderApp::makeFont(int points, int dpi) { return suiteFont(points, dpi); }
 
@@ -51,20 +85,31 @@ CTileMenderApp::~CTileMenderApp()
 
 bool CTileMenderApp::InitInstance(const QStringList& arguments)
 {
-    recent_.load();
-
     const QString folder = paths::programFolder();
-    auto bk = std::make_unique<ToolkitBitmap>();
-    if (imaging::load(folder + QStringLiteral("TileMenderBk.JPG"), *bk, 24))
-        background = std::move(bk);
+    // The background and the fonts are only needed when the windows first
+    // paint, so they are made beside the puzzle's open, not before it.
+    LookLoad look(folder + QStringLiteral("TileMenderBk.JPG"), screenDpiY());
 
+    recent_.load();
     helpPath = paths::parentFolder(folder) + QStringLiteral("Snapp'It.html");
 
-    if (background && QGuiApplication::primaryScreen()) {
-        splash_ = std::make_unique<CSplashWindow>(*background);
-        splash_->move(CSplashWindow::centredOrigin(QGuiApplication::primaryScreen()->size()));
-        splash_->show();
-        QCoreApplication::processEvents();
+    QString file = arguments.isEmpty() ? QString() : arguments.first();
+    if (file.isEmpty()) {
+        const QString packaged = folder + QStringLiteral("Vorlin.puz");
+        if (QFileInfo::exists(packaged))
+            file = packaged;
+    }
+
+    // With a puzzle to open, the first thing on the screen is the puzzle
+    // itself; the splash is only for the start without one.
+    if (file.isEmpty()) {
+        background = look.take();
+        if (background && QGuiApplication::primaryScreen()) {
+            splash_ = std::make_unique<CSplashWindow>(*background);
+            splash_->move(CSplashWindow::centredOrigin(QGuiApplication::primaryScreen()->size()));
+            splash_->show();
+            QCoreApplication::processEvents();
+        }
     }
 
     doc_ = std::make_unique<CTileMenderDoc>(state);
@@ -81,16 +126,11 @@ bool CTileMenderApp::InitInstance(const QStringList& arguments)
 
     crt::srand(crt::startSeed());
 
-    QString file = arguments.isEmpty() ? QString() : arguments.first();
-    if (file.isEmpty()) {
-        const QString packaged = folder + QStringLiteral("Vorlin.puz");
-        if (QFileInfo::exists(packaged))
-            file = packaged;
-    }
-
     if (!file.isEmpty()) {
         QString error;
-        if (doc_->open(file, &error) == CTileMenderDoc::OpenResult::Failed) {
+        const bool failed = doc_->open(file, &error) == CTileMenderDoc::OpenResult::Failed;
+        background = look.take();
+        if (failed) {
             splash_.reset();
             messageBox(nullptr, error, windowTitle(), mb::Ok | mb::IconExclamation);
             return false;

@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <future>
 #include <memory>
 
 class CMainFrame;
@@ -68,6 +69,19 @@ public:
     QString helpFile() const override { return helpPath; }
 
 private:
+    // The background picture decoded, and the font database filled, on a
+    // second thread from construction; take() waits for it. Null when the
+    // picture did not load.
+    class LookLoad {
+    public:
+        LookLoad(const QString& backgroundPath, int dotsPerInchY);
+        ~LookLoad();
+        std::unique_ptr<ToolkitBitmap> take();
+
+    private:
+        std::future<std::unique_ptr<ToolkitBitmap>> loaded_;
+    };
+
     std::unique_ptr<CTileMenderDoc> doc_;
     std::unique_ptr<CMainFrame> frame_;
     std::unique_ptr<CSplashWindow> splash_;

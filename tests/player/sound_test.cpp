@@ -3,6 +3,8 @@
 // their sizes), and the worker with a recording device in place of the
 // desktop's, which shows what reaches the device, in what order, and that a
 // device that fails or hangs never takes the game with it.
+#include "game_fixture.h"
+#include "paths.h"
 #include "sound.h"
 #include "sound_device.h"
 #include "sound_worker.h"
@@ -473,6 +475,59 @@ TEST(SoundPlayer, PlaysTheGameClickAndTheCompletionAndIsSilentWhenAsked)
     }
     qunsetenv("TILEMENDER_SILENT");
     EXPECT_EQ(quiet->loads, 0); // the sound system was never even loaded
+}
+
+// A game starts with nothing of the sound system loaded, no thread and no
+// library; its first join starts it, and both the joins and the completion
+// fanfare (app.wav beside the program) still reach the device.
+TEST(SoundPlayer, AGameStartsSilentAndItsFirstJoinStartsTheSoundThatPlaysTheFinishToo)
+{
+    const QString path = paths::programFolder() + "app.wav";
+    QFile existing(path);
+    const QByteArray kept = existing.open(QIODevice::ReadOnly) ? existing.readAll() : QByteArray();
+    existing.close();
+    const auto fanfare = ramp(kRate / 4);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(wav16(kRate, 1, fanfare));
+    }
+    QFile click(QStringLiteral(":/player/134.wav"));
+    ASSERT_TRUE(click.open(QIODevice::ReadOnly));
+    const auto clickSamples = decoded(click.readAll()).samples;
+    ASSERT_FALSE(clickSamples.empty());
+
+    auto r = std::make_shared<Recorder>();
+    {
+        Game g(2, 1, 48, false);
+        g.app.state.soundOption = 1;
+        EXPECT_FALSE(g.app.sound.started()) << "the start loaded the sound system";
+        g.app.sound.useBackend(recordingLoader(r));
+
+        auto take = [&](int c, int row) { return g.doc->boxList().take(g.doc->boxList().find(c, row)); };
+        g.view->dropSinglePiece(take(0, 0), g.view->mapToGlobal(g.home(0, 0)));
+        EXPECT_TRUE(g.app.sound.started());
+        ASSERT_TRUE(r->waitUntil([&] { return r->writes > 0; }));
+        g.view->dropSinglePiece(take(1, 0), g.view->mapToGlobal(g.home(1, 0)));
+        EXPECT_EQ(g.view->fixedCount(), 2);
+        EXPECT_EQ(g.app.sound.joinPlays(), 2);
+        EXPECT_EQ(g.app.sound.dataPlays(), 1);
+
+        // Whatever of the clicks was cut short, the fanfare comes last and whole.
+        ASSERT_TRUE(r->waitUntil([&] {
+            return r->written.size() >= fanfare.size()
+                && std::equal(fanfare.begin(), fanfare.end(), r->written.end() - long(fanfare.size()));
+        }));
+        EXPECT_EQ(r->written.front(), clickSamples.front());
+        EXPECT_EQ(r->loads, 1);
+    }
+    if (kept.isEmpty()) {
+        QFile::remove(path);
+    } else {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kept);
+    }
 }
 
 // The real ALSA path, through ALSA's own file plugin in place of a card: what

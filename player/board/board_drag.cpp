@@ -7,6 +7,7 @@
 #include "drag_overlay.h"
 #include "finish_window.h"
 #include "imaging.h"
+#include "keyboard_play.h"
 #include "message_box.h"
 #include "piece_host.h"
 #include "player_state.h"
@@ -24,6 +25,12 @@ const QPoint kViewInClient = kView.topLeft();
 
 void CTileMenderView::startDrag(CPiece* hit, QPoint board)
 {
+    if (liftGroup(hit, board))
+        grabMouse();
+}
+
+bool CTileMenderView::liftGroup(CPiece* hit, QPoint board)
+{
     host_.actionStarts();
     host_.select(hit, ContainerKind::Board, this);
     const int k = doc_.cellSize();
@@ -33,12 +40,13 @@ void CTileMenderView::startDrag(CPiece* hit, QPoint board)
             // Fixed pieces stay; the click only selected the piece.
             redrawPiece(hit);
             host_.actionDone();
-            return;
+            return false;
         }
     }
 
     carried_.clear();
     dragging_ = true;
+    keyFromOutside_ = false;
     carriedPiece_ = hit;
     QRect bounds;
     for (CPiece* g : group) {
@@ -47,11 +55,17 @@ void CTileMenderView::startDrag(CPiece* hit, QPoint board)
         g->carried = 1;
         bounds |= g->paintBounds().translated(g->x, g->y);
     }
+    showCarried(bounds, board);
+    return true;
+}
+
+void CTileMenderView::showCarried(QRect bounds, QPoint board)
+{
     // Room for the shadow.
     bounds.adjust(0, 0, 3, 3);
     groupOrigin_ = bounds.topLeft();
     grabInGroup_ = board - groupOrigin_;
-    grabInPiece_ = board - QPoint(hit->x, hit->y);
+    grabInPiece_ = board - QPoint(carriedPiece_->x, carriedPiece_->y);
 
     // The lifted group: black shadows 3 pixels right and down, the pieces over them.
     QImage sprite = imaging::deviceCanvas(bounds.size(), devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
@@ -65,7 +79,70 @@ void CTileMenderView::startDrag(CPiece* hit, QPoint board)
     }
     groupRect_ = bounds.translated(kViewInClient - scrollPosition());
     host_.overlay()->begin(sprite, groupRect_.topLeft());
-    grabMouse();
+}
+
+bool CTileMenderView::keyLiftGroup(CPiece* piece)
+{
+    if (!piece || dragging_ || board_.indexOf(piece) < 0 || !host_.overlay())
+        return false;
+    // Held by its middle, as a hand would hold it.
+    return liftGroup(piece, QPoint(piece->x, piece->y) + piece->bounds().center());
+}
+
+void CTileMenderView::keyLiftPiece(std::unique_ptr<CPiece> piece, QPoint boardAt)
+{
+    CPiece* p = piece.get();
+    p->x = boardAt.x();
+    p->y = boardAt.y();
+    p->carried = 1;
+    carried_.clear();
+    carried_.append(std::move(piece));
+    dragging_ = true;
+    keyFromOutside_ = true;
+    carriedPiece_ = p;
+    host_.select(p, ContainerKind::Board, this);
+    showCarried(p->paintBounds().translated(p->x, p->y), boardAt + p->bounds().center());
+}
+
+void CTileMenderView::keyMoveBy(QPoint delta)
+{
+    if (!keyCarrying())
+        return;
+    groupRect_.moveTopLeft(keyboard_play::movedInside(groupRect_, delta, kView));
+    host_.overlay()->moveTo(groupRect_.topLeft());
+}
+
+QRect CTileMenderView::keyCarriedRect() const
+{
+    return groupRect_.translated(scrollPosition() - kViewInClient);
+}
+
+void CTileMenderView::keyDrop()
+{
+    if (!keyCarrying())
+        return;
+    // Let go where a mouse holding the group at the same spot would let go.
+    drop(mapToGlobal(keyCarriedRect().topLeft() - scrollPosition() + grabInGroup_));
+}
+
+std::unique_ptr<CPiece> CTileMenderView::keyCancel()
+{
+    if (!keyCarrying())
+        return nullptr;
+    dragging_ = false;
+    host_.overlay()->end();
+    carriedPiece_ = nullptr;
+    if (keyFromOutside_) {
+        keyFromOutside_ = false;
+        auto piece = carried_.takeFirst();
+        piece->carried = 0;
+        return piece;
+    }
+    // Lifted from the board: the group lies down again where it was, untouched.
+    while (!carried_.empty())
+        putOnBoard(carried_.takeFirst());
+    host_.actionDone();
+    return nullptr;
 }
 
 void CTileMenderView::moveDrag(QPoint global)
@@ -83,6 +160,7 @@ void CTileMenderView::moveDrag(QPoint global)
 void CTileMenderView::drop(QPoint global)
 {
     dragging_ = false;
+    keyFromOutside_ = false;
     releaseMouse();
     CDragOverlay* overlay = host_.overlay();
     overlay->end();

@@ -60,6 +60,22 @@ public:
     // Puts one piece from a tray or the strip on the board with its origin at
     // a global screen point, snapping it like a dropped group.
     void dropSinglePiece(std::unique_ptr<CPiece> piece, QPoint globalPoint);
+    // Carrying by keyboard: the same carry a mouse drag makes, without the
+    // mouse. A board piece lifts its whole group (false when it is fixed or
+    // joined to a fixed one); a piece from the column or a tray is lifted
+    // with its origin at a board point. The carry moves, kept over the
+    // board, and is let go exactly as a mouse drop at that place is.
+    bool keyLiftGroup(CPiece* piece);
+    void keyLiftPiece(std::unique_ptr<CPiece> piece, QPoint boardAt);
+    void keyMoveBy(QPoint delta);
+    void keyDrop();
+    // Puts a group from the board back where it was lifted (and returns
+    // null), or hands back a piece lifted from elsewhere to its owner.
+    std::unique_ptr<CPiece> keyCancel();
+    bool keyCarrying() const { return dragging_ && !carried_.empty(); }
+    bool keyCarriedFromOutside() const { return keyFromOutside_; }
+    // The carried group with its shadow, in board coordinates.
+    QRect keyCarriedRect() const;
     // Turns the group of a board piece a quarter turn about it.
     void turnGroup(CPiece* piece);
     // Undo or redo rearranged the board's list: the grid and the fixed count follow it.
@@ -157,6 +173,11 @@ private:
     void setButtonState(Button b, int state);
 
     void startDrag(CPiece* hit, QPoint boardPoint);
+    // Lifts the group of a board piece held at a board point onto the drag
+    // layer; false (nothing lifted) when the group is fixed.
+    bool liftGroup(CPiece* hit, QPoint boardPoint);
+    // Shows the carried pieces (lying within `bounds`) on the drag layer, held at a board point.
+    void showCarried(QRect bounds, QPoint boardPoint);
     void moveDrag(QPoint globalPoint);
     void drop(QPoint globalPoint);
     void groupDrop(QPoint globalPoint);
@@ -181,6 +202,7 @@ private:
     board_rules::BoardGrid grid_;
     PieceList carried_;
     bool dragging_ = false;
+    bool keyFromOutside_ = false;
     CPiece* carriedPiece_ = nullptr;
     QRect groupRect_;      // in the frame's client coordinates
     QPoint grabInPiece_;   // cursor minus the carried piece's origin

@@ -17,6 +17,7 @@
 #include "popup_menu.h"
 #include "frame_host.h"
 #include "player_look.h"
+#include "piece_description.h"
 #include "player_state.h"
 #include "tile_mender_doc.h"
 #include "window_link.h"
@@ -31,12 +32,18 @@
 #include <QScreen>
 #include <QShortcut>
 
+// The accessible parts of the player's painted windows (frame_access.cpp).
+void installPlayerAccessibility();
+
 CMainFrame::CMainFrame(FrameHost* app, CTileMenderDoc* doc, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), app_(app), doc_(doc)
 {
     setWindowTitle(messages::windowTitle());
     setFixedSize(800, 600);
     setMouseTracking(true);
+    // The frame takes the keys its children leave: keyboard play.
+    setFocusPolicy(Qt::StrongFocus);
+    installPlayerAccessibility();
     if (const QScreen* s = QGuiApplication::primaryScreen())
         move(centredOrigin(s->size()));
 
@@ -215,8 +222,10 @@ void CMainFrame::pictureButtonClicked(int button)
         OnCommand(cmd::kAddTray);
         break;
     case CTileMenderView::Hint:
-        if (current_)
+        if (current_) {
             hint(current_);
+            announceHint();
+        }
         break;
     case CTileMenderView::Restart:
         restartAsked();
@@ -281,6 +290,7 @@ void CMainFrame::completed()
     stopClock();
     // The finished picture is final.
     history_.clear();
+    announce(piece_description::puzzleComplete());
 }
 
 void CMainFrame::clearCurrentPiece()
@@ -297,6 +307,7 @@ void CMainFrame::select(CPiece* piece, ContainerKind kind, QWidget* container)
         // The same piece may have moved to another container.
         currentKind_ = kind;
         currentContainer_ = container;
+        announceCurrent();
         return;
     }
     CPiece* old = current_;
@@ -319,6 +330,7 @@ void CMainFrame::select(CPiece* piece, ContainerKind kind, QWidget* container)
     };
     redraw(old, oldKind, oldContainer);
     redraw(piece, kind, container);
+    announceCurrent();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e)

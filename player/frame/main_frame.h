@@ -101,6 +101,27 @@ public:
     undo_history::GameRecord recordGame() const;
     // The Hint button or Shift + right click: flashes a neighbour of the piece.
     void hint(CPiece* piece) override;
+    // Keyboard play (frame_keys.cpp). Tab's choice: the column's shown
+    // pieces, one piece per loose group on the board, the trays' pieces.
+    struct KeyTarget {
+        CPiece* piece;
+        ContainerKind kind;
+        QWidget* container;
+    };
+    std::vector<KeyTarget> keyTargets() const;
+    void tabToPiece(bool backwards);
+    // An arrow: lifts the current piece (its group on the board) on the
+    // first press, moves it on the next ones; false when it cannot move.
+    bool keyMove(QPoint delta);
+    bool keyDrop();
+    bool keyEscape();
+
+    // What a screen reader hears (frame_access.cpp): the current piece's
+    // description is the frame's accessible description, and changes with it.
+    QString currentPieceDescription() const;
+    void announce(const QString& text);
+    void announceCurrent();
+    void announceHint();
     // The view clears the caption buttons' highlight whenever the mouse is over it.
     void clearCaptionHighlight();
     // The mouse may have gone elsewhere while a menu or a dialog held it:
@@ -146,6 +167,11 @@ protected:
     void timerEvent(QTimerEvent*) override;
     void closeEvent(QCloseEvent*) override;
     void dragEnterEvent(QDragEnterEvent*) override;
+    // Keyboard play (frame_keys.cpp): Tab and Shift+Tab choose the current
+    // piece, the arrows carry it, Return lets it go, Escape puts it back,
+    // R turns it and H hints.
+    void keyPressEvent(QKeyEvent*) override;
+    bool focusNextPrevChild(bool next) override;
     void dropEvent(QDropEvent*) override;
 
     // The game in progress, kept beside its puzzle (frame_game.cpp). Save
@@ -212,4 +238,11 @@ private:
     undo_history::GameRecord actionBefore_;
     bool actionOpen_ = false;
     int holding_ = 0;
+    // Where a piece carried by keyboard from the column or a tray came from.
+    struct KeyOrigin {
+        ContainerKind kind = ContainerKind::Strip;
+        QPointer<QWidget> container;
+        int index = 0;
+        QPoint at;
+    } keyOrigin_;
 };

@@ -1,0 +1,254 @@
+// What a screen reader finds in the player. Its buttons and menu rows are
+// painted, not widgets, so each gets an accessible part of its own under the
+// widget that paints it; the current piece, a hint and the finish are told
+// through the frame's accessible description, whose changes are announced.
+
+#include "main_frame.h"
+
+#include "board_rules.h"
+#include "board_view.h"
+#include "command_ids.h"
+#include "edge_order.h"
+#include "frame_caption.h"
+#include "piece.h"
+#include "piece_description.h"
+#include "piece_strip.h"
+#include "popup_menu.h"
+#include "tile_mender_doc.h"
+#include "tray_wnd.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QPointer>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+// What one painted part is: its name, where it lies in its widget, its state.
+struct PartInfo {
+    QString name;
+    QRect rect;
+    bool checkable = false;
+    bool checked = false;
+    bool unavailable = false;
+};
+using PartsOf = std::function<std::vector<PartInfo>(QWidget*)>;
+
+class PaintedPart : public QAccessibleInterface {
+public:
+    PaintedPart(QWidget* owner, QAccessible::Role role, int index, PartsOf parts)
+        : owner_(owner), role_(role), index_(index), parts_(std::move(parts))
+    {
+    }
+    bool isValid() const override { return owner_ && index_ < int(parts_(owner_).size()); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return owner_ ? owner_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(owner_.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && isValid() ? info().name : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        if (!isValid())
+            return QRect();
+        const QRect r = info().rect;
+        return QRect(owner_->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return role_; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid())
+            return s;
+        const PartInfo i = info();
+        s.checkable = i.checkable;
+        s.checked = i.checked;
+        s.disabled = i.unavailable;
+        s.invisible = !owner_->isVisible();
+        return s;
+    }
+
+private:
+    PartInfo info() const { return parts_(owner_)[size_t(index_)]; }
+    QPointer<QWidget> owner_;
+    QAccessible::Role role_;
+    int index_;
+    PartsOf parts_;
+};
+
+// A widget whose painted parts come after its child widgets.
+class WidgetWithParts : public QAccessibleWidget {
+public:
+    WidgetWithParts(QWidget* w, QAccessible::Role role, QAccessible::Role partRole, PartsOf parts)
+        : QAccessibleWidget(w, role), partRole_(partRole), parts_(std::move(parts))
+    {
+    }
+    ~WidgetWithParts() override
+    {
+        for (QAccessible::Id id : ids_)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+    int partCount() const { return int(parts_(widget()).size()); }
+    int childCount() const override { return QAccessibleWidget::childCount() + partCount(); }
+    QAccessibleInterface* child(int i) const override
+    {
+        const int widgets = QAccessibleWidget::childCount();
+        if (i < widgets)
+            return QAccessibleWidget::child(i);
+        const int part = i - widgets;
+        if (part >= partCount())
+            return nullptr;
+        while (int(ids_.size()) <= part) {
+            auto* iface = new PaintedPart(widget(), partRole_, int(ids_.size()), parts_);
+            ids_.push_back(QAccessible::registerAccessibleInterface(iface));
+        }
+        return QAccessible::accessibleInterface(ids_[size_t(part)]);
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override
+    {
+        for (size_t i = 0; i < ids_.size(); ++i) {
+            if (QAccessible::accessibleInterface(ids_[i]) == c)
+                return QAccessibleWidget::childCount() + int(i);
+        }
+        return QAccessibleWidget::indexOfChild(c);
+    }
+
+private:
+    QAccessible::Role partRole_;
+    PartsOf parts_;
+    mutable std::vector<QAccessible::Id> ids_;
+};
+
+std::vector<PartInfo> captionButtons(QWidget*)
+{
+    static const char* const names[] = {"Game", "Options", "Help", "Minimize", "Close"};
+    std::vector<PartInfo> parts;
+    for (int b = CMainFrame::Game; b <= CMainFrame::Close; ++b)
+        parts.push_back({QString::fromLatin1(names[b - 1]), frame_caption::buttonRect(CMainFrame::CaptionButton(b))});
+    return parts;
+}
+
+std::vector<PartInfo> pictureButtons(QWidget*)
+{
+    static const char* const names[] = {"Rotate", "Restart", "Hint", "Add tray"};
+    std::vector<PartInfo> parts;
+    for (int b = CTileMenderView::Rotate; b <= CTileMenderView::AddTray; ++b)
+        parts.push_back({QString::fromLatin1(names[b - 1]), CTileMenderView::buttonRect(CTileMenderView::Button(b))});
+    return parts;
+}
+
+std::vector<PartInfo> menuRows(QWidget* w)
+{
+    const auto* menu = static_cast<const CPopupMenuWnd*>(w);
+    std::vector<PartInfo> parts;
+    int row = 0;
+    for (const CPopupMenuWnd::Item& item : menu->items()) {
+        PartInfo part{item.text, QRect(0, row++ * CPopupMenuWnd::kRowHeight, w->width(), CPopupMenuWnd::kRowHeight)};
+        // Undo and Redo are crossed out when there is nothing to do; the
+        // switches of the Options menu are crossed out when they are off.
+        const bool action = item.command == cmd::kUndo || item.command == cmd::kRedo;
+        part.unavailable = action && item.state == CPopupMenuWnd::Crossed;
+        part.checkable = !action && item.state != CPopupMenuWnd::Plain;
+        part.checked = item.state == CPopupMenuWnd::Checked;
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+QAccessibleInterface* playerAccessible(const QString& className, QObject* object)
+{
+    auto* w = qobject_cast<QWidget*>(object);
+    if (!w)
+        return nullptr;
+    if (className == QLatin1String("CMainFrame"))
+        return new WidgetWithParts(w, QAccessible::Window, QAccessible::Button, captionButtons);
+    if (className == QLatin1String("CTileMenderView"))
+        return new WidgetWithParts(w, QAccessible::Client, QAccessible::Button, pictureButtons);
+    if (className == QLatin1String("CPopupMenuWnd"))
+        return new WidgetWithParts(w, QAccessible::PopupMenu, QAccessible::MenuItem, menuRows);
+    return nullptr;
+}
+
+piece_description::Shape shapeOf(const CPiece& p, const CTileMenderDoc& doc)
+{
+    switch (edge_order::placeOf(p, {doc.columns(), doc.rows()})) {
+    case edge_order::Place::Corner:
+        return piece_description::Shape::Corner;
+    case edge_order::Place::Edge:
+        return piece_description::Shape::Edge;
+    case edge_order::Place::Interior:
+        break;
+    }
+    return piece_description::Shape::Interior;
+}
+
+} // namespace
+
+void installPlayerAccessibility()
+{
+    static bool installed = false;
+    if (!installed)
+        QAccessible::installFactory(playerAccessible);
+    installed = true;
+}
+
+QString CMainFrame::currentPieceDescription() const
+{
+    using namespace piece_description;
+    if (!current_)
+        return nothingCurrent();
+    Facts f;
+    f.shape = shapeOf(*current_, *doc_);
+    const int k = doc_->cellSize();
+    if (view_->keyCarrying() || current_->carried) {
+        f.where = Where::Carried;
+        f.groupSize = std::max(1, int(view_->carriedPieces().size()));
+    } else if (currentKind_ == ContainerKind::Board) {
+        f.where = Where::Board;
+        f.fixed = current_->fixed != 0;
+        f.groupSize = int(board_rules::group(view_->grid(), *current_, k).size());
+    } else if (currentKind_ == ContainerKind::Tray) {
+        f.where = Where::Tray;
+        if (const auto* tray = qobject_cast<const CTrayWnd*>(currentContainer_.data()))
+            f.trayTitle = tray->title();
+    } else if (const CPieceStrip* s = strip(); s && s->list()) {
+        const edge_order::ShownPieces shown = s->shownPieces();
+        const int index = s->list()->indexOf(current_);
+        const int row = shown.filtered() ? shown.shownRow(index) : index;
+        f.where = Where::Column;
+        f.position = row + 1;
+        f.shown = shown.count();
+    }
+    return describe(f);
+}
+
+void CMainFrame::announce(const QString& text)
+{
+    // Told even when the words are the same: a second hint is news.
+    setAccessibleDescription(text);
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+void CMainFrame::announceCurrent() { announce(currentPieceDescription()); }
+
+void CMainFrame::announceHint()
+{
+    if (hintList_.empty() || !hintList_.front().piece)
+        return;
+    const HintEntry& h = hintList_.front();
+    using piece_description::Where;
+    const Where where = h.kind == ContainerKind::Board  ? Where::Board
+                        : h.kind == ContainerKind::Tray ? Where::Tray
+                                                        : Where::Column;
+    const auto* tray = qobject_cast<const CTrayWnd*>(h.container.data());
+    announce(piece_description::hint(where, tray ? tray->title() : QString()));
+}

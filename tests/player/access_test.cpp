@@ -1,0 +1,162 @@
+// What a screen reader finds in the player, read through Qt's own
+// accessibility interfaces: the painted buttons and menu rows with their
+// names, roles and states, and the current piece, a hint and the finish
+// told as changes of the frame's description.
+
+#include "command_ids.h"
+#include "game_fixture.h"
+#include "popup_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QTest>
+
+namespace {
+
+struct Part {
+    QString name;
+    QAccessible::Role role;
+    QAccessible::State state;
+};
+
+// The children of a widget's interface that are no widgets of their own.
+std::vector<Part> paintedParts(QWidget* w)
+{
+    std::vector<Part> parts;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    if (!iface)
+        return parts;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* c = iface->child(i);
+        if (!c || c->object())
+            continue;
+        EXPECT_EQ(iface->indexOfChild(c), i);
+        EXPECT_EQ(c->parent(), iface);
+        parts.push_back({c->text(QAccessible::Name), c->role(), c->state()});
+    }
+    return parts;
+}
+
+std::vector<QString> namesOf(const std::vector<Part>& parts)
+{
+    std::vector<QString> names;
+    for (const Part& p : parts)
+        names.push_back(p.name);
+    return names;
+}
+
+// Every description the frame announces, in order.
+std::vector<QString>* heard = nullptr;
+QObject* listenedTo = nullptr;
+void recordEvent(QAccessibleEvent* e)
+{
+    if (heard && e->type() == QAccessible::DescriptionChanged && e->object() == listenedTo) {
+        const QString text = static_cast<QWidget*>(e->object())->accessibleDescription();
+        if (!text.isEmpty())
+            heard->push_back(text);
+    }
+}
+
+struct Listening {
+    std::vector<QString> said;
+    explicit Listening(QObject* frame)
+    {
+        heard = &said;
+        listenedTo = frame;
+        QAccessible::installUpdateHandler(recordEvent);
+        QAccessible::setActive(true);
+    }
+    ~Listening()
+    {
+        QAccessible::installUpdateHandler(nullptr);
+        heard = nullptr;
+        listenedTo = nullptr;
+    }
+};
+
+} // namespace
+
+TEST(Accessibility, PaintedButtonsHaveNamesAndButtonRoles)
+{
+    Game g(3, 3, 40, false);
+    const std::vector<Part> board = paintedParts(g.view);
+    EXPECT_EQ(namesOf(board), (std::vector<QString>{"Rotate", "Restart", "Hint", "Add tray"}));
+    for (const Part& p : board)
+        EXPECT_EQ(p.role, QAccessible::Button) << p.name.toStdString();
+
+    const std::vector<Part> caption = paintedParts(g.frame);
+    EXPECT_EQ(namesOf(caption), (std::vector<QString>{"Game", "Options", "Help", "Minimize", "Close"}));
+    for (const Part& p : caption)
+        EXPECT_EQ(p.role, QAccessible::Button) << p.name.toStdString();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(g.frame)->role(), QAccessible::Window);
+}
+
+TEST(Accessibility, MenuRowsAreItemsCheckedOrUnavailable)
+{
+    Game g(3, 3, 40, false);
+    auto* menu = new CPopupMenuWnd(*g.frame,
+                                   {{"Undo", cmd::kUndo, CPopupMenuWnd::Crossed},
+                                    {"Save", cmd::kFileSave, CPopupMenuWnd::Plain},
+                                    {"Sound", cmd::kSound, CPopupMenuWnd::Checked},
+                                    {"Background", cmd::kBackground, CPopupMenuWnd::Crossed}},
+                                   g.app.look().largeFont);
+    menu->open(QPoint(10, 30));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(menu)->role(), QAccessible::PopupMenu);
+    const std::vector<Part> rows = paintedParts(menu);
+    ASSERT_EQ(namesOf(rows), (std::vector<QString>{"Undo", "Save", "Sound", "Background"}));
+    for (const Part& r : rows)
+        EXPECT_EQ(r.role, QAccessible::MenuItem);
+    // Undo with nothing to take back is unavailable, not a switch that is off.
+    EXPECT_TRUE(rows[0].state.disabled);
+    EXPECT_FALSE(rows[0].state.checkable);
+    EXPECT_FALSE(rows[1].state.disabled);
+    EXPECT_FALSE(rows[1].state.checked);
+    EXPECT_TRUE(rows[2].state.checkable);
+    EXPECT_TRUE(rows[2].state.checked);
+    EXPECT_TRUE(rows[3].state.checkable);
+    EXPECT_FALSE(rows[3].state.checked);
+    EXPECT_FALSE(rows[3].state.disabled);
+    menu->releaseMouse();
+    delete menu;
+}
+
+TEST(Accessibility, TheCurrentPieceAndAHintAreAnnounced)
+{
+    Game g(2, 2, 40, false);
+    Listening ear(g.frame);
+    QTest::keyClick(g.frame, Qt::Key_Tab);
+    ASSERT_FALSE(ear.said.empty());
+    EXPECT_EQ(ear.said.back(), QStringLiteral("corner piece, 1 of 4 in the column"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(g.frame)->text(QAccessible::Description), ear.said.back());
+
+    QTest::keyClick(g.frame, Qt::Key_H);
+    EXPECT_EQ(ear.said.back(), QStringLiteral("Hint: the neighbour is in the column"));
+    // The same words again are still news.
+    const size_t before = ear.said.size();
+    QTest::keyClick(g.frame, Qt::Key_H);
+    EXPECT_EQ(ear.said.size(), before + 1);
+
+    // Two pieces joined on the board, loose.
+    CPiece* a = g.boxPiece(0, 1);
+    CPiece* b = g.boxPiece(1, 1);
+    g.drag(g.strip, g.stripCentreOf(a), g.globalForOrigin(QPoint(200, 200)));
+    g.drag(g.strip, g.stripCentreOf(b), g.globalForOrigin(QPoint(240, 200)));
+    ASSERT_FALSE(b->fixed);
+    EXPECT_EQ(ear.said.back(), QStringLiteral("corner piece, on the board, loose, group of 2"));
+
+}
+
+TEST(Accessibility, TheFinishIsAnnounced)
+{
+    Game g(2, 2, 40, false);
+    Listening ear(g.frame);
+    g.placeFromStrip(0, 0);
+    ASSERT_FALSE(ear.said.empty());
+    EXPECT_EQ(ear.said.back(), QStringLiteral("corner piece, on the board, fixed"));
+    g.placeFromStrip(1, 0);
+    g.placeFromStrip(0, 1);
+    g.placeFromStrip(1, 1);
+    EXPECT_EQ(g.doc->finished, 1);
+    EXPECT_NE(std::find(ear.said.begin(), ear.said.end(), QStringLiteral("Puzzle complete")), ear.said.end());
+}

@@ -236,6 +236,7 @@ void CMainFrame::announce(const QString& text)
     setAccessibleDescription(text);
     QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&changed);
+    emit announced(text);
 }
 
 void CMainFrame::announceCurrent() { announce(currentPieceDescription()); }

@@ -158,6 +158,11 @@ public:
     // What the caption's own code keeps between mouse events.
     frame_caption::CaptionState& captionState() const { return *caption_; }
 
+signals:
+    // Something was told to a screen reader: the frame's accessible
+    // description became `text` and its change went out to the reader.
+    void announced(const QString& text);
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;

@@ -46,32 +46,38 @@ std::vector<QString> namesOf(const std::vector<Part>& parts)
     return names;
 }
 
-// Every description the frame announces, in order.
-std::vector<QString>* heard = nullptr;
-QObject* listenedTo = nullptr;
-void recordEvent(QAccessibleEvent* e)
-{
-    if (heard && e->type() == QAccessible::DescriptionChanged && e->object() == listenedTo) {
-        const QString text = static_cast<QWidget*>(e->object())->accessibleDescription();
-        if (!text.isEmpty())
-            heard->push_back(text);
-    }
-}
-
+// Every description the frame announces, in order. Qt hands accessibility
+// events only to an active reader, which a test run has none of; where one
+// is active the events are recorded too and must say the same.
 struct Listening {
     std::vector<QString> said;
-    explicit Listening(QObject* frame)
+    std::vector<QString> events;
+    QWidget* frame;
+    explicit Listening(QWidget* f)
+        : frame(f)
     {
-        heard = &said;
-        listenedTo = frame;
-        QAccessible::installUpdateHandler(recordEvent);
-        QAccessible::setActive(true);
+        QObject::connect(static_cast<CMainFrame*>(f), &CMainFrame::announced, f, [this](const QString& text) {
+            said.push_back(text);
+            // The reader finds the words where Qt's interfaces show them.
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(frame)->text(QAccessible::Description), text);
+        });
+        listener() = this;
+        QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
+            if (listener() && e->type() == QAccessible::DescriptionChanged && e->object() == listener()->frame)
+                listener()->events.push_back(listener()->frame->accessibleDescription());
+        });
     }
     ~Listening()
     {
         QAccessible::installUpdateHandler(nullptr);
-        heard = nullptr;
-        listenedTo = nullptr;
+        listener() = nullptr;
+        if (QAccessible::isActive())
+            EXPECT_EQ(events, said);
+    }
+    static Listening*& listener()
+    {
+        static Listening* l = nullptr;
+        return l;
     }
 };
 

@@ -169,3 +169,68 @@ TEST(KeyboardPlay, EachCarryIsOneStepAndFixedPiecesStay)
     key(g.frame, Qt::Key_Return);
     EXPECT_EQ(QPoint(corner->x, corner->y), at);
 }
+
+TEST(KeyboardPlay, ATrayPieceLiftsOverItsPlaceAndGoesBackOnEscape)
+{
+    Game g(3, 3, 40, false);
+    CTrayWnd* tray = g.view->openTray();
+    ASSERT_NE(tray, nullptr);
+    CPiece* p = g.boxPiece(2, 2);
+    g.drag(g.strip, g.stripCentreOf(p), tray->mapToGlobal(tray->clientOrigin() + QPoint(60, 60)));
+    ASSERT_EQ(tray->pieces().indexOf(p), 0);
+    const QPoint inTray(p->x, p->y);
+
+    // The dropped piece is current; round once more to it by Tab.
+    for (int i = 0; i < 9; ++i)
+        key(g.frame, Qt::Key_Tab);
+    ASSERT_EQ(g.frame->currentPiece(), p);
+    ASSERT_EQ(g.frame->currentKind(), ContainerKind::Tray);
+    key(g.frame, Qt::Key_Up);
+    ASSERT_TRUE(g.view->keyCarrying());
+    EXPECT_TRUE(tray->pieces().empty());
+    // It comes down just where it was seen in the tray.
+    const QPoint seen = g.view->mapFromGlobal(tray->mapToGlobal(tray->clientOrigin() + inTray));
+    EXPECT_EQ(QPoint(p->x, p->y), seen);
+    key(g.frame, Qt::Key_Left, Qt::ShiftModifier);
+    key(g.frame, Qt::Key_Escape);
+    EXPECT_EQ(tray->pieces().indexOf(p), 0);
+    EXPECT_EQ(QPoint(p->x, p->y), inTray);
+    EXPECT_EQ(g.frame->currentKind(), ContainerKind::Tray);
+
+    // Carried out of the tray a cell down and let go: it lies on the board.
+    key(g.frame, Qt::Key_Down);
+    key(g.frame, Qt::Key_Down, Qt::ShiftModifier);
+    key(g.frame, Qt::Key_Down, Qt::ShiftModifier);
+    key(g.frame, Qt::Key_Down, Qt::ShiftModifier);
+    key(g.frame, Qt::Key_Down, Qt::ShiftModifier);
+    key(g.frame, Qt::Key_Return);
+    EXPECT_TRUE(tray->pieces().empty());
+    EXPECT_EQ(g.view->boardList().indexOf(p), 0);
+    EXPECT_EQ(g.frame->currentKind(), ContainerKind::Board);
+    EXPECT_EQ(QPoint(p->x, p->y), seen + QPoint(0, 4 * g.k()));
+    ASSERT_TRUE(g.frame->undo());
+    EXPECT_EQ(tray->pieces().indexOf(p), 0);
+}
+
+TEST(KeyboardPlay, AJoinedGroupIsOneStopAndMovesWhole)
+{
+    Game g(3, 3, 40, false);
+    CPiece* a = g.boxPiece(1, 1);
+    CPiece* b = g.boxPiece(2, 1);
+    g.drag(g.strip, g.stripCentreOf(a), g.globalForOrigin(QPoint(100, 100)));
+    g.drag(g.strip, g.stripCentreOf(b), g.globalForOrigin(QPoint(140, 100)));
+    ASSERT_EQ(QPoint(b->x, b->y), QPoint(140, 100));
+    int stops = 0;
+    for (int i = 0; i < 8; ++i) {
+        key(g.frame, Qt::Key_Tab);
+        stops += g.frame->currentKind() == ContainerKind::Board ? 1 : 0;
+    }
+    // Seven in the column and the group once.
+    EXPECT_EQ(stops, 1);
+    ASSERT_EQ(g.frame->currentKind(), ContainerKind::Board);
+    key(g.frame, Qt::Key_Down);
+    key(g.frame, Qt::Key_Down, Qt::ShiftModifier);
+    key(g.frame, Qt::Key_Return);
+    EXPECT_EQ(QPoint(a->x, a->y), QPoint(100, 140));
+    EXPECT_EQ(QPoint(b->x, b->y), QPoint(140, 140));
+}

@@ -129,6 +129,9 @@ std::vector<double> openOnDisplay(const QString& package, const QString& home, i
         server.waitForFinished();
         return {};
     }
+    // Each opening in a process group of its own: the player is stopped with
+    // its package's shell, or the start script would show the stopped
+    // player's status in a window and wait there.
     const QByteArray script =
         "received=\"$XDG_DATA_HOME/PuzzleSuite/Received\"\n"
         "i=0\n"
@@ -136,16 +139,16 @@ std::vector<double> openOnDisplay(const QString& package, const QString& home, i
         "  i=$((i + 1))\n"
         "  rm -rf \"$received\"\n"
         "  s=$(date +%s%N)\n"
-        "  sh \"$1\" </dev/null >/dev/null 2>&1 &\n"
+        "  setsid sh \"$1\" </dev/null >/dev/null 2>&1 &\n"
         "  run=$!\n"
         "  w=$(timeout 60 xdotool search --sync --onlyvisible --name \"Snapp'It\" | head -n 1)\n"
         "  e=$(date +%s%N)\n"
-        "  [ -n \"$w\" ] || { echo failed; kill $run; exit 1; }\n"
+        "  [ -n \"$w\" ] || { echo failed; kill -- -$run; exit 1; }\n"
         "  echo $(( (e - s) / 1000 ))\n"
-        "  p=$(xdotool getwindowpid \"$w\")\n"
-        "  if [ -n \"$p\" ]; then kill \"$p\"; else kill $run; fi\n"
+        "  kill -- -$run\n"
         "  wait $run\n"
-        "done\n";
+        "done\n"
+        "exit 0\n";
     QDir().mkpath(home);
     const QString file = home + QStringLiteral("/open.sh");
     QFile f(file);

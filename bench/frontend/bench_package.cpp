@@ -1,11 +1,16 @@
-// Sending a 300-piece puzzle: building its package with makeself (the
-// player's runtime the first time, then the copy, tar, the archive's
-// self-check), the lean package (gzip), and, on the receiving
-// side, `sh NamePuz.run` until the player is started. The receiver's player
-// is a script that exits at once, padded to the real player's size so the
-// package unpacks and copies as many bytes as a real one.
+// Sending a 300-piece puzzle: building its package with makeself with the
+// runtime the suite's build prepared (Bin/runtime.tar.xz), with it in the
+// user's cache, and cold (nothing prepared, no cache: the runtime is built
+// then), the lean package (gzip), and, on the receiving side, `sh
+// NamePuz.run` until the player is started. That receiver's player is a
+// script that exits at once, padded to the real player's size so the package
+// unpacks and copies as many bytes as a real one. When Xvfb and xdotool
+// are installed, the real package is opened on a virtual display until the
+// player's window is shown (xdotool's search for a visible window of the
+// player's title: the window is mapped, a near stand-in for painted).
 
 #include "maker_ui.h"
+#include "player_runtime.h"
 #include "puzzle_maker.h"
 #include "puzzle_package.h"
 #include "suite_folders.h"
@@ -17,6 +22,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -83,6 +89,96 @@ bool makeTree(const QString& root, const QByteArray& player, SuiteFolders& folde
     return true;
 }
 
+bool pack(const SuiteFolders& folders, QString& path, std::vector<double>* times, double* once = nullptr,
+          puzzle_package::Kind kind = puzzle_package::Kind::Full)
+{
+    QString error;
+    QFile::remove(puzzle_package::packagePath(folders, QStringLiteral("Harbour")));
+    QElapsedTimer t;
+    t.start();
+    if (!packPuzzle(folders, QStringLiteral("Harbour"), path, error, kind)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return false;
+    }
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (times)
+        times->push_back(ms);
+    if (once)
+        *once = ms;
+    return true;
+}
+
+// The real package opened on a virtual display, each time as a first
+// opening, until a visible window has the player's title; the times in ms.
+std::vector<double> openOnDisplay(const QString& package, const QString& home, int runs)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        return {};
+    // Xvfb itself, which names its display once it takes connections
+    // (xvfb-run's wait for that signal can miss it when started from here).
+    QProcess server;
+    server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                                          QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                                          QStringLiteral("1280x1024x24")});
+    QByteArray number;
+    while (!number.contains('\n') && server.waitForReadyRead(30000))
+        number += server.readAllStandardOutput();
+    if (!number.contains('\n')) {
+        server.kill();
+        server.waitForFinished();
+        return {};
+    }
+    // Each opening in a process group of its own: the player is stopped with
+    // its package's shell, or the start script would show the stopped
+    // player's status in a window and wait there.
+    const QByteArray script =
+        "received=\"$XDG_DATA_HOME/PuzzleSuite/Received\"\n"
+        "i=0\n"
+        "while [ $i -lt \"$2\" ]; do\n"
+        "  i=$((i + 1))\n"
+        "  rm -rf \"$received\"\n"
+        "  s=$(date +%s%N)\n"
+        "  setsid sh \"$1\" </dev/null >/dev/null 2>&1 &\n"
+        "  run=$!\n"
+        "  w=$(timeout 60 xdotool search --sync --onlyvisible --name \"Snapp'It\" | head -n 1)\n"
+        "  e=$(date +%s%N)\n"
+        "  [ -n \"$w\" ] || { echo failed; kill -- -$run; exit 1; }\n"
+        "  echo $(( (e - s) / 1000 ))\n"
+        "  kill -- -$run\n"
+        "  wait $run\n"
+        "done\n"
+        "exit 0\n";
+    QDir().mkpath(home);
+    const QString file = home + QStringLiteral("/open.sh");
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(script) != script.size())
+        return {};
+    f.close();
+    QProcess x;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home);
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(number.trimmed()));
+    x.setProcessEnvironment(env);
+    x.start(QStringLiteral("sh"), {file, package, QString::number(runs)});
+    const bool ran = x.waitForFinished(300000) && x.exitCode() == 0;
+    if (!ran)
+        x.kill();
+    server.terminate();
+    server.waitForFinished();
+    if (!ran) {
+        std::fprintf(stderr, "The package did not open on a virtual display: %s\n", x.readAllStandardOutput().constData());
+        return {};
+    }
+    std::vector<double> times;
+    for (const QByteArray& line : x.readAllStandardOutput().split('\n'))
+        if (!line.trimmed().isEmpty())
+            times.push_back(line.trimmed().toDouble() / 1000.0);
+    return times;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -108,38 +204,43 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // The first full pack builds the player's runtime into a cache of its own
-    // (strip, patchelf, xz); the others reuse it.
+    // With the runtime the suite's build prepared beside the programs, then
+    // without it: the first pack builds it into a cache of its own (strip,
+    // patchelf, xz), the others reuse it.
     const QByteArray cacheHome = dir.filePath(QStringLiteral("cache")).toUtf8();
     qputenv("XDG_CACHE_HOME", cacheHome);
     constexpr int kRuns = 7;
-    std::vector<double> build, lean;
+    std::vector<double> prepared, build, lean;
     double cold = 0;
-    QString path, error;
+    QString path;
     qint64 size = 0, leanSize = 0;
-    for (int i = 0; i <= kRuns; ++i) {
-        QFile::remove(puzzle_package::packagePath(sender, QStringLiteral("Harbour")));
-        QElapsedTimer t;
-        t.start();
-        if (!packPuzzle(sender, QStringLiteral("Harbour"), path, error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+    const QString bin = QStringLiteral(SUITE_BIN_FOLDER);
+    const bool havePrepared = QFile::copy(player_runtime::preparedArchive(bin), player_runtime::preparedArchive(sender.program))
+                              && QFile::copy(player_runtime::preparedKey(bin), player_runtime::preparedKey(sender.program));
+    if (!havePrepared)
+        std::fprintf(stderr, "No prepared runtime in %s (build the target player_runtime_prepared).\n", SUITE_BIN_FOLDER);
+    for (int i = 0; havePrepared && i < kRuns; ++i)
+        if (!pack(sender, path, &prepared))
             return 1;
-        }
-        const double ms = double(t.nsecsElapsed()) / 1e6;
-        i == 0 ? void(cold = ms) : build.push_back(ms);
+    if (havePrepared && !QDir(player_runtime::cacheFolder()).isEmpty()) {
+        std::fprintf(stderr, "The prepared runtime was not used: the cache was filled.\n");
+        return 1;
     }
+    QFile::remove(player_runtime::preparedArchive(sender.program));
+    QFile::remove(player_runtime::preparedKey(sender.program));
+    if (!pack(sender, path, nullptr, &cold))
+        return 1;
+    for (int i = 0; i < kRuns; ++i)
+        if (!pack(sender, path, &build))
+            return 1;
     size = QFileInfo(path).size();
-    for (int i = 0; i < kRuns; ++i) {
-        QFile::remove(puzzle_package::packagePath(sender, QStringLiteral("Harbour")));
-        QElapsedTimer t;
-        t.start();
-        if (!packPuzzle(sender, QStringLiteral("Harbour"), path, error, puzzle_package::Kind::Lean)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+    const QString fullPackage = dir.filePath(QStringLiteral("HarbourFull.run"));
+    QFile::copy(path, fullPackage);
+    for (int i = 0; i < kRuns; ++i)
+        if (!pack(sender, path, &lean, nullptr, puzzle_package::Kind::Lean))
             return 1;
-        }
-        lean.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
     leanSize = QFileInfo(path).size();
+    QString error;
     std::vector<double> receive;
 
     QString fakePath;
@@ -162,15 +263,29 @@ int main(int argc, char** argv)
         receive.push_back(double(t.nsecsElapsed()) / 1e6);
     }
 
-    const Stats b = stats(build), r = stats(receive);
+    const std::vector<double> shown = openOnDisplay(fullPackage, dir.filePath(QStringLiteral("shown")), 5);
+
+    const Stats b = stats(build), r = stats(receive), l = stats(lean);
     std::printf("Package of a %d-piece puzzle, player %.1f MB, %d runs each\n\n", pieces,
                 double(realPlayer.size()) / 1e6, kRuns);
-    std::printf("%-44s %10s %10s %8s\n", "step", "median ms", "worst ms", "target");
-    const Stats l = stats(lean);
-    std::printf("%-44s %10.1f %10s %8s\n", "full package, runtime not yet built", cold, "-", "-");
-    std::printf("%-44s %10.1f %10.1f %8s\n", "full package, runtime from the cache", b.median, b.worst, "1000");
-    std::printf("%-44s %10.1f %10.1f %8s\n", "lean package (--lean)", l.median, l.worst, "1000");
-    std::printf("%-44s %10.1f %10.1f %8s\n", "receive: sh NamePuz.run to the player's exit", r.median, r.worst, "1000");
+    std::printf("%-52s %10s %10s %8s\n", "step", "median ms", "worst ms", "target");
+    if (!prepared.empty()) {
+        const Stats p = stats(prepared);
+        std::printf("%-52s %10.1f %10.1f %8s\n", "full package, runtime prepared by the build", p.median, p.worst, "1000");
+    } else {
+        std::printf("%-52s %10s %10s %8s\n", "full package, runtime prepared by the build", "-", "-", "1000");
+    }
+    std::printf("%-52s %10.1f %10.1f %8s\n", "full package, runtime from the cache", b.median, b.worst, "1000");
+    std::printf("%-52s %10.1f %10s %8s\n", "full package, cold (nothing prepared, no cache)", cold, "-", "-");
+    std::printf("%-52s %10.1f %10.1f %8s\n", "lean package (--lean)", l.median, l.worst, "1000");
+    std::printf("%-52s %10.1f %10.1f %8s\n", "receive: sh NamePuz.run to the player's exit", r.median, r.worst, "1000");
+    if (!shown.empty()) {
+        const Stats s = stats(shown);
+        std::printf("%-52s %10.1f %10.1f %8s\n", "receive: sh NamePuz.run to the window (xvfb, 5 runs)", s.median,
+                    s.worst, "1000");
+    } else {
+        std::printf("%-52s %10s %10s %8s\n", "receive: sh NamePuz.run to the window (no xvfb)", "-", "-", "1000");
+    }
     std::printf("\nfull package: %lld bytes (%.2f MB), lean package: %lld bytes (%.2f MB)\n", size,
                 double(size) / 1e6, leanSize, double(leanSize) / 1e6);
     return 0;

@@ -103,9 +103,11 @@ void CMainFrame::hint(CPiece* piece)
         strip()->update();
     }
 
-    // 5. The flash starts dark.
+    // 5. The flash starts dark, and a screen reader hears where it points,
+    // whichever way the hint was asked for.
     hintLevel_ = 0;
     hintTimer_.start(kFlashInterval, this);
+    announceHint();
 }
 
 void CMainFrame::timerEvent(QTimerEvent* e)

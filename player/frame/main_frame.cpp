@@ -222,10 +222,8 @@ void CMainFrame::pictureButtonClicked(int button)
         OnCommand(cmd::kAddTray);
         break;
     case CTileMenderView::Hint:
-        if (current_) {
+        if (current_)
             hint(current_);
-            announceHint();
-        }
         break;
     case CTileMenderView::Restart:
         restartAsked();

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAccessible>
 #include <QTest>
 
@@ -71,8 +73,9 @@ struct Listening {
     {
         QAccessible::installUpdateHandler(nullptr);
         listener() = nullptr;
-        if (QAccessible::isActive())
+        if (QAccessible::isActive()) {
             EXPECT_EQ(events, said);
+        }
     }
     static Listening*& listener()
     {
@@ -142,6 +145,12 @@ TEST(Accessibility, TheCurrentPieceAndAHintAreAnnounced)
     const size_t before = ear.said.size();
     QTest::keyClick(g.frame, Qt::Key_H);
     EXPECT_EQ(ear.said.size(), before + 1);
+    // Shift + right click in the column asks for a hint too, and is heard once.
+    Game::rightClick(g.strip, g.stripCentreOf(g.frame->currentPiece()), Qt::ShiftModifier);
+    EXPECT_EQ(ear.said.back(), QStringLiteral("Hint: the neighbour is in the column"));
+    EXPECT_EQ(std::count_if(ear.said.begin() + long(before) + 1, ear.said.end(),
+                            [](const QString& t) { return t.startsWith(QStringLiteral("Hint:")); }),
+              1);
 
     // Two pieces joined on the board, loose.
     CPiece* a = g.boxPiece(0, 1);

@@ -2,9 +2,31 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+namespace {
+
+// The zeros left by the trim are most of the file; written as holes, the
+// runtime's tar (made with --sparse) carries and unpacks only the data, and a
+// receiver's disk never gets 30 MB of zeros written to it.
+bool writeSparse(QFile& out, const QByteArray& d)
+{
+    constexpr qsizetype kChunk = 64 * 1024;
+    static const QByteArray zeros(kChunk, '\0');
+    for (qsizetype at = 0; at < d.size(); at += kChunk) {
+        const qsizetype n = std::min(kChunk, d.size() - at);
+        if (n == kChunk && std::memcmp(d.constData() + at, zeros.constData(), size_t(n)) == 0)
+            continue;
+        if (!out.seek(at) || out.write(d.constData() + at, n) != n)
+            return false;
+    }
+    return out.resize(d.size()) && out.flush();
+}
+
+} // namespace
 
 namespace icu_data_trim {
 
@@ -100,7 +122,7 @@ bool trim(const QString& path, QString& error)
 
     // Beside it, then in its place: a failed write leaves the whole library.
     QFile out(path + QStringLiteral(".trimmed"));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(d) != d.size() || !out.flush()) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || !writeSparse(out, d)) {
         error = QStringLiteral("Cannot write %1: %2").arg(out.fileName(), out.errorString());
         out.close();
         out.remove();

@@ -134,8 +134,11 @@ QByteArray readAll(const QString& path)
 // out): level 1 packs it to 10.8 MB in 5 s, level 9e to 9.5 MB in 30 s, and
 // a receiver unpacks either in the same time. The suite's build pays this
 // each time the player changes, so the quick level; the x86 filter still
-// makes machine code some five per cent smaller.
-const char* const kXzOptions = "--x86 --lzma2=preset=1";
+// makes machine code some five per cent smaller. Blocks of 8 MiB, made by
+// the threaded coder so that their sizes are recorded, let the receiver's
+// xz (5.4 and later) unpack them on every core: 0.4 % larger, and the
+// unpacking the receiver waits for is halved on two cores.
+const char* const kXzOptions = "--x86 --lzma2=preset=1 -T2 --block-size=8MiB";
 
 // What travels is decided here too: a change of the lists is a new runtime.
 QByteArray decisions()
@@ -297,7 +300,7 @@ bool pack(const QString& player, const QStringList& beside, const QString& work,
     if (!runtime_libraries::runTool(QStringLiteral("tar"),
                                     QStringList{QStringLiteral("--sort=name"), QStringLiteral("--owner=0"),
                                                 QStringLiteral("--group=0"), QStringLiteral("--numeric-owner"),
-                                                QStringLiteral("-cJf"), tar, QStringLiteral("-C"), staged}
+                                                QStringLiteral("--sparse"), QStringLiteral("-cJf"), tar, QStringLiteral("-C"), staged}
                                         + members,
                                     out, error, xz))
         return false;

@@ -77,8 +77,10 @@ if [ -f "$here/$runtime" ]; then
         exit 1
     fi
     new=$dest/.runtime.new
+    # XZ_DEFAULTS: the runtime is packed in blocks that xz can unpack on
+    # every core; an older xz ignores it.
     rm -rf -- "$new" "$dest/.lib.old"
-    if ! why=$(mkdir -- "$new" 2>&1 && LC_ALL=C tar -xJf "$here/$runtime" -C "$new" 2>&1); then
+    if ! why=$(mkdir -- "$new" 2>&1 && LC_ALL=C XZ_DEFAULTS=-T0 tar -xJf "$here/$runtime" -C "$new" 2>&1); then
         rm -rf -- "$new"
         why_failed "unpack the puzzle player into $dest" "$why"
         exit 1

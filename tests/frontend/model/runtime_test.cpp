@@ -13,6 +13,8 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,7 +67,7 @@ struct ScriptTree : SuiteTree {
 };
 
 // An ICU common data block: header, table of contents, names, items.
-QByteArray icuData(const QList<QByteArray>& names, QByteArray padding = "ELF stand-in ")
+QByteArray icuData(const QList<QByteArray>& names, QByteArray padding = "ELF stand-in ", int itemSize = 64)
 {
     QByteArray header(16, '\0');
     header[0] = 16; // header size
@@ -81,7 +83,7 @@ QByteArray icuData(const QList<QByteArray>& names, QByteArray padding = "ELF sta
         strings += n + '\0';
     quint32 nameAt = tocSize, dataAt = tocSize + quint32(strings.size());
     for (quint32 i = 0; i < count; ++i) {
-        const QByteArray item = QByteArray(64, char('A' + i));
+        const QByteArray item = QByteArray(itemSize, char('A' + i));
         std::memcpy(toc.data() + 4 + 8 * i, &nameAt, 4);
         std::memcpy(toc.data() + 8 + 8 * i, &dataAt, 4);
         nameAt += quint32(names[int(i)].size() + 1);
@@ -139,6 +141,29 @@ TEST(IcuDataTrim, KeepsRootAndPropertiesZeroesTheRest)
     putFile(lib, "no data here");
     EXPECT_FALSE(icu_data_trim::trim(lib, error));
     EXPECT_EQ(fileBytes(lib), QByteArray("no data here"));
+}
+
+// The removed items come back from the disk as zeros but take none of it, so
+// the runtime's sparse tar neither carries nor unpacks them.
+TEST(IcuDataTrim, RemovedItemsBecomeHoles)
+{
+    QTemporaryDir dir;
+    const QString lib = dir.filePath(QStringLiteral("libicudata.so.72"));
+    const QList<QByteArray> names{"icudt72l/coll/de.res", "icudt72l/de.res", "icudt72l/root.res",
+                                  "icudt72l/zu.res"};
+    const int item = 1024 * 1024;
+    const QByteArray before = icuData(names, "ELF stand-in ", item);
+    putFile(lib, before);
+    QString error;
+    ASSERT_TRUE(icu_data_trim::trim(lib, error)) << error.toStdString();
+    const QByteArray after = fileBytes(lib);
+    ASSERT_EQ(after.size(), before.size());
+    const qsizetype firstItem = before.indexOf(QByteArray(item, 'A'));
+    EXPECT_EQ(after.mid(firstItem, 2 * item), QByteArray(2 * item, '\0'));
+    EXPECT_EQ(after.mid(firstItem + 2 * item), before.mid(firstItem + 2 * item));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(lib).constData(), &st), 0);
+    EXPECT_LT(qint64(st.st_blocks) * 512, qint64(before.size()) - item) << "the zeros were written out";
 }
 
 // The installed player, laid out as it travels: everything it and its

@@ -264,10 +264,56 @@ void restore(const Lists& lists, const std::vector<PieceState>& side, const std:
     }
 }
 
+namespace {
+
+// The pieces a step moves, and whether it changes the trays.
+struct Touch {
+    std::unordered_set<PieceKey> pieces;
+    bool trays = false;
+
+    void add(const Step& s)
+    {
+        for (const auto* side : {&s.before, &s.after})
+            for (const PieceState& p : *side)
+                pieces.insert(p.key());
+        trays = trays || s.traysBefore || s.traysAfter;
+    }
+    bool meets(const Step& s) const
+    {
+        if (trays && (s.traysBefore || s.traysAfter))
+            return true;
+        for (const auto* side : {&s.before, &s.after})
+            for (const PieceState& p : *side)
+                if (pieces.count(p.key()))
+                    return true;
+        return false;
+    }
+};
+
+} // namespace
+
+void UndoHistory::dropStepsMeeting(const Step& fixing)
+{
+    // From the latest back: a step that moved a piece the lock took, or a
+    // piece such a step moved, could only be undone by moving it through
+    // the lock; the steps that never met one still find their pieces as
+    // they left them, and stay.
+    Touch blocked;
+    blocked.add(fixing);
+    for (auto it = undo_.end(); it != undo_.begin();) {
+        --it;
+        if (blocked.meets(*it)) {
+            blocked.add(*it);
+            it = undo_.erase(it);
+        }
+    }
+}
+
 UndoHistory::Kept UndoHistory::record(Step step)
 {
     if (step.fixesPieces()) {
-        clear();
+        redo_.clear();
+        dropStepsMeeting(step);
         return Kept::Final;
     }
     redo_.clear();

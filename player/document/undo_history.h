@@ -6,8 +6,10 @@
 // trays' states. Restoring a side takes those pieces out of every list and
 // puts them back at their recorded places: everything else keeps its order,
 // so the lists come back exactly as they were. A step that fixed pieces is
-// final: it is not kept, and nothing before it can be undone any more, so an
-// undo can never move a fixed piece nor loosen it.
+// final: it is not kept, and neither is any earlier step that moved one of
+// its pieces (or a piece such a step moved), so an undo can never move a
+// fixed piece nor loosen it; the earlier steps that only ever met loose
+// pieces stay undoable, around the fixed ones.
 
 #include "piece_list.h"
 #include "window_placement.h"
@@ -122,7 +124,8 @@ public:
 
     enum class Kept { Nothing, Step, Final };
     // A new step clears the redo list and may push the oldest out; a step
-    // that fixed pieces clears both lists instead (it is final).
+    // that fixed pieces is not kept and takes with it the earlier steps
+    // that met its pieces (it is final).
     Kept record(Step step);
 
     bool canUndo() const { return !undo_.empty(); }
@@ -139,6 +142,8 @@ public:
     size_t bytes() const;
 
 private:
+    void dropStepsMeeting(const Step& fixing);
+
     std::deque<Step> undo_;
     std::deque<Step> redo_;
 };

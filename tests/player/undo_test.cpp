@@ -318,25 +318,26 @@ TEST(Undo, AStepThatFixesPiecesIsFinalAndUndoNeverMovesAFixedPiece)
     Game g(4, 4, 48, false);
     CPiece* loose = lay(g, 2, 2, QPoint(400, 300));
     CPiece* s = g.boxPiece(1, 1);
+    const int sInBox = g.doc->boxList().indexOf(s);
     g.strip->scrollToPiece(s);
     g.drag(g.strip, g.stripCentreOf(s), g.globalForOrigin(QPoint(420, 320)));
     ASSERT_TRUE(g.frame->history().canUndo());
 
-    // The corner snaps home and is fixed: nothing before it can be taken back.
+    // The corner snaps home and is fixed: that step cannot be taken back,
+    // but the earlier move of another piece still can.
     g.placeFromStrip(0, 0);
     CPiece* corner = g.view->grid().at(0, 0);
     ASSERT_TRUE(corner && corner->fixed);
-    EXPECT_FALSE(g.frame->history().canUndo());
-    EXPECT_FALSE(g.frame->undo());
-    EXPECT_TRUE(corner->fixed);
-    EXPECT_EQ(QPoint(corner->x, corner->y), g.home(0, 0));
+    EXPECT_EQ(g.frame->history().undoCount(), 1u);
 
     // A later loose move is undone around the fixed piece, which stays put.
     const GameRecord before = g.frame->recordGame();
     g.drag(g.view, onBoardPiece(loose, g.k()), g.view->mapToGlobal(QPoint(500, 400)));
     expectOneStep(g, before, "loose move after a lock");
     ASSERT_TRUE(g.frame->undo());
-    EXPECT_FALSE(g.frame->undo()) << "no further back than the lock";
+    ASSERT_TRUE(g.frame->undo()) << "the move from before the lock";
+    EXPECT_EQ(g.doc->boxList().indexOf(s), sInBox);
+    EXPECT_FALSE(g.frame->undo()) << "no further back: the lock itself stays";
     EXPECT_TRUE(corner->fixed);
     EXPECT_EQ(QPoint(corner->x, corner->y), g.home(0, 0));
     EXPECT_EQ(g.view->boardList().indexOf(corner), 0);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -298,23 +299,135 @@ TEST(UndoHistory, AStepKeepsOnlyThePiecesItTouched)
     EXPECT_FALSE(diff(m.record(), same));
 }
 
-TEST(UndoHistory, AStepThatFixesPiecesIsFinalAndTakesEverythingBeforeWithIt)
+// Records the move `act` makes as one step of `h`.
+UndoHistory::Kept step(Model& m, UndoHistory& h, const std::function<void()>& act)
+{
+    const GameRecord before = m.record();
+    act();
+    std::optional<Step> s = diff(before, m.record());
+    EXPECT_TRUE(s);
+    return s ? h.record(std::move(*s)) : UndoHistory::Kept::Nothing;
+}
+
+int indexOfKey(const PieceList& list, PieceKey key)
+{
+    for (int i = 0; i < list.size(); ++i)
+        if (keyOf(*list[i]) == key)
+            return i;
+    return -1;
+}
+
+TEST(UndoHistory, AStepThatFixesPiecesIsFinalAndTakesOnlyTheStepsThatMetItsPiecesWithIt)
 {
     Model m(4, 4);
     UndoHistory h;
-    playGame(m, h, 30, 3);
-    ASSERT_TRUE(h.canUndo());
-    const GameRecord before = m.record();
+    const PieceKey a = keyOf(*m.box[0]), b = keyOf(*m.box[1]), c = keyOf(*m.box[2]);
+    step(m, h, [&] { m.board.append(m.box.take(0)); });                  // a out
+    step(m, h, [&] { m.board.append(m.box.take(0)); });                  // b out
+    step(m, h, [&] { m.board[indexOfKey(m.board, a)]->x = 40; });        // a moved
+    step(m, h, [&] { m.board[indexOfKey(m.board, b)]->y = 30; });        // b moved
+    step(m, h, [&] { m.board.append(m.box.take(0)); });                  // c out
+    step(m, h, [&] { m.board[indexOfKey(m.board, c)]->x = 77; });        // c moved
+    ASSERT_EQ(h.undoCount(), 6u);
+    m.restoreSide(*h.nextUndo(), false); // c moved back: something to redo
+    h.undone();
+    const GameRecord beforeLock = m.record();
+
+    // b locks: its two steps go, the steps of a and c stay.
+    EXPECT_EQ(step(m, h, [&] {
+                  CPiece* p = m.board[indexOfKey(m.board, b)];
+                  p->x = p->y = 0;
+                  p->fixed = 1;
+              }),
+              UndoHistory::Kept::Final);
+    EXPECT_FALSE(h.canRedo());
+    EXPECT_EQ(h.undoCount(), 3u);
+    // Where b lies; its place in the board's list moves as a comes and goes.
+    auto lieOfB = [&] {
+        GameRecord r = m.record();
+        PieceState s = *std::find_if(r.pieces.begin(), r.pieces.end(), [&](const PieceState& p) { return p.key() == b; });
+        s.index = 0;
+        return s;
+    };
+    const PieceState lockedB = lieOfB();
+    while (h.canUndo()) {
+        m.restoreSide(*h.nextUndo(), false);
+        h.undone();
+        EXPECT_EQ(lieOfB(), lockedB) << "an undo moved the fixed piece";
+        EXPECT_EQ(m.pieceCount(), 16);
+    }
+    // a and c are back in the box, b stays fixed on the board.
+    EXPECT_GE(indexOfKey(m.box, a), 0);
+    EXPECT_GE(indexOfKey(m.box, c), 0);
+    EXPECT_GE(indexOfKey(m.board, b), 0);
+    EXPECT_NE(beforeLock, m.record());
+}
+
+// Random games with locks now and then: whatever stays undoable is undone
+// and redone without ever moving a fixed piece or losing one.
+TEST(UndoHistory, RandomGamesWithLocksNeverMoveAFixedPiece)
+{
+    for (uint32_t seed : {3u, 17u, 4242u}) {
+        Model m(8, 6);
+        UndoHistory h;
+        std::mt19937 rng(seed);
+        auto fixedOnes = [&] {
+            std::vector<PieceState> out;
+            for (const PieceState& p : m.record().pieces)
+                if (p.fixed)
+                    out.push_back(p);
+            std::sort(out.begin(), out.end(), [](auto& x, auto& y) { return x.key() < y.key(); });
+            for (PieceState& p : out)
+                p.index = 0; // other pieces coming and going shift it
+            return out;
+        };
+        for (int i = 0; i < 200; ++i) {
+            GameRecord before = m.record();
+            if (i % 25 == 24 && m.box.size() > 0) { // a piece of the box locks on the board
+                PieceList::Ptr p = m.box.take(int(rng() % uint32_t(m.box.size())));
+                p->fixed = 1;
+                m.board.prepend(std::move(p));
+            } else {
+                play(m, rng);
+            }
+            if (std::optional<Step> s = diff(before, m.record()))
+                h.record(std::move(*s));
+        }
+        // Every piece fixed before an undo or a redo lies as it lay.
+        auto stillLocked = [&](const std::vector<PieceState>& locked) {
+            const std::vector<PieceState> now = fixedOnes();
+            for (const PieceState& p : locked)
+                if (std::find(now.begin(), now.end(), p) == now.end())
+                    return false;
+            return true;
+        };
+        const size_t undoable = h.undoCount();
+        ASSERT_GT(undoable, 0u);
+        while (h.canUndo()) {
+            const std::vector<PieceState> locked = fixedOnes();
+            m.restoreSide(*h.nextUndo(), false);
+            h.undone();
+            ASSERT_TRUE(stillLocked(locked)) << "seed " << seed << ", an undo moved a fixed piece";
+            ASSERT_EQ(m.pieceCount(), 48) << "seed " << seed;
+        }
+        while (h.canRedo()) {
+            const std::vector<PieceState> locked = fixedOnes();
+            m.restoreSide(*h.nextRedo(), true);
+            h.redone();
+            ASSERT_TRUE(stillLocked(locked)) << "seed " << seed << ", a redo moved a fixed piece";
+        }
+        EXPECT_EQ(h.undoCount(), undoable);
+        EXPECT_EQ(m.pieceCount(), 48);
+    }
+}
+
+TEST(UndoHistory, LooseningIsAnOrdinaryStep)
+{
+    Model m(4, 4);
+    UndoHistory h;
     PieceList::Ptr p = m.box.take(0);
     p->fixed = 1;
     m.board.prepend(std::move(p));
-    std::optional<Step> fixing = diff(before, m.record());
-    ASSERT_TRUE(fixing);
-    EXPECT_TRUE(fixing->fixesPieces());
-    EXPECT_EQ(h.record(std::move(*fixing)), UndoHistory::Kept::Final);
-    EXPECT_FALSE(h.canUndo());
-    EXPECT_FALSE(h.canRedo());
-
     // Loosening (Restart) is an ordinary step.
     const GameRecord fixedState = m.record();
     m.box.append(m.board.take(0));

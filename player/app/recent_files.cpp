@@ -28,11 +28,16 @@ void RecentFileList::load()
 void RecentFileList::add(const QString& path)
 {
     const QString full = QFileInfo(path).absoluteFilePath();
+    const QStringList before = files_;
     files_.removeAll(full);
     files_.prepend(full);
     while (files_.size() > size_)
         files_.removeLast();
-    save();
+    // Opening the puzzle that is first already is the usual start; its
+    // synced write of the profile would stand between the user and the
+    // puzzle for nothing.
+    if (files_ != before)
+        save();
 }
 
 void RecentFileList::save() const

@@ -1,6 +1,7 @@
 #include "main_frame.h"
 #include "message_box.h"
 #include "paths.h"
+#include "recent_files.h"
 #include "splash_window.h"
 #include "test_files.h"
 #include "tick_clock.h"
@@ -103,4 +104,34 @@ TEST(PlayerStartUp, FontsAndSplashPlacement)
     EXPECT_EQ(CSplashWindow::centredOrigin({639, 479}), QPoint(-80, -60)) << "halves truncate toward zero";
     EXPECT_EQ(CMainFrame::centredOrigin({640, 480}), QPoint(0, 0));
     EXPECT_EQ(CMainFrame::centredOrigin({1280, 1024}), QPoint(240, 212));
+}
+
+// Reopening the puzzle at the top of the list is the usual start: the
+// profile is left alone then, and written again once the order changes.
+TEST(RecentFiles, WritesTheProfileOnlyWhenTheListChanges)
+{
+    QTemporaryDir dir;
+    const QString profile = dir.filePath("TileMender.ini");
+    const QString a = dir.filePath("A.puz"), b = dir.filePath("B.puz");
+    RecentFileList list(profile, 4);
+    list.add(a);
+    ASSERT_TRUE(QFile::exists(profile));
+
+    QFile::remove(profile);
+    RecentFileList again(profile, 4);
+    again.add(a); // a fresh list: a is new to it
+    ASSERT_TRUE(QFile::exists(profile));
+    QFile::remove(profile);
+    again.add(a);
+    EXPECT_FALSE(QFile::exists(profile)) << "nothing changed, nothing written";
+
+    again.add(b);
+    RecentFileList read(profile, 4);
+    read.load();
+    EXPECT_EQ(read.files(), (QStringList{b, a}));
+    read.add(b);
+    read.add(a);
+    RecentFileList last(profile, 4);
+    last.load();
+    EXPECT_EQ(last.files(), (QStringList{a, b}));
 }

@@ -33,6 +33,8 @@ struct PartInfo {
     bool checkable = false;
     bool checked = false;
     bool unavailable = false;
+    bool selectable = false;
+    bool selected = false;
 };
 using PartsOf = std::function<std::vector<PartInfo>(QWidget*)>;
 
@@ -72,6 +74,9 @@ public:
         s.checkable = i.checkable;
         s.checked = i.checked;
         s.disabled = i.unavailable;
+        // The row drawn bright under the cursor is the one a click would choose.
+        s.selectable = i.selectable;
+        s.selected = i.selected;
         s.invisible = !owner_->isVisible();
         return s;
     }
@@ -87,9 +92,17 @@ private:
 // A widget whose painted parts come after its child widgets.
 class WidgetWithParts : public QAccessibleWidget {
 public:
-    WidgetWithParts(QWidget* w, QAccessible::Role role, QAccessible::Role partRole, PartsOf parts)
-        : QAccessibleWidget(w, role), partRole_(partRole), parts_(std::move(parts))
+    WidgetWithParts(QWidget* w, QAccessible::Role role, QAccessible::Role partRole, PartsOf parts,
+                    std::function<QString(QWidget*)> name = {})
+        : QAccessibleWidget(w, role), partRole_(partRole), parts_(std::move(parts)), name_(std::move(name))
     {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        // A name the widget was given wins over the one the player knows it by.
+        if (t == QAccessible::Name && name_ && widget()->accessibleName().isEmpty())
+            return name_(widget());
+        return QAccessibleWidget::text(t);
     }
     ~WidgetWithParts() override
     {
@@ -124,6 +137,7 @@ public:
 private:
     QAccessible::Role partRole_;
     PartsOf parts_;
+    std::function<QString(QWidget*)> name_;
     mutable std::vector<QAccessible::Id> ids_;
 };
 
@@ -158,22 +172,60 @@ std::vector<PartInfo> menuRows(QWidget* w)
         part.unavailable = action && item.state == CPopupMenuWnd::Crossed;
         part.checkable = !action && item.state != CPopupMenuWnd::Plain;
         part.checked = item.state == CPopupMenuWnd::Checked;
+        part.selectable = true;
+        part.selected = row - 1 == menu->hotRow();
         parts.push_back(part);
     }
     return parts;
 }
+
+// A menu is called after the caption button that opens it, as a reader says
+// "Game menu"; the Game menu is the one holding the game's own commands.
+QString menuName(QWidget* w)
+{
+    for (const CPopupMenuWnd::Item& item : static_cast<const CPopupMenuWnd*>(w)->items()) {
+        if (item.command == cmd::kLoadGame || item.command == cmd::kFileSave || item.command == cmd::kAppExit)
+            return QStringLiteral("Game");
+    }
+    return QStringLiteral("Options");
+}
+
+// A part of the window without painted parts of its own, with a name a reader can say.
+class NamedPane : public QAccessibleWidget {
+public:
+    NamedPane(QWidget* w, QString name)
+        : QAccessibleWidget(w, QAccessible::Pane), name_(std::move(name))
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return name_;
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    QString name_;
+};
 
 QAccessibleInterface* playerAccessible(const QString& className, QObject* object)
 {
     auto* w = qobject_cast<QWidget*>(object);
     if (!w)
         return nullptr;
+    auto named = [](const char* name) { return [name](QWidget*) { return QString::fromLatin1(name); }; };
     if (className == QLatin1String("CMainFrame"))
         return new WidgetWithParts(w, QAccessible::Window, QAccessible::Button, captionButtons);
+    // A reader says "filler" for a client area and skips it: the board and
+    // the column are panes with names, so that their buttons have a place.
     if (className == QLatin1String("CTileMenderView"))
-        return new WidgetWithParts(w, QAccessible::Client, QAccessible::Button, pictureButtons);
+        return new WidgetWithParts(w, QAccessible::Pane, QAccessible::Button, pictureButtons, named("Board"));
+    if (className == QLatin1String("CDockPanel"))
+        return new NamedPane(w, w->windowTitle());
+    if (className == QLatin1String("CPieceStrip"))
+        return new NamedPane(w, QStringLiteral("Pieces"));
     if (className == QLatin1String("CPopupMenuWnd"))
-        return new WidgetWithParts(w, QAccessible::PopupMenu, QAccessible::MenuItem, menuRows);
+        return new WidgetWithParts(w, QAccessible::PopupMenu, QAccessible::MenuItem, menuRows, menuName);
     return nullptr;
 }
 
@@ -232,10 +284,10 @@ QString CMainFrame::currentPieceDescription() const
 
 void CMainFrame::announce(const QString& text)
 {
-    // Told even when the words are the same: a second hint is news.
+    // Qt's setter tells the reader of every new description itself, the same
+    // words included (a second hint is news); one more event of our own had
+    // each piece and hint read twice.
     setAccessibleDescription(text);
-    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&changed);
     emit announced(text);
 }
 

@@ -3,6 +3,7 @@
 #include "bitmaps.h"
 #include "command_ids.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -65,12 +66,40 @@ int CPopupMenuWnd::rowAt(QPoint p) const
     return row < int(items_.size()) ? row : -1;
 }
 
+namespace {
+
+// The bright row is the selected one to a screen reader, which says the row
+// the cursor came to. The rows are the menu's children that are no widgets.
+void tellReaderOfRow(QWidget* menu, int row)
+{
+    if (row < 0 || !QAccessible::isActive())
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(menu);
+    QAccessibleInterface* part = nullptr;
+    for (int i = 0, rows = 0; iface && i < iface->childCount() && !part; ++i) {
+        QAccessibleInterface* c = iface->child(i);
+        if (c && !c->object() && rows++ == row)
+            part = c;
+    }
+    if (!part)
+        return;
+    QAccessible::State changed;
+    changed.selected = true;
+    QAccessibleStateChangeEvent e(part, changed);
+    QAccessible::updateAccessibility(&e);
+}
+
+} // namespace
+
 void CPopupMenuWnd::setHotRow(int row)
 {
     if (row == hot_)
         return;
+    const int was = hot_;
     hot_ = row;
     update();
+    tellReaderOfRow(this, was);
+    tellReaderOfRow(this, row);
 }
 
 void CPopupMenuWnd::paintEvent(QPaintEvent*)

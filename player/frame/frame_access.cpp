@@ -77,6 +77,8 @@ public:
         // The row drawn bright under the cursor is the one a click would choose.
         s.selectable = i.selectable;
         s.selected = i.selected;
+        s.focusable = i.selectable;
+        s.focused = i.selected;
         s.invisible = !owner_->isVisible();
         return s;
     }
@@ -159,6 +161,16 @@ std::vector<PartInfo> pictureButtons(QWidget*)
     return parts;
 }
 
+std::vector<PartInfo> trayButtons(QWidget* w)
+{
+    const auto* tray = static_cast<const CTrayWnd*>(w);
+    // The left button of the title band brings a minimised tray back.
+    return {{tray->isMinimizedTray() ? QStringLiteral("Restore") : QStringLiteral("Minimize"), tray->minimizeButtonRect()},
+            {QStringLiteral("Close"), tray->closeButtonRect()}};
+}
+
+QString trayTitle(QWidget* w) { return static_cast<const CTrayWnd*>(w)->title(); }
+
 std::vector<PartInfo> menuRows(QWidget* w)
 {
     const auto* menu = static_cast<const CPopupMenuWnd*>(w);
@@ -224,6 +236,8 @@ QAccessibleInterface* playerAccessible(const QString& className, QObject* object
         return new NamedPane(w, w->windowTitle());
     if (className == QLatin1String("CPieceStrip"))
         return new NamedPane(w, QStringLiteral("Pieces"));
+    if (className == QLatin1String("CTrayWnd"))
+        return new WidgetWithParts(w, QAccessible::Pane, QAccessible::Button, trayButtons, trayTitle);
     if (className == QLatin1String("CPopupMenuWnd"))
         return new WidgetWithParts(w, QAccessible::PopupMenu, QAccessible::MenuItem, menuRows, menuName);
     return nullptr;

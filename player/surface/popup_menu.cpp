@@ -68,9 +68,10 @@ int CPopupMenuWnd::rowAt(QPoint p) const
 
 namespace {
 
-// The bright row is the selected one to a screen reader, which says the row
-// the cursor came to. The rows are the menu's children that are no widgets.
-void tellReaderOfRow(QWidget* menu, int row)
+// The bright row is the selected and focused one to a screen reader, which
+// says the row the cursor came to as it says the row of a menu walked with
+// the keys. The rows are the menu's children that are no widgets.
+void tellReaderOfRow(QWidget* menu, int row, bool hot)
 {
     if (row < 0 || !QAccessible::isActive())
         return;
@@ -85,8 +86,13 @@ void tellReaderOfRow(QWidget* menu, int row)
         return;
     QAccessible::State changed;
     changed.selected = true;
+    changed.focused = true;
     QAccessibleStateChangeEvent e(part, changed);
     QAccessible::updateAccessibility(&e);
+    if (hot) {
+        QAccessibleEvent focus(part, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 } // namespace
@@ -98,8 +104,8 @@ void CPopupMenuWnd::setHotRow(int row)
     const int was = hot_;
     hot_ = row;
     update();
-    tellReaderOfRow(this, was);
-    tellReaderOfRow(this, row);
+    tellReaderOfRow(this, was, false);
+    tellReaderOfRow(this, row, true);
 }
 
 void CPopupMenuWnd::paintEvent(QPaintEvent*)

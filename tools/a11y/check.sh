@@ -16,6 +16,8 @@
 #   click|NAME                   click the middle of the node named NAME and
 #                                read the tree again
 #   away                         click outside the program's window
+#   hover|NAME                   point at the node named NAME: the reader's
+#                                focus goes to it
 #   key|KEYS|TEXT                press KEYS (xdotool's names): exactly one
 #                                change of the frame's description to TEXT
 #                                is heard (* in TEXT stands for any words)
@@ -146,6 +148,23 @@ check_key() {
     fi
 }
 
+# The mouse comes to the middle of the node named $1: the reader's focus goes there.
+check_hover() {
+    local name=$1 at heard
+    at=$(middle_of "$name")
+    if [ -z "$at" ]; then fail "$app: nothing named \"$name\" to point at"; return; fi
+    $py "$tree_tool" --app "$app" --no-tree --listen 5 --settle 0.3 --run "xdotool mousemove $at" \
+        --until "$name" >"$work/events.txt" 2>>"$work/tool.log"
+    heard=$(grep -c -F -e "event|focus:|" "$work/events.txt" | head -1)
+    if grep -q -F -x -e "event|focus:|$(grep -m1 -E "^ *[^|]*\|$name\|" "$work/tree.txt" | sed 's/^ *//' | cut -d'|' -f1)|$name|0|" "$work/events.txt"; then
+        pass "$app: pointing at \"$name\" moves the reader's focus there"
+    else
+        fail "$app: pointing at \"$name\": no focus event for it ($heard focus events)"
+        sed 's/^/    /' "$work/events.txt"
+    fi
+    read_tree
+}
+
 run_expected() {
     local file=$1 line role name rest at
     while IFS= read -r line || [ -n "$line" ]; do
@@ -166,6 +185,7 @@ run_expected() {
             read_tree
             ;;
         key) check_key "$name" "$rest" ;;
+        hover) check_hover "$name" ;;
         gone)
             IFS='|' read -r role name <<<"$name|$rest"
             if nodes | awk -F'|' -v r="$role" -v n="$name" '$1 == r && $2 == n {f=1} END {exit !f}'; then

@@ -4,8 +4,10 @@
 // told as changes of the frame's description.
 
 #include "command_ids.h"
+#include "frame_caption.h"
 #include "game_fixture.h"
 #include "popup_menu.h"
+#include "tray_wnd.h"
 
 #include <gtest/gtest.h>
 
@@ -174,4 +176,118 @@ TEST(Accessibility, TheFinishIsAnnounced)
     g.placeFromStrip(1, 1);
     EXPECT_EQ(g.doc->finished, 1);
     EXPECT_NE(std::find(ear.said.begin(), ear.said.end(), QStringLiteral("Puzzle complete")), ear.said.end());
+}
+
+namespace {
+
+// The interface a reader reaches from the frame's, by its widget: the tree
+// must lead there, not only the widget's own query.
+QAccessibleInterface* reachedFrom(QWidget* top, QWidget* w)
+{
+    QAccessibleInterface* at = QAccessible::queryAccessibleInterface(top);
+    std::vector<QAccessibleInterface*> todo{at};
+    while (!todo.empty()) {
+        QAccessibleInterface* i = todo.back();
+        todo.pop_back();
+        if (i->object() == w)
+            return i;
+        for (int c = 0; c < i->childCount(); ++c) {
+            if (QAccessibleInterface* child = i->child(c))
+                todo.push_back(child);
+        }
+    }
+    return nullptr;
+}
+
+CPopupMenuWnd* openBy(Game& g, CMainFrame::CaptionButton b)
+{
+    const QPoint at = frame_caption::buttonRect(b).center();
+    Game::send(g.frame, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    Game::send(g.frame, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    return g.frame->openMenu();
+}
+
+} // namespace
+
+// A reader says "filler" for a bare client area and passes over it: the
+// board, the column and a tray are panes it can name, reached from the frame.
+TEST(Accessibility, BoardColumnAndTraysAreNamedPanesUnderTheFrame)
+{
+    Game g(3, 3, 40, false);
+    QAccessibleInterface* board = reachedFrom(g.frame, g.view);
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->role(), QAccessible::Pane);
+    EXPECT_EQ(board->text(QAccessible::Name), QStringLiteral("Board"));
+    // Its painted buttons still follow its widgets and lead back to it.
+    EXPECT_EQ(namesOf(paintedParts(g.view)), (std::vector<QString>{"Rotate", "Restart", "Hint", "Add tray"}));
+
+    QAccessibleInterface* column = reachedFrom(g.frame, g.strip);
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(column->role(), QAccessible::Pane);
+    EXPECT_EQ(column->text(QAccessible::Name), QStringLiteral("Pieces"));
+    QAccessibleInterface* panel = column->parent();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->text(QAccessible::Name), QStringLiteral("Piece Viewer"));
+
+    // A name given to the widget itself wins.
+    g.view->setAccessibleName(QStringLiteral("Picture"));
+    EXPECT_EQ(board->text(QAccessible::Name), QStringLiteral("Picture"));
+
+    CTrayWnd* second = nullptr;
+    g.view->openTray();
+    second = g.view->openTray();
+    QAccessibleInterface* tray = reachedFrom(g.frame, second);
+    ASSERT_NE(tray, nullptr);
+    EXPECT_EQ(tray->role(), QAccessible::Pane);
+    EXPECT_EQ(tray->text(QAccessible::Name), QStringLiteral("Tray2"));
+    std::vector<Part> buttons = paintedParts(second);
+    EXPECT_EQ(namesOf(buttons), (std::vector<QString>{"Minimize", "Close"}));
+    for (const Part& b : buttons)
+        EXPECT_EQ(b.role, QAccessible::Button);
+    // Each button lies where it is painted, in the tray's title band.
+    QAccessibleInterface* close = tray->child(tray->childCount() - 1);
+    EXPECT_EQ(close->rect(), QRect(second->mapToGlobal(second->closeButtonRect().topLeft()), second->closeButtonRect().size()));
+
+    // Minimised, the left button brings the tray back.
+    second->minimizeTray();
+    EXPECT_EQ(namesOf(paintedParts(second)), (std::vector<QString>{"Restore", "Close"}));
+}
+
+TEST(Accessibility, MenusAreNamedAfterTheirButtonAndTheBrightRowIsTheSelectedOne)
+{
+    Game g(3, 3, 40, false);
+    CPopupMenuWnd* menu = openBy(g, CMainFrame::Game);
+    ASSERT_NE(menu, nullptr);
+    QAccessibleInterface* iface = reachedFrom(g.frame, menu);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::PopupMenu);
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Game"));
+
+    // The cursor over the second row lights it: that row alone is selected and focused.
+    const QPoint onSave(10, CPopupMenuWnd::kRowHeight + CPopupMenuWnd::kRowHeight / 2);
+    Game::send(menu, QEvent::MouseMove, onSave, Qt::NoButton, Qt::NoButton);
+    ASSERT_EQ(menu->hotRow(), 1);
+    std::vector<Part> rows = paintedParts(menu);
+    ASSERT_EQ(rows.size(), 5u);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        EXPECT_TRUE(rows[r].state.selectable) << r;
+        EXPECT_EQ(bool(rows[r].state.selected), r == 1) << r;
+        EXPECT_EQ(bool(rows[r].state.focused), r == 1) << r;
+    }
+    // Beside every row nothing is.
+    Game::send(menu, QEvent::MouseMove, QPoint(menu->width() + 5, 5), Qt::NoButton, Qt::NoButton);
+    rows = paintedParts(menu);
+    EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](const Part& p) { return p.state.selected || p.state.focused; }));
+
+    // A click away closes it; the Options menu has its own name.
+    Game::send(menu, QEvent::MouseButtonPress, QPoint(-20, -20), Qt::LeftButton, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(g.frame->openMenu(), nullptr);
+    menu = openBy(g, CMainFrame::Options);
+    ASSERT_NE(menu, nullptr);
+    iface = reachedFrom(g.frame, menu);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Options"));
+    EXPECT_EQ(namesOf(paintedParts(menu)), (std::vector<QString>{"Sound", "Background", "Edges First", "Edges Only"}));
+    menu->releaseMouse();
 }

@@ -19,7 +19,7 @@
 #   hover|NAME                   point at the node named NAME: the reader's
 #                                focus goes to it
 #   key|KEYS|TEXT                press KEYS (xdotool's names): exactly one
-#                                change of the frame's description to TEXT
+#                                change of the window's description to TEXT
 #                                is heard (* in TEXT stands for any words)
 #   gone|ROLE|NAME               no such node in the tree
 
@@ -120,7 +120,7 @@ middle_of() {
 # The program's window gets the keys, as the one a user clicked into would.
 focus_window() {
     local title w
-    title=$(grep -m1 '^  frame|' "$work/tree.txt" | cut -d'|' -f2)
+    title=$(cut -d'|' -f2 <<<"$frame_line")
     [ -n "$title" ] || return 1
     w=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -1)
     [ -n "$w" ] && xdotool windowfocus --sync "$w" >/dev/null 2>&1
@@ -132,11 +132,11 @@ check_key() {
         --until "${text##*\*}" >"$work/events.txt" 2>>"$work/tool.log"
     # The frame's description changes; TEXT may hold * for words that vary
     # from one start to the next (the box is shuffled anew).
-    local frame_name line
-    frame_name=$(cut -d'|' -f2 <<<"$frame_line")
+    local window line
+    window=$(cut -d'|' -f1,2 <<<"$frame_line")
     heard=0
     while IFS= read -r line; do
-        [[ $line == "event|object:property-change:accessible-description|frame|$frame_name|0|"* ]] || continue
+        [[ $line == "event|object:property-change:accessible-description|$window|0|"* ]] || continue
         # shellcheck disable=SC2053
         [[ ${line##*|} == $text ]] && heard=$((heard + 1))
     done <"$work/events.txt"
@@ -214,7 +214,8 @@ check_program() {
         kill $pid 2>/dev/null
         return 1
     fi
-    frame_line=$(grep -m1 '^  frame|' "$work/tree.txt")
+    # The program's main window: the first one on the registry.
+    frame_line=$(grep -m1 '^  [^ ]' "$work/tree.txt" | sed 's/^ *//')
     echo "--- $app: what the reader sees"
     sed 's/ @[-0-9,]*$//' "$work/tree.txt" | head -60
     if [ "${SKIP_UNNAMED:-0}" = 1 ] && ! grep -qE '^    [^|]*\|[^|]+\|' "$work/tree.txt"; then
@@ -241,8 +242,8 @@ else
 fi
 
 if [ -x "$bin/Vorlin" ]; then
-    [ -d "$work/root/Bin" ] || cp -a "$bin" "$work/root/Bin"
     mkdir -p "$work/root/Data"
+    [ -d "$work/root/Bin" ] || cp -a "$bin" "$work/root/Bin"
     SKIP_UNNAMED=1 check_program Vorlin "$here/expected_vorlin.txt" "$work/root/Bin/Vorlin"
 else
     echo "SKIP Vorlin: not built in $build/root (SUITE_SKIP holds frontend?)"

@@ -127,6 +127,25 @@ public:
         }
         return QAccessible::accessibleInterface(ids_[size_t(part)]);
     }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        // A reader asks what lies under the pointer; a painted button is
+        // found there as a child widget would be. Widgets lie above the
+        // paint, and the one on top wins: an open menu over the column.
+        QWidget* self = widget();
+        if (QWidget* hit = self->childAt(self->mapFromGlobal(QPoint(x, y)))) {
+            while (hit->parentWidget() != self)
+                hit = hit->parentWidget();
+            if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(hit))
+                return i;
+        }
+        for (int i = 0; i < partCount(); ++i) {
+            QAccessibleInterface* part = child(QAccessibleWidget::childCount() + i);
+            if (part && part->rect().contains(x, y))
+                return part;
+        }
+        return nullptr;
+    }
     int indexOfChild(const QAccessibleInterface* c) const override
     {
         for (size_t i = 0; i < ids_.size(); ++i) {

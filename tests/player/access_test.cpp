@@ -291,3 +291,32 @@ TEST(Accessibility, MenusAreNamedAfterTheirButtonAndTheBrightRowIsTheSelectedOne
     EXPECT_EQ(namesOf(paintedParts(menu)), (std::vector<QString>{"Sound", "Background", "Edges First", "Edges Only"}));
     menu->releaseMouse();
 }
+
+// A reader's mouse review asks each interface what lies under the pointer,
+// down to the painted button or menu row.
+TEST(Accessibility, ThePartUnderAPointIsFoundFromTheFrameDown)
+{
+    Game g(3, 3, 40, false);
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(g.frame);
+    auto nameAt = [](QAccessibleInterface* i, QPoint global) {
+        QAccessibleInterface* hit = i ? i->childAt(global.x(), global.y()) : nullptr;
+        // As text, so that a failure shows the name found.
+        return hit ? hit->text(QAccessible::Name).toStdString() : std::string("(nothing)");
+    };
+    const QPoint options = g.frame->mapToGlobal(frame_caption::buttonRect(CMainFrame::Options).center());
+    EXPECT_EQ(nameAt(frame, options), "Options");
+    const QPoint hint = g.view->mapToGlobal(CTileMenderView::buttonRect(CTileMenderView::Hint).center());
+    EXPECT_EQ(nameAt(frame, hint), "Board");
+    EXPECT_EQ(nameAt(QAccessible::queryAccessibleInterface(g.view), hint), "Hint");
+
+    // The Game menu hangs over the column: the menu is on top there.
+    CPopupMenuWnd* menu = openBy(g, CMainFrame::Game);
+    ASSERT_NE(menu, nullptr);
+    const QPoint redo = menu->mapToGlobal(QPoint(10, 3 * CPopupMenuWnd::kRowHeight + 5));
+    ASSERT_TRUE(g.strip->rect().contains(g.strip->mapFromGlobal(redo)));
+    EXPECT_EQ(nameAt(frame, redo), "Game");
+    EXPECT_EQ(nameAt(QAccessible::queryAccessibleInterface(menu), redo), "Redo");
+    // Beside the rows, under the menu's last row: the column again.
+    EXPECT_EQ(nameAt(frame, menu->mapToGlobal(QPoint(10, menu->height() + 5))), "Piece Viewer");
+    menu->releaseMouse();
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """What a screen reader finds of a program, read from the AT-SPI registry.
 
-    accessible_tree.py --app TileMender [--wait 10] [--extents]
+    accessible_tree.py --app TileMender [--wait 10] [--extents] [--at X,Y]
     accessible_tree.py --app TileMender --listen 5 --run 'xdotool key Tab' \
         [--until 'corner piece']
 
@@ -10,6 +10,9 @@ registry with a window that has children, then prints its tree, one node a
 line, indented two spaces a level:
 
     role|name|description|state,state[ @x,y,w,h]
+
+With --at X,Y it prints only the deepest node under that point of the
+screen, found as a reader's mouse review finds it.
 
 The second form also listens: it prints the tree, starts listening for state
 changes, description changes and focus, runs the --run command (the keys a
@@ -133,6 +136,31 @@ def wait_for_app(name, seconds):
         time.sleep(0.2)
 
 
+def at_point(app, x, y):
+    """The deepest node under a point of the screen, as a reader's mouse review finds it."""
+    found = None
+    for i in range(app.childCount):
+        try:
+            window = app.getChildAtIndex(i)
+            e = extents_of(window)
+        except Exception:
+            continue
+        if e and e[0] <= x < e[0] + e[2] and e[1] <= y < e[1] + e[3]:
+            found = window
+            break
+    for _ in range(MAX_DEPTH):
+        if found is None:
+            break
+        try:
+            deeper = found.queryComponent().getAccessibleAtPoint(x, y, pyatspi.DESKTOP_COORDS)
+        except Exception:
+            deeper = None
+        if deeper is None or deeper == found:
+            break
+        found = deeper
+    return found
+
+
 EVENTS = [
     "object:state-changed",
     "object:property-change:accessible-description",
@@ -188,6 +216,7 @@ def main():
     ap.add_argument("--wait", type=float, default=10.0, help="seconds to wait for its window")
     ap.add_argument("--extents", action="store_true", help="print each node's place on the screen")
     ap.add_argument("--no-tree", action="store_true", help="only the events")
+    ap.add_argument("--at", default="", help="X,Y: print only the node under this point of the screen")
     ap.add_argument("--listen", type=float, default=0.0, help="seconds to follow events")
     ap.add_argument("--run", default="", help="a shell command run once listening has started")
     ap.add_argument("--until", default=None, help="stop listening at an event holding this text")
@@ -198,6 +227,11 @@ def main():
     if app is None:
         print("no application named %s on the registry after %g s" % (args.app, args.wait), file=sys.stderr)
         return 1
+    if args.at:
+        x, y = (int(v) for v in args.at.split(","))
+        node = at_point(app, x, y)
+        print(describe(node, False) if node is not None else "nothing at %d,%d" % (x, y))
+        return 0 if node is not None else 1
     if not args.no_tree:
         out = []
         walk(app, 0, out, args.extents, set())

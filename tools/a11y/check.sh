@@ -18,6 +18,8 @@
 #   away                         click outside the program's window
 #   hover|NAME                   point at the node named NAME: the reader's
 #                                focus goes to it
+#   at|NAME                      the node found under the middle of the node
+#                                named NAME is that node (mouse review)
 #   key|KEYS|TEXT                press KEYS (xdotool's names): exactly one
 #                                change of the window's description to TEXT
 #                                is heard (* in TEXT stands for any words)
@@ -165,6 +167,19 @@ check_hover() {
     read_tree
 }
 
+# What lies under the middle of the node named $1 is that node.
+check_at() {
+    local name=$1 at found
+    at=$(middle_of "$name")
+    if [ -z "$at" ]; then fail "$app: nothing named \"$name\" to point at"; return; fi
+    found=$($py "$tree_tool" --app "$app" --wait 2 --at "${at/ /,}" 2>>"$work/tool.log")
+    if [ "$(cut -d'|' -f2 <<<"$found")" = "$name" ]; then
+        pass "$app: under the pointer at $at is \"$name\""
+    else
+        fail "$app: under the pointer at $at is \"$found\", not \"$name\""
+    fi
+}
+
 run_expected() {
     local file=$1 line role name rest at
     while IFS= read -r line || [ -n "$line" ]; do
@@ -186,6 +201,7 @@ run_expected() {
             ;;
         key) check_key "$name" "$rest" ;;
         hover) check_hover "$name" ;;
+        at) check_at "$name" ;;
         gone)
             IFS='|' read -r role name <<<"$name|$rest"
             if nodes | awk -F'|' -v r="$role" -v n="$name" '$1 == r && $2 == n {f=1} END {exit !f}'; then

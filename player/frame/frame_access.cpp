@@ -91,6 +91,65 @@ private:
     PartsOf parts_;
 };
 
+// The frame's news as a reader's notification: Orca says a notification
+// each time one shows, the same words again included, where a change of the
+// frame's description reaches it from Qt 6.4 without its words (the bridge
+// sends the object instead). It stands on a plain QObject child of the
+// frame, so that Qt's cache deletes it with the frame and the painted parts
+// stay the frame's only children without an object.
+class Announcement : public QAccessibleInterface {
+public:
+    explicit Announcement(QObject* anchor)
+        : anchor_(anchor)
+    {
+    }
+    bool isValid() const override { return anchor_ && frame(); }
+    QObject* object() const override { return anchor_; }
+    QWindow* window() const override { return frame() ? frame()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(frame()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && isValid() ? frame()->accessibleDescription() : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return QRect(); }
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.invisible = !isValid() || frame()->accessibleDescription().isEmpty();
+        return s;
+    }
+
+private:
+    QWidget* frame() const { return anchor_ ? qobject_cast<QWidget*>(anchor_->parent()) : nullptr; }
+    QPointer<QObject> anchor_;
+};
+
+const char* const kAnnouncementAnchor = "announcement";
+
+// The frame's announcement, made on first use; null for any other widget.
+QAccessibleInterface* announcementOf(QWidget* frame, bool make)
+{
+    if (!frame || !frame->inherits("CMainFrame"))
+        return nullptr;
+    QObject* anchor = frame->findChild<QObject*>(QLatin1String(kAnnouncementAnchor), Qt::FindDirectChildrenOnly);
+    if (!anchor) {
+        if (!make)
+            return nullptr;
+        anchor = new QObject(frame);
+        anchor->setObjectName(QLatin1String(kAnnouncementAnchor));
+        auto* iface = new Announcement(anchor);
+        QAccessible::registerAccessibleInterface(iface);
+        return iface;
+    }
+    return QAccessible::queryAccessibleInterface(anchor);
+}
+
 // A widget whose painted parts come after its child widgets.
 class WidgetWithParts : public QAccessibleWidget {
 public:
@@ -112,14 +171,21 @@ public:
             QAccessible::deleteAccessibleInterface(id);
     }
     int partCount() const { return int(parts_(widget()).size()); }
-    int childCount() const override { return QAccessibleWidget::childCount() + partCount(); }
+    // The frame's announcement comes last, once there was news.
+    QAccessibleInterface* announcement() const { return announcementOf(widget(), false); }
+    int childCount() const override
+    {
+        return QAccessibleWidget::childCount() + partCount() + (announcement() ? 1 : 0);
+    }
     QAccessibleInterface* child(int i) const override
     {
         const int widgets = QAccessibleWidget::childCount();
         if (i < widgets)
             return QAccessibleWidget::child(i);
         const int part = i - widgets;
-        if (part >= partCount())
+        if (part == partCount())
+            return announcement();
+        if (part > partCount())
             return nullptr;
         while (int(ids_.size()) <= part) {
             auto* iface = new PaintedPart(widget(), partRole_, int(ids_.size()), parts_);
@@ -152,6 +218,8 @@ public:
             if (QAccessible::accessibleInterface(ids_[i]) == c)
                 return QAccessibleWidget::childCount() + int(i);
         }
+        if (c && c == announcement())
+            return QAccessibleWidget::childCount() + partCount();
         return QAccessibleWidget::indexOfChild(c);
     }
 
@@ -245,8 +313,12 @@ QAccessibleInterface* playerAccessible(const QString& className, QObject* object
     if (!w)
         return nullptr;
     auto named = [](const char* name) { return [name](QWidget*) { return QString::fromLatin1(name); }; };
-    if (className == QLatin1String("CMainFrame"))
+    if (className == QLatin1String("CMainFrame")) {
+        // The notification is there from the reader's first look, so that
+        // the frame's children do not change under it with the first news.
+        announcementOf(w, true);
         return new WidgetWithParts(w, QAccessible::Window, QAccessible::Button, captionButtons);
+    }
     // A reader says "filler" for a client area and skips it: the board and
     // the column are panes with names, so that their buttons have a place.
     if (className == QLatin1String("CTileMenderView"))
@@ -319,8 +391,13 @@ void CMainFrame::announce(const QString& text)
 {
     // Qt's setter tells the reader of every new description itself, the same
     // words included (a second hint is news); one more event of our own had
-    // each piece and hint read twice.
+    // each piece and hint read twice. The description stays what a reader
+    // finds when asked where it is; the notification is what it says.
     setAccessibleDescription(text);
+    if (QAccessibleInterface* news = announcementOf(this, true); news && QAccessible::isActive()) {
+        QAccessibleEvent shown(news, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    }
     emit announced(text);
 }
 

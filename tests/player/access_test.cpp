@@ -320,3 +320,32 @@ TEST(Accessibility, ThePartUnderAPointIsFoundFromTheFrameDown)
     EXPECT_EQ(nameAt(frame, menu->mapToGlobal(QPoint(10, menu->height() + 5))), "Piece Viewer");
     menu->releaseMouse();
 }
+
+// Orca says a notification each time it shows: the frame's news is one, the
+// frame's last child, whose name follows every announcement.
+TEST(Accessibility, TheNewsIsANotificationUnderTheFrame)
+{
+    Game g(2, 2, 40, false);
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(g.frame);
+    ASSERT_GT(frame->childCount(), 0);
+    QAccessibleInterface* news = frame->child(frame->childCount() - 1);
+    ASSERT_NE(news, nullptr);
+    EXPECT_EQ(news->role(), QAccessible::Notification);
+    EXPECT_EQ(news->parent(), frame);
+    EXPECT_EQ(frame->indexOfChild(news), frame->childCount() - 1);
+    // Nothing said yet: there is nothing to show.
+    EXPECT_TRUE(news->state().invisible);
+    // It has no place on the screen: pointing finds the caption, never it.
+    const QPoint corner = g.frame->mapToGlobal(QPoint(5, 5));
+    EXPECT_NE(frame->childAt(corner.x(), corner.y()), news);
+
+    Listening ear(g.frame);
+    QTest::keyClick(g.frame, Qt::Key_Tab);
+    EXPECT_EQ(news->text(QAccessible::Name), QStringLiteral("corner piece, 1 of 4 in the column"));
+    EXPECT_FALSE(news->state().invisible);
+    QTest::keyClick(g.frame, Qt::Key_H);
+    EXPECT_EQ(news->text(QAccessible::Name), ear.said.back());
+    // The same one stays, however much is said.
+    EXPECT_EQ(frame->child(frame->childCount() - 1), news);
+    EXPECT_EQ(namesOf(paintedParts(g.frame)), (std::vector<QString>{"Game", "Options", "Help", "Minimize", "Close"}));
+}

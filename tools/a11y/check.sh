@@ -20,9 +20,10 @@
 #                                focus goes to it
 #   at|NAME                      the node found under the middle of the node
 #                                named NAME is that node (mouse review)
-#   key|KEYS|TEXT                press KEYS (xdotool's names): exactly one
-#                                change of the window's description to TEXT
-#                                is heard (* in TEXT stands for any words)
+#   key|KEYS|TEXT                press KEYS (xdotool's names): a notification
+#                                named TEXT shows once and the window's
+#                                description changes once to TEXT (* in TEXT
+#                                stands for any words)
 #   gone|ROLE|NAME               no such node in the tree
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -136,16 +137,24 @@ check_key() {
     # from one start to the next (the box is shuffled anew).
     local window line
     window=$(cut -d'|' -f1,2 <<<"$frame_line")
-    heard=0
+    # What Orca says is the notification that shows with the words as its
+    # name; the description holds them for a reader asking where it is.
+    local said=0 described=0 name
     while IFS= read -r line; do
-        [[ $line == "event|object:property-change:accessible-description|$window|0|"* ]] || continue
-        # shellcheck disable=SC2053
-        [[ ${line##*|} == $text ]] && heard=$((heard + 1))
+        if [[ $line == "event|object:property-change:accessible-description|$window|0|"* ]]; then
+            # shellcheck disable=SC2053
+            [[ ${line##*|} == $text ]] && described=$((described + 1))
+        elif [[ $line == "event|object:state-changed:showing|notification|"*"|1|" ]]; then
+            name=${line#event|object:state-changed:showing|notification|}
+            name=${name%|1|}
+            # shellcheck disable=SC2053
+            [[ $name == $text ]] && said=$((said + 1))
+        fi
     done <"$work/events.txt"
-    if [ "$heard" = 1 ]; then
-        pass "$app: key $keys is heard once: \"$text\""
+    if [ "$said" = 1 ] && [ "$described" = 1 ]; then
+        pass "$app: key $keys is told once: \"$text\""
     else
-        fail "$app: key $keys: \"$text\" heard $heard times; events: $(grep -c . "$work/events.txt")"
+        fail "$app: key $keys: \"$text\" shown $said times, described $described times"
         sed 's/^/    /' "$work/events.txt"
     fi
 }

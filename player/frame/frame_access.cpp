@@ -10,15 +10,19 @@
 #include "command_ids.h"
 #include "edge_order.h"
 #include "frame_caption.h"
+#include "frame_host.h"
 #include "piece.h"
 #include "piece_description.h"
 #include "piece_strip.h"
+#include "player_state.h"
 #include "popup_menu.h"
 #include "tile_mender_doc.h"
 #include "tray_wnd.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QPointer>
 
 #include <functional>
@@ -38,11 +42,37 @@ struct PartInfo {
 };
 using PartsOf = std::function<std::vector<PartInfo>(QWidget*)>;
 
-class PaintedPart : public QAccessibleInterface {
+class PaintedPart : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     PaintedPart(QWidget* owner, QAccessible::Role role, int index, PartsOf parts)
         : owner_(owner), role_(role), index_(index), parts_(std::move(parts))
     {
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    // A reader (or a voice control) presses a painted button as the mouse
+    // would: a click in its middle. Unavailable parts offer nothing.
+    QStringList actionNames() const override
+    {
+        return isValid() && !info().unavailable ? QStringList{pressAction()} : QStringList();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+    void doAction(const QString& action) override
+    {
+        if (action != pressAction() || actionNames().isEmpty())
+            return;
+        const QPoint at = info().rect.center();
+        const QPoint global = owner_->mapToGlobal(at);
+        // Posted, not sent: the click may close a menu and this part with
+        // it while the reader's call is still on its way back. A menu row
+        // is chosen by the press alone.
+        QCoreApplication::postEvent(owner_, new QMouseEvent(QEvent::MouseButtonPress, QPointF(at), QPointF(global),
+                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        if (role_ != QAccessible::MenuItem)
+            QCoreApplication::postEvent(owner_, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(at), QPointF(global),
+                                                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     }
     bool isValid() const override { return owner_ && index_ < int(parts_(owner_).size()); }
     QObject* object() const override { return nullptr; }
@@ -239,12 +269,17 @@ std::vector<PartInfo> captionButtons(QWidget*)
     return parts;
 }
 
-std::vector<PartInfo> pictureButtons(QWidget*)
+std::vector<PartInfo> pictureButtons(QWidget* w)
 {
     static const char* const names[] = {"Rotate", "Restart", "Hint", "Add tray"};
+    // Rotate does nothing in a puzzle whose pieces do not turn.
+    const auto* frame = qobject_cast<const CMainFrame*>(w->window());
+    const bool turning = !frame || frame->app().playerState().rotationAllowed != 0;
     std::vector<PartInfo> parts;
-    for (int b = CTileMenderView::Rotate; b <= CTileMenderView::AddTray; ++b)
+    for (int b = CTileMenderView::Rotate; b <= CTileMenderView::AddTray; ++b) {
         parts.push_back({QString::fromLatin1(names[b - 1]), CTileMenderView::buttonRect(CTileMenderView::Button(b))});
+        parts.back().unavailable = b == CTileMenderView::Rotate && !turning;
+    }
     return parts;
 }
 

@@ -349,3 +349,70 @@ TEST(Accessibility, TheNewsIsANotificationUnderTheFrame)
     EXPECT_EQ(frame->child(frame->childCount() - 1), news);
     EXPECT_EQ(namesOf(paintedParts(g.frame)), (std::vector<QString>{"Game", "Options", "Help", "Minimize", "Close"}));
 }
+
+namespace {
+
+// Presses the painted part named `name` under `w` as a reader does, and lets the click land.
+bool press(QWidget* w, const QString& name)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    for (int i = 0; iface && i < iface->childCount(); ++i) {
+        QAccessibleInterface* c = iface->child(i);
+        if (!c || c->object() || c->text(QAccessible::Name) != name)
+            continue;
+        QAccessibleActionInterface* action = c->actionInterface();
+        if (!action || !action->actionNames().contains(QAccessibleActionInterface::pressAction()))
+            return false;
+        action->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// What the mouse can click, a reader can press; what does nothing is unavailable.
+TEST(Accessibility, PaintedButtonsArePressedThroughTheReader)
+{
+    Game g(3, 3, 40, false);
+    // Pieces that never turn: Rotate is there, unavailable, and cannot be pressed.
+    std::vector<Part> board = paintedParts(g.view);
+    ASSERT_EQ(board.size(), 4u);
+    EXPECT_TRUE(board[0].state.disabled);
+    EXPECT_FALSE(board[2].state.disabled);
+    EXPECT_FALSE(press(g.view, QStringLiteral("Rotate")));
+
+    ASSERT_TRUE(press(g.frame, QStringLiteral("Options")));
+    CPopupMenuWnd* menu = g.frame->openMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(menu)->text(QAccessible::Name), QStringLiteral("Options"));
+    const int sound = g.app.playerState().soundOption;
+    ASSERT_TRUE(press(menu, QStringLiteral("Sound")));
+    EXPECT_NE(g.app.playerState().soundOption, sound);
+    EXPECT_EQ(g.frame->openMenu(), nullptr) << "a chosen row closes its menu";
+
+    // Undo with nothing done is unavailable: no press, the menu stays.
+    ASSERT_TRUE(press(g.frame, QStringLiteral("Game")));
+    menu = g.frame->openMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(press(menu, QStringLiteral("Undo")));
+    EXPECT_EQ(g.frame->openMenu(), menu);
+    menu->releaseMouse();
+
+    CTrayWnd* tray = g.view->openTray();
+    ASSERT_TRUE(press(tray, QStringLiteral("Minimize")));
+    EXPECT_TRUE(tray->isMinimizedTray());
+    ASSERT_TRUE(press(tray, QStringLiteral("Restore")));
+    EXPECT_FALSE(tray->isMinimizedTray());
+}
+
+TEST(Accessibility, RotateIsAvailableWherePiecesTurn)
+{
+    Game g(3, 3, 40, true);
+    const std::vector<Part> board = paintedParts(g.view);
+    ASSERT_EQ(board.size(), 4u);
+    for (const Part& b : board)
+        EXPECT_FALSE(b.state.disabled) << b.name.toStdString();
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """What a screen reader finds of a program, read from the AT-SPI registry.
 
-    accessible_tree.py --app TileMender [--wait 10] [--extents] [--at X,Y]
+    accessible_tree.py --app TileMender [--wait 10] [--extents] [--at X,Y | --press NAME]
     accessible_tree.py --app TileMender --listen 5 --run 'xdotool key Tab' \
         [--until 'corner piece']
 
@@ -12,7 +12,8 @@ line, indented two spaces a level:
     role|name|description|state,state[ @x,y,w,h]
 
 With --at X,Y it prints only the deepest node under that point of the
-screen, found as a reader's mouse review finds it.
+screen, found as a reader's mouse review finds it; with --press NAME it
+does the press action of the first node named NAME.
 
 The second form also listens: it prints the tree, starts listening for state
 changes, description changes and focus, runs the --run command (the keys a
@@ -161,6 +162,46 @@ def at_point(app, x, y):
     return found
 
 
+def find_named(acc, name, depth=0):
+    if acc is None or depth > MAX_DEPTH:
+        return None
+    try:
+        if depth > 0 and acc.name == name:
+            return acc
+        count = acc.childCount
+    except Exception:
+        return None
+    for i in range(min(count, MAX_NODES)):
+        try:
+            found = find_named(acc.getChildAtIndex(i), name, depth + 1)
+        except Exception:
+            found = None
+        if found is not None:
+            return found
+    return None
+
+
+def press(app, name):
+    """Does the first node named `name` its press action, as a reader's command would."""
+    node = find_named(app, name)
+    if node is None:
+        print("nothing named %s" % name)
+        return False
+    try:
+        action = node.queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+    except Exception:
+        names = []
+    # Qt's bridge names it "Press".
+    lowered = [n.lower() for n in names]
+    if "press" not in lowered:
+        print("%s offers no press (actions: %s)" % (name, ",".join(names) or "none"))
+        return False
+    action.doAction(lowered.index("press"))
+    print("pressed %s" % name)
+    return True
+
+
 EVENTS = [
     "object:state-changed",
     "object:property-change:accessible-description",
@@ -216,6 +257,7 @@ def main():
     ap.add_argument("--wait", type=float, default=10.0, help="seconds to wait for its window")
     ap.add_argument("--extents", action="store_true", help="print each node's place on the screen")
     ap.add_argument("--no-tree", action="store_true", help="only the events")
+    ap.add_argument("--press", default="", help="NAME: do the press action of the first node so named")
     ap.add_argument("--at", default="", help="X,Y: print only the node under this point of the screen")
     ap.add_argument("--listen", type=float, default=0.0, help="seconds to follow events")
     ap.add_argument("--run", default="", help="a shell command run once listening has started")
@@ -227,6 +269,8 @@ def main():
     if app is None:
         print("no application named %s on the registry after %g s" % (args.app, args.wait), file=sys.stderr)
         return 1
+    if args.press:
+        return 0 if press(app, args.press) else 1
     if args.at:
         x, y = (int(v) for v in args.at.split(","))
         node = at_point(app, x, y)

@@ -15,6 +15,8 @@
 #                                tree, with (or, after !, without) each state
 #   click|NAME                   click the middle of the node named NAME and
 #                                read the tree again
+#   press|NAME                   do the press action of the node named NAME
+#                                (as a reader's command) and read the tree again
 #   away                         click outside the program's window
 #   hover|NAME                   point at the node named NAME: the reader's
 #                                focus goes to it
@@ -190,7 +192,7 @@ check_at() {
 }
 
 run_expected() {
-    local file=$1 line role name rest at
+    local file=$1 line role name rest at out
     while IFS= read -r line || [ -n "$line" ]; do
         line=${line%%#*}
         line=$(sed -e 's/[[:space:]]*$//' <<<"$line")
@@ -202,6 +204,14 @@ run_expected() {
             if [ -z "$at" ]; then fail "$app: nothing named \"$name\" to click"; continue; fi
             xdotool mousemove $at click 1
             # The reader's tree is read again once the click has gone in.
+            read_tree
+            ;;
+        press)
+            if out=$($py "$tree_tool" --app "$app" --wait 2 --press "$name" 2>>"$work/tool.log"); then
+                pass "$app: \"$name\" is pressed through the reader"
+            else
+                fail "$app: \"$name\" cannot be pressed: $out"
+            fi
             read_tree
             ;;
         away)

@@ -25,8 +25,12 @@ DEB      := $(BUILD)/puzzle-suite_$(VERSION)_amd64.deb
 RECEIVER_PACKAGES := debootstrap xvfb xdotool x11-apps python3
 # e.g. RECEIVER_FLAGS=--with-qt (a harness check against a root with Qt)
 RECEIVER_FLAGS ?=
+# What check-a11y needs: the accessibility bus and Python's client of it, a
+# virtual screen with a session bus, and xdotool for the keys and clicks.
+A11Y_PACKAGES := at-spi2-core python3-pyatspi dbus xvfb xauth xdotool
 
-.PHONY: all setup configure build run test bench install deb deb-setup check-deb clean check-receiver receiver-host
+.PHONY: all setup configure build run test bench install deb deb-setup check-deb clean check-receiver receiver-host \
+        check-a11y a11y-setup
 
 all: build
 
@@ -108,3 +112,11 @@ receiver-host:
 check-receiver: receiver-host build
 	python3 tests/receiver/screen_compare_test.py
 	BUILD=$(BUILD) sh tests/receiver/clean_root.sh $(RECEIVER_FLAGS)
+
+# Not part of `make test`: what a screen reader finds of the programs, read
+# through Qt's AT-SPI bridge on a virtual screen (tools/a11y/check.sh).
+a11y-setup:
+	@$(MAKE) --no-print-directory setup PACKAGES="$(A11Y_PACKAGES)"
+
+check-a11y: a11y-setup build
+	bash tools/a11y/check.sh $(BUILD)

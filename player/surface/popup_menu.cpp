@@ -3,6 +3,7 @@
 #include "bitmaps.h"
 #include "command_ids.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -65,12 +66,46 @@ int CPopupMenuWnd::rowAt(QPoint p) const
     return row < int(items_.size()) ? row : -1;
 }
 
+namespace {
+
+// The bright row is the selected and focused one to a screen reader, which
+// says the row the cursor came to as it says the row of a menu walked with
+// the keys. The rows are the menu's children that are no widgets.
+void tellReaderOfRow(QWidget* menu, int row, bool hot)
+{
+    if (row < 0 || !QAccessible::isActive())
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(menu);
+    QAccessibleInterface* part = nullptr;
+    for (int i = 0, rows = 0; iface && i < iface->childCount() && !part; ++i) {
+        QAccessibleInterface* c = iface->child(i);
+        if (c && !c->object() && rows++ == row)
+            part = c;
+    }
+    if (!part)
+        return;
+    QAccessible::State changed;
+    changed.selected = true;
+    changed.focused = true;
+    QAccessibleStateChangeEvent e(part, changed);
+    QAccessible::updateAccessibility(&e);
+    if (hot) {
+        QAccessibleEvent focus(part, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+} // namespace
+
 void CPopupMenuWnd::setHotRow(int row)
 {
     if (row == hot_)
         return;
+    const int was = hot_;
     hot_ = row;
     update();
+    tellReaderOfRow(this, was, false);
+    tellReaderOfRow(this, row, true);
 }
 
 void CPopupMenuWnd::paintEvent(QPaintEvent*)

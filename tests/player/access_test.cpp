@@ -4,8 +4,10 @@
 // told as changes of the frame's description.
 
 #include "command_ids.h"
+#include "frame_caption.h"
 #include "game_fixture.h"
 #include "popup_menu.h"
+#include "tray_wnd.h"
 
 #include <gtest/gtest.h>
 
@@ -174,4 +176,243 @@ TEST(Accessibility, TheFinishIsAnnounced)
     g.placeFromStrip(1, 1);
     EXPECT_EQ(g.doc->finished, 1);
     EXPECT_NE(std::find(ear.said.begin(), ear.said.end(), QStringLiteral("Puzzle complete")), ear.said.end());
+}
+
+namespace {
+
+// The interface a reader reaches from the frame's, by its widget: the tree
+// must lead there, not only the widget's own query.
+QAccessibleInterface* reachedFrom(QWidget* top, QWidget* w)
+{
+    QAccessibleInterface* at = QAccessible::queryAccessibleInterface(top);
+    std::vector<QAccessibleInterface*> todo{at};
+    while (!todo.empty()) {
+        QAccessibleInterface* i = todo.back();
+        todo.pop_back();
+        if (i->object() == w)
+            return i;
+        for (int c = 0; c < i->childCount(); ++c) {
+            if (QAccessibleInterface* child = i->child(c))
+                todo.push_back(child);
+        }
+    }
+    return nullptr;
+}
+
+CPopupMenuWnd* openBy(Game& g, CMainFrame::CaptionButton b)
+{
+    const QPoint at = frame_caption::buttonRect(b).center();
+    Game::send(g.frame, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    Game::send(g.frame, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    return g.frame->openMenu();
+}
+
+} // namespace
+
+// A reader says "filler" for a bare client area and passes over it: the
+// board, the column and a tray are panes it can name, reached from the frame.
+TEST(Accessibility, BoardColumnAndTraysAreNamedPanesUnderTheFrame)
+{
+    Game g(3, 3, 40, false);
+    QAccessibleInterface* board = reachedFrom(g.frame, g.view);
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->role(), QAccessible::Pane);
+    EXPECT_EQ(board->text(QAccessible::Name), QStringLiteral("Board"));
+    // Its painted buttons still follow its widgets and lead back to it.
+    EXPECT_EQ(namesOf(paintedParts(g.view)), (std::vector<QString>{"Rotate", "Restart", "Hint", "Add tray"}));
+
+    QAccessibleInterface* column = reachedFrom(g.frame, g.strip);
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(column->role(), QAccessible::Pane);
+    EXPECT_EQ(column->text(QAccessible::Name), QStringLiteral("Pieces"));
+    QAccessibleInterface* panel = column->parent();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->text(QAccessible::Name), QStringLiteral("Piece Viewer"));
+
+    // A name given to the widget itself wins.
+    g.view->setAccessibleName(QStringLiteral("Picture"));
+    EXPECT_EQ(board->text(QAccessible::Name), QStringLiteral("Picture"));
+
+    CTrayWnd* second = nullptr;
+    g.view->openTray();
+    second = g.view->openTray();
+    QAccessibleInterface* tray = reachedFrom(g.frame, second);
+    ASSERT_NE(tray, nullptr);
+    EXPECT_EQ(tray->role(), QAccessible::Pane);
+    EXPECT_EQ(tray->text(QAccessible::Name), QStringLiteral("Tray2"));
+    std::vector<Part> buttons = paintedParts(second);
+    EXPECT_EQ(namesOf(buttons), (std::vector<QString>{"Minimize", "Close"}));
+    for (const Part& b : buttons)
+        EXPECT_EQ(b.role, QAccessible::Button);
+    // Each button lies where it is painted, in the tray's title band.
+    QAccessibleInterface* close = tray->child(tray->childCount() - 1);
+    EXPECT_EQ(close->rect(), QRect(second->mapToGlobal(second->closeButtonRect().topLeft()), second->closeButtonRect().size()));
+
+    // Minimised, the left button brings the tray back.
+    second->minimizeTray();
+    EXPECT_EQ(namesOf(paintedParts(second)), (std::vector<QString>{"Restore", "Close"}));
+}
+
+TEST(Accessibility, MenusAreNamedAfterTheirButtonAndTheBrightRowIsTheSelectedOne)
+{
+    Game g(3, 3, 40, false);
+    CPopupMenuWnd* menu = openBy(g, CMainFrame::Game);
+    ASSERT_NE(menu, nullptr);
+    QAccessibleInterface* iface = reachedFrom(g.frame, menu);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::PopupMenu);
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Game"));
+
+    // The cursor over the second row lights it: that row alone is selected and focused.
+    const QPoint onSave(10, CPopupMenuWnd::kRowHeight + CPopupMenuWnd::kRowHeight / 2);
+    Game::send(menu, QEvent::MouseMove, onSave, Qt::NoButton, Qt::NoButton);
+    ASSERT_EQ(menu->hotRow(), 1);
+    std::vector<Part> rows = paintedParts(menu);
+    ASSERT_EQ(rows.size(), 5u);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        EXPECT_TRUE(rows[r].state.selectable) << r;
+        EXPECT_EQ(bool(rows[r].state.selected), r == 1) << r;
+        EXPECT_EQ(bool(rows[r].state.focused), r == 1) << r;
+    }
+    // Beside every row nothing is.
+    Game::send(menu, QEvent::MouseMove, QPoint(menu->width() + 5, 5), Qt::NoButton, Qt::NoButton);
+    rows = paintedParts(menu);
+    EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](const Part& p) { return p.state.selected || p.state.focused; }));
+
+    // A click away closes it; the Options menu has its own name.
+    Game::send(menu, QEvent::MouseButtonPress, QPoint(-20, -20), Qt::LeftButton, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(g.frame->openMenu(), nullptr);
+    menu = openBy(g, CMainFrame::Options);
+    ASSERT_NE(menu, nullptr);
+    iface = reachedFrom(g.frame, menu);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Options"));
+    EXPECT_EQ(namesOf(paintedParts(menu)), (std::vector<QString>{"Sound", "Background", "Edges First", "Edges Only"}));
+    menu->releaseMouse();
+}
+
+// A reader's mouse review asks each interface what lies under the pointer,
+// down to the painted button or menu row.
+TEST(Accessibility, ThePartUnderAPointIsFoundFromTheFrameDown)
+{
+    Game g(3, 3, 40, false);
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(g.frame);
+    auto nameAt = [](QAccessibleInterface* i, QPoint global) {
+        QAccessibleInterface* hit = i ? i->childAt(global.x(), global.y()) : nullptr;
+        // As text, so that a failure shows the name found.
+        return hit ? hit->text(QAccessible::Name).toStdString() : std::string("(nothing)");
+    };
+    const QPoint options = g.frame->mapToGlobal(frame_caption::buttonRect(CMainFrame::Options).center());
+    EXPECT_EQ(nameAt(frame, options), "Options");
+    const QPoint hint = g.view->mapToGlobal(CTileMenderView::buttonRect(CTileMenderView::Hint).center());
+    EXPECT_EQ(nameAt(frame, hint), "Board");
+    EXPECT_EQ(nameAt(QAccessible::queryAccessibleInterface(g.view), hint), "Hint");
+
+    // The Game menu hangs over the column: the menu is on top there.
+    CPopupMenuWnd* menu = openBy(g, CMainFrame::Game);
+    ASSERT_NE(menu, nullptr);
+    const QPoint redo = menu->mapToGlobal(QPoint(10, 3 * CPopupMenuWnd::kRowHeight + 5));
+    ASSERT_TRUE(g.strip->rect().contains(g.strip->mapFromGlobal(redo)));
+    EXPECT_EQ(nameAt(frame, redo), "Game");
+    EXPECT_EQ(nameAt(QAccessible::queryAccessibleInterface(menu), redo), "Redo");
+    // Beside the rows, under the menu's last row: the column again.
+    EXPECT_EQ(nameAt(frame, menu->mapToGlobal(QPoint(10, menu->height() + 5))), "Piece Viewer");
+    menu->releaseMouse();
+}
+
+// Orca says a notification each time it shows: the frame's news is one, the
+// frame's last child, whose name follows every announcement.
+TEST(Accessibility, TheNewsIsANotificationUnderTheFrame)
+{
+    Game g(2, 2, 40, false);
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(g.frame);
+    ASSERT_GT(frame->childCount(), 0);
+    QAccessibleInterface* news = frame->child(frame->childCount() - 1);
+    ASSERT_NE(news, nullptr);
+    EXPECT_EQ(news->role(), QAccessible::Notification);
+    EXPECT_EQ(news->parent(), frame);
+    EXPECT_EQ(frame->indexOfChild(news), frame->childCount() - 1);
+    // Nothing said yet: there is nothing to show.
+    EXPECT_TRUE(news->state().invisible);
+    // It has no place on the screen: pointing finds the caption, never it.
+    const QPoint corner = g.frame->mapToGlobal(QPoint(5, 5));
+    EXPECT_NE(frame->childAt(corner.x(), corner.y()), news);
+
+    Listening ear(g.frame);
+    QTest::keyClick(g.frame, Qt::Key_Tab);
+    EXPECT_EQ(news->text(QAccessible::Name), QStringLiteral("corner piece, 1 of 4 in the column"));
+    EXPECT_FALSE(news->state().invisible);
+    QTest::keyClick(g.frame, Qt::Key_H);
+    EXPECT_EQ(news->text(QAccessible::Name), ear.said.back());
+    // The same one stays, however much is said.
+    EXPECT_EQ(frame->child(frame->childCount() - 1), news);
+    EXPECT_EQ(namesOf(paintedParts(g.frame)), (std::vector<QString>{"Game", "Options", "Help", "Minimize", "Close"}));
+}
+
+namespace {
+
+// Presses the painted part named `name` under `w` as a reader does, and lets the click land.
+bool press(QWidget* w, const QString& name)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    for (int i = 0; iface && i < iface->childCount(); ++i) {
+        QAccessibleInterface* c = iface->child(i);
+        if (!c || c->object() || c->text(QAccessible::Name) != name)
+            continue;
+        QAccessibleActionInterface* action = c->actionInterface();
+        if (!action || !action->actionNames().contains(QAccessibleActionInterface::pressAction()))
+            return false;
+        action->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// What the mouse can click, a reader can press; what does nothing is unavailable.
+TEST(Accessibility, PaintedButtonsArePressedThroughTheReader)
+{
+    Game g(3, 3, 40, false);
+    // Pieces that never turn: Rotate is there, unavailable, and cannot be pressed.
+    std::vector<Part> board = paintedParts(g.view);
+    ASSERT_EQ(board.size(), 4u);
+    EXPECT_TRUE(board[0].state.disabled);
+    EXPECT_FALSE(board[2].state.disabled);
+    EXPECT_FALSE(press(g.view, QStringLiteral("Rotate")));
+
+    ASSERT_TRUE(press(g.frame, QStringLiteral("Options")));
+    CPopupMenuWnd* menu = g.frame->openMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(menu)->text(QAccessible::Name), QStringLiteral("Options"));
+    const int sound = g.app.playerState().soundOption;
+    ASSERT_TRUE(press(menu, QStringLiteral("Sound")));
+    EXPECT_NE(g.app.playerState().soundOption, sound);
+    EXPECT_EQ(g.frame->openMenu(), nullptr) << "a chosen row closes its menu";
+
+    // Undo with nothing done is unavailable: no press, the menu stays.
+    ASSERT_TRUE(press(g.frame, QStringLiteral("Game")));
+    menu = g.frame->openMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(press(menu, QStringLiteral("Undo")));
+    EXPECT_EQ(g.frame->openMenu(), menu);
+    menu->releaseMouse();
+
+    CTrayWnd* tray = g.view->openTray();
+    ASSERT_TRUE(press(tray, QStringLiteral("Minimize")));
+    EXPECT_TRUE(tray->isMinimizedTray());
+    ASSERT_TRUE(press(tray, QStringLiteral("Restore")));
+    EXPECT_FALSE(tray->isMinimizedTray());
+}
+
+TEST(Accessibility, RotateIsAvailableWherePiecesTurn)
+{
+    Game g(3, 3, 40, true);
+    const std::vector<Part> board = paintedParts(g.view);
+    ASSERT_EQ(board.size(), 4u);
+    for (const Part& b : board)
+        EXPECT_FALSE(b.state.disabled) << b.name.toStdString();
 }

@@ -78,7 +78,7 @@ install: build
 # The Debian package of the suite, for all users of a machine; lintian's
 # errors fail the build, its warnings are printed.
 deb: build deb-setup
-	cmake --build $(BUILD) -j $(JOBS) --target deb_icons
+	cmake --build $(BUILD) -j $(JOBS) --target deb_icons vorlin_runtime_prepare
 	sh packaging/build_deb.sh $(BUILD) $(BUILD) $(VERSION)
 	lintian --fail-on error $(DEB)
 

@@ -63,6 +63,16 @@ find "$root$lib" -type f | while read -r f; do
   fi
 done
 
+# The prepared runtime is known by the player it was made from, and the one
+# above was just stripped: made again for this player, a user's first puzzle
+# package takes the prepared one instead of a cold build of its own.
+if [ -f "$root$bin/runtime.key" ]; then
+  prepare=$build/bin/vorlin_runtime_prepare
+  [ -x "$prepare" ] || { echo "deb: $prepare is missing; build the suite first" >&2; exit 1; }
+  "$prepare" "$root$bin/TileMender" "$root$bin" "$root$bin/finish.bmp" "$root$bin/app.wav" >&2
+  chmod 0644 "$root$bin/runtime.tar.xz" "$root$bin/runtime.key"
+fi
+
 # The commands: links, so each program still finds its tree beside itself
 # (it asks the system for its own file, which resolves the link). They go
 # where Debian keeps games, the suite's mail helper with them.

@@ -93,8 +93,28 @@ void CPiece::buildOutline(int cellSize, int column_, int row_, int scale)
     frame_ = QRegion();
 }
 
+void CPiece::deferImage(std::shared_ptr<const PieceCutSource> source)
+{
+    image_ = QImage();
+    deferred_ = std::move(source);
+}
+
+void CPiece::cutIfDeferred() const
+{
+    if (!deferred_)
+        return;
+    const std::shared_ptr<const PieceCutSource> source = std::move(deferred_);
+    deferred_.reset();
+    TurnedPictures t;
+    t.byRotation[0] = &source->picture;
+    // The piece is only ever made on the heap as a non-const object; const
+    // here is the caller's view of a piece that already "has" its image.
+    const_cast<CPiece*>(this)->buildImage(t, source->cellSize, source->columns, source->rows);
+}
+
 bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
 {
+    deferred_.reset();
     const QRect b = paintBounds_;
     const int s = scale_;
     const int w = std::max(b.width(), 1), h = std::max(b.height(), 1);
@@ -221,6 +241,7 @@ QColor CPiece::frameColour(int level)
 void CPiece::draw(QPainter& painter, int px, int py) const
 {
     const QRect b = paintBounds_;
+    cutIfDeferred();
     if (!image_.isNull() && !b.isEmpty())
         painter.drawImage(QPoint(px + b.left(), py + b.top()), image_);
     drawOutline(painter, px, py);

@@ -10,6 +10,7 @@
 #include <QRegion>
 
 #include <cstdint>
+#include <memory>
 
 class QPainter;
 class ArchiveReader;
@@ -34,6 +35,15 @@ struct PieceRecord {
 // same image without a full turned copy of the picture.
 struct TurnedPictures {
     const ToolkitBitmap* byRotation[4] = {nullptr, nullptr, nullptr, nullptr};
+};
+
+// What a piece cuts its image from when it is first drawn: the unturned
+// picture (shared with the document, not copied) and the puzzle's grid.
+struct PieceCutSource {
+    ToolkitBitmap picture;
+    int cellSize = 0;
+    int columns = 0;
+    int rows = 0;
 };
 
 class CPiece {
@@ -76,7 +86,11 @@ public:
     // The picture under paintBounds(), already turned; transparent outside
     // the fine outline. Its device pixel ratio is the scale, so it paints at
     // the size of that box whatever the scale.
-    const QImage& image() const { return image_; }
+    const QImage& image() const
+    {
+        cutIfDeferred();
+        return image_;
+    }
     // How many device pixels a side each of the puzzle's pixels is drawn with.
     int scale() const { return scale_; }
     // The outline measured in device pixels (the outline itself at scale 1).
@@ -96,6 +110,11 @@ public:
     // every outline rebuild. False when the image could not be allocated; the
     // piece then has no image (it draws nothing) rather than a broken one.
     bool buildImage(const TurnedPictures& pictures, int cellSize, int columns, int rows);
+    // The same cut, made when the image is first drawn or asked for: a piece
+    // that stays out of sight costs no image. Call after every outline rebuild.
+    void deferImage(std::shared_ptr<const PieceCutSource> source);
+    // Whether the image waits for its first use.
+    bool imageDeferred() const { return deferred_ != nullptr; }
     // One quarter turn clockwise, with outline and image rebuilt at the same scale.
     void turn(const TurnedPictures& pictures, int cellSize, int columns, int rows);
 
@@ -123,7 +142,12 @@ private:
     QRegion fine_;
     QRect paintBounds_;
     int scale_ = 1;
-    QImage image_;
+    void cutIfDeferred() const;
+
+    // Cut on first use when deferred, hence mutable: to its users the piece
+    // has its image all along.
+    mutable QImage image_;
+    mutable std::shared_ptr<const PieceCutSource> deferred_;
     mutable QRegion frame_; // the fine outline's border, a pixel of ours wide, made on first need
 };
 

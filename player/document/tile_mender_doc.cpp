@@ -82,7 +82,21 @@ const ToolkitBitmap& CTileMenderDoc::turnedPicture(int rotation) const
 void CTileMenderDoc::rebuildPiece(CPiece& piece) const
 {
     piece.buildOutline(cellSize_, piece.column, piece.row, pieceScale_);
-    piece.buildImage(turnedPictures(), cellSize_, columns_, rows_);
+    if (cutSource_)
+        piece.deferImage(cutSource_);
+    else
+        piece.buildImage(turnedPictures(), cellSize_, columns_, rows_);
+}
+
+std::shared_ptr<const PieceCutSource> CTileMenderDoc::makeCutSource(const ToolkitBitmap& picture, int cellSize,
+                                                                    int columns, int rows)
+{
+    auto source = std::make_shared<PieceCutSource>();
+    source->picture = picture; // shares the pixels
+    source->cellSize = cellSize;
+    source->columns = columns;
+    source->rows = rows;
+    return source;
 }
 
 CTileMenderDoc::OpenResult CTileMenderDoc::open(const QString& path, QString* error)
@@ -145,6 +159,7 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     cellSize_ = data.cellSize;
     pieceScale_ = scale;
     pictures_[0] = std::move(next.picture);
+    cutSource_ = std::move(next.cutSource);
     for (int t = 1; t < 4; ++t)
         imaging::release(pictures_[t]);
     guide_ = std::move(next.guide);
@@ -189,18 +204,6 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, in
     if (!picturesOk || !guideBesideOk)
         return BuildResult::BadPicture;
 
-    // Each core cuts half the pieces: they only read the picture.
-    TurnedPictures turned;
-    turned.byRotation[0] = &next.picture;
-    auto cut = [&](int from, int to) {
-        for (int i = from; i < to; ++i)
-            if (!made[size_t(i)]->buildImage(turned, data.cellSize, data.columns, data.rows))
-                return false;
-        return true;
-    };
-    const auto [firstHalfOk, secondHalfOk] = alongside([&] { return cut(0, n / 2); }, [&] { return cut(n / 2, n); });
-    if (!firstHalfOk || !secondHalfOk)
-        return BuildResult::OutOfMemory;
 
     // The deal: the piece at rand() % k of those left goes next, k from n down.
     PieceOrder left(n);
@@ -210,6 +213,27 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, in
         left.remove(item);
         next.box.push_back(std::move(made[size_t(item)]));
     }
+
+    // The head of the deal, more than a column shows, is cut now, a half on
+    // each core; a puzzle too large for memory fails here, in the open. The
+    // rest are cut when first drawn: ten thousand pieces cut up front would
+    // hold the first paint up (and their memory) for pieces nobody sees yet.
+    next.cutSource = makeCutSource(next.picture, data.cellSize, data.columns, data.rows);
+    const int now = std::min(n, kPiecesCutAtOpen);
+    TurnedPictures turned;
+    turned.byRotation[0] = &next.picture;
+    auto cut = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            if (!next.box[size_t(i)]->buildImage(turned, data.cellSize, data.columns, data.rows))
+                return false;
+        return true;
+    };
+    const auto [firstHalfOk, secondHalfOk] =
+        alongside([&] { return cut(0, now / 2); }, [&] { return cut(now / 2, now); });
+    if (!firstHalfOk || !secondHalfOk)
+        return BuildResult::OutOfMemory;
+    for (int i = now; i < n; ++i)
+        next.box[size_t(i)]->deferImage(next.cutSource);
     return BuildResult::Built;
 }
 
@@ -219,6 +243,7 @@ bool CTileMenderDoc::OnNewDocument()
     hasBoxList_ = false;
     for (int t = 0; t < 4; ++t)
         imaging::release(pictures_[t]);
+    cutSource_.reset();
     cellSize_ = 1;
     columns_ = 0;
     rows_ = 0;

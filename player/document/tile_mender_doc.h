@@ -61,6 +61,8 @@ public:
     // The picture turned that many quarter turns clockwise.
     const ToolkitBitmap& turnedPicture(int rotation) const;
     const ToolkitBitmap& guidePicture() const { return guide_; }
+    // How many pieces of the deal get their images in the open itself.
+    static constexpr int kPiecesCutAtOpen = 96;
     TurnedPictures turnedPictures() const;
     PlayerState& state() { return state_; }
 
@@ -85,8 +87,11 @@ private:
     struct Loaded {
         ToolkitBitmap picture;
         ToolkitBitmap guide;
+        std::shared_ptr<const PieceCutSource> cutSource;
         std::vector<PieceList::Ptr> box; // dealt
     };
+    static std::shared_ptr<const PieceCutSource> makeCutSource(const ToolkitBitmap& picture, int cellSize,
+                                                               int columns, int rows);
     enum class BuildResult { Built, BadPicture, OutOfMemory };
     // The pictures and every piece, dealt.
     static BuildResult build(const PuzzleFileData& data, int scale, Loaded& next);
@@ -102,6 +107,8 @@ private:
     // As stored, then turned 90, 180, 270 degrees clockwise; the turns only
     // once someone asks for them.
     mutable ToolkitBitmap pictures_[4];
+    // What this puzzle's pieces cut their images from; null before the first open.
+    std::shared_ptr<const PieceCutSource> cutSource_;
     ToolkitBitmap guide_;
     QString path_;
 };

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -461,4 +462,44 @@ TEST(Document, PiecesAreCutForTheScreensPixelsWithinABoundedMemory)
     ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
     EXPECT_EQ(f.doc.boxList().at(0)->scale(), 1);
     EXPECT_EQ(f.doc.boxList().at(0)->image().size(), f.doc.boxList().at(0)->bounds().size());
+}
+
+// The head of a large deal is cut in the open, the rest on first use; a piece
+// cut late, or again after a turn, looks exactly as one cut in the open.
+TEST(Document, PiecesPastTheHeadOfTheDealAreCutOnFirstUseAndLookTheSame)
+{
+    Fixture f;
+    crt::srand(9);
+    const QString path = f.write("Big.puz", testfiles::makePuzzle(15, 10, 32));
+    PlayerState state;
+    CTileMenderDoc doc(state);
+    ASSERT_EQ(doc.open(path), CTileMenderDoc::OpenResult::Opened);
+    const PieceList& box = doc.boxList();
+    ASSERT_EQ(box.size(), 150);
+    for (int i = 0; i < box.size(); ++i)
+        ASSERT_EQ(box[i]->imageDeferred(), i >= CTileMenderDoc::kPiecesCutAtOpen) << i;
+
+    for (int i : {CTileMenderDoc::kPiecesCutAtOpen, 149}) {
+        CPiece& p = *box[i];
+        const QImage late = p.image(); // cut now
+        EXPECT_FALSE(p.imageDeferred());
+        ASSERT_FALSE(late.isNull());
+        ASSERT_TRUE(p.buildImage(doc.turnedPictures(), doc.cellSize(), doc.columns(), doc.rows()));
+        EXPECT_EQ(late, p.image()) << "piece " << i;
+
+        // Turned, it is cut again on first use, as the turn would cut it.
+        p.rotation = (p.rotation + 1) % 4;
+        doc.rebuildPiece(p);
+        EXPECT_TRUE(p.imageDeferred());
+        QImage drawn(p.paintBounds().size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter painter(&drawn);
+            p.draw(painter, -p.paintBounds().left(), -p.paintBounds().top());
+        }
+        EXPECT_FALSE(p.imageDeferred());
+        const QImage turned = p.image();
+        ASSERT_TRUE(p.buildImage(doc.turnedPictures(), doc.cellSize(), doc.columns(), doc.rows()));
+        EXPECT_EQ(turned, p.image()) << "piece " << i << " turned";
+    }
 }

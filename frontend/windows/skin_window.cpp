@@ -31,6 +31,12 @@ SkinWindow::SkinWindow(CVorlinApp& app, QWidget* parent, QSize size) : QDialog(p
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(CVorlinApp::productTitle());
     installSkinAccessibility();
+    // A text entry of ours taking the caret (by Tab, by the mouse, or as the
+    // name page opens) takes the keyboard off our buttons: one focus at a time.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now != this && !qobject_cast<SkinWindow*>(now) && isAncestorOf(now))
+            setFocusedButton(skin::kNone);
+    });
 }
 
 int SkinWindow::addButton(const QImage& strip, const QRect& rect, const QString& name, bool transparent)
@@ -339,7 +345,8 @@ bool SkinWindow::moveFocus(bool forward)
     int group = 0;
     collectStops(stops, kinds, group);
     const std::vector<int> order = skin::focusOrder(kinds);
-    const QWidget* typing = QApplication::focusWidget();
+    // The window's own record: it is kept even while another window is active.
+    const QWidget* typing = window()->focusWidget();
     int current = skin::kNone;
     for (int k = 0; k < int(order.size()) && current == skin::kNone; ++k) {
         const KeyStop& s = stops[order[k]];
@@ -350,21 +357,30 @@ bool SkinWindow::moveFocus(bool forward)
     if (next == skin::kNone)
         return false;
     focusShown_ = true;
-    focusStop(stops, stops[order[next]]);
+    focusStop(stops[order[next]]);
     return true;
 }
 
-void SkinWindow::focusStop(const std::vector<KeyStop>& stops, const KeyStop& target)
+void SkinWindow::focusStop(const KeyStop& target)
 {
-    for (const KeyStop& s : stops)
-        if (s.owner && s.owner != target.owner)
-            s.owner->setFocusedButton(skin::kNone);
+    // Hidden pages too: one coming back must not bring an old focus with it.
+    SkinWindow* root = keyRoot();
+    if (root != target.owner)
+        root->setFocusedButton(skin::kNone);
+    for (SkinWindow* page : root->findChildren<SkinWindow*>())
+        if (page != target.owner)
+            page->setFocusedButton(skin::kNone);
     if (target.widget) {
         target.widget->setFocus(Qt::TabFocusReason);
         return;
     }
     target.owner->setFocus(Qt::TabFocusReason);
     target.owner->setFocusedButton(target.button);
+}
+
+void SkinWindow::focusEntry(QWidget* entry)
+{
+    focusStop({nullptr, skin::kNone, entry});
 }
 
 void SkinWindow::setFocusedButton(int button)
@@ -385,6 +401,7 @@ void SkinWindow::setFocusedButton(int button)
     QAccessibleEvent moved(this, QAccessible::Focus);
     moved.setChild(button);
     QAccessible::updateAccessibility(&moved);
+    emit keyboardFocusMoved(button);
 }
 
 void SkinWindow::pressByKey(int button)

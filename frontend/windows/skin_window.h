@@ -53,6 +53,11 @@ public:
     // would be refused too.
     void pressByKey(int button);
 
+signals:
+    // The keyboard came to `button`: what a screen reader is told as a
+    // focus event, also for whoever listens without one.
+    void keyboardFocusMoved(int button);
+
 protected:
     // Buttons are numbered in the order they are added; the hit test tries
     // them in that order, so the first rectangle holding the point wins.
@@ -84,6 +89,9 @@ protected:
     // The order Tab visits this window's own buttons in, when the order
     // added does not read top to bottom; caption buttons go last anyway.
     void setFocusOrder(std::vector<int> buttons) { focusOrder_ = std::move(buttons); }
+    // Puts the caret in a text entry of this window: the keyboard leaves
+    // every button of the window and its pages.
+    void focusEntry(QWidget* entry);
 
     // Caption-bar clicks shared by every window; false when `button` is not one.
     bool handleCaptionClick(int button);
@@ -144,7 +152,7 @@ private:
     const SkinWindow* keyRoot() const;
     void collectStops(std::vector<KeyStop>& stops, std::vector<skin::FocusStop>& kinds, int& group);
     bool moveFocus(bool forward);
-    void focusStop(const std::vector<KeyStop>& stops, const KeyStop& target);
+    void focusStop(const KeyStop& target);
     void setFocusedButton(int button);
     void stepOption(bool forward);
 };

@@ -83,7 +83,7 @@ QString CWizardPage::name() const { return name_ ? name_->text() : QString(); }
 void CWizardPage::focusName()
 {
     if (name_)
-        name_->setFocus();
+        focusEntry(name_);
 }
 
 void CWizardPage::paintContent(QPainter& p)

@@ -81,8 +81,8 @@ constexpr int kSlotNameTop = 120;
 // --- keyboard focus -------------------------------------------------------
 // The focus look: four corner brackets, one to a kFocusCorner square of a
 // 2 x 2 bitmap; a window puts each at its corner of the focused button.
-constexpr int kFocusCorner = 12;
-constexpr int kFocusArm = 4; // a bracket's arm is this thick: dark rim, light core, dark rim
+constexpr int kFocusCorner = 14;
+constexpr int kFocusArm = 5; // a bracket's arm is this thick: dark rim, light core, dark rim
 
 // --- small windows ----------------------------------------------------------
 constexpr QSize kAbout{332, 207};

@@ -4,6 +4,7 @@
 // corners seen on every button, a whole puzzle made from the main menu
 // without the mouse, and what a screen reader is told.
 
+#include "frontend_art.h"
 #include "frontend_fixture.h"
 #include "library_file.h"
 #include "load_dialog.h"
@@ -465,4 +466,31 @@ TEST(KeyAccessible, OptionsAreRadioButtonsCheckedAsChosenAndHiddenButtonsSaySo)
     EXPECT_TRUE(pageFound);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(wizard.pageWindow(4)->nameField())->text(QAccessible::Name),
               QStringLiteral("Puzzle name"));
+}
+
+TEST(KeyFocusLook, TheCornersAreSolidOnTheKeyColourAndNothingNearIt)
+{
+    const QImage look = frontendBitmap(QStringLiteral("FOCUS")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(look.isNull());
+    ASSERT_EQ(look.width(), look.height());
+    ASSERT_EQ(look.width() % 2, 0) << "four equal corners";
+    const QRgb key = skin::kKeyColour;
+    int drawn = 0;
+    for (int y = 0; y < look.height(); ++y)
+        for (int x = 0; x < look.width(); ++x) {
+            const QRgb c = look.pixel(x, y) | 0xff000000u;
+            if (c == (key | 0xff000000u))
+                continue;
+            ++drawn;
+            // Anything bluish left beside the key would fringe on a light panel.
+            EXPECT_LT(qBlue(c) - std::max(qRed(c), qGreen(c)), 40) << x << "," << y;
+        }
+    const int h = look.width() / 2;
+    EXPECT_GT(drawn, h * 4) << "brackets, not a hairline";
+    // Each corner of the bitmap is a bracket's corner; its middle is open.
+    for (QPoint p : {QPoint(0, 0), QPoint(look.width() - 1, 0), QPoint(0, look.height() - 1),
+                     QPoint(look.width() - 1, look.height() - 1)})
+        EXPECT_NE(look.pixel(p) | 0xff000000u, key | 0xff000000u);
+    EXPECT_EQ(look.pixel(h, h) | 0xff000000u, key | 0xff000000u);
+    EXPECT_EQ(look.pixel(h - 1, h - 1) | 0xff000000u, key | 0xff000000u);
 }

@@ -60,6 +60,12 @@ CMainMenuDlg::CMainMenuDlg(CVorlinApp& app, QWidget* parent, bool showSplash)
     addButton(frontendBitmap(QStringLiteral("01_ABOUT")), rectOf(About), nameOf(About), true);
     addButton(frontendBitmap(QStringLiteral("01_EXIT")), rectOf(Exit), nameOf(Exit), true);
 
+    // The game menu hangs from its button: the keyboard leaving the button
+    // puts it away, as the mouse moving to another button does.
+    connect(this, &SkinWindow::keyboardFocusMoved, this, [this](int button) {
+        if (button != GameMenu)
+            hideGameMenu();
+    });
     centreOnScreen(this);
     app.mainWindow = this;
     link_ = new WindowLink(CVorlinApp::productTitle(), this, this);

@@ -102,14 +102,17 @@ void SkinWindow::setButtonVisible(int button, bool visible)
         // Finish takes Next's place: the keyboard stays where it was.
         update(focusRect(button));
         int stand = skin::kNone;
+        // (Finish may be shown only just after Next is hidden.)
         for (int i = 0; i < int(buttons_.size()) && stand == skin::kNone; ++i)
-            if (buttons_[i].visible && buttons_[i].rect == buttons_[button].rect)
+            if (i != button && buttons_[i].rect == buttons_[button].rect)
                 stand = i;
         focused_ = skin::kNone;
         setFocusedButton(stand);
     }
     if (!visible && button == keyDown_)
         keyDown_ = skin::kNone;
+    if (visible && button == focused_)
+        update(focusRect(button));
 }
 
 void SkinWindow::setBackground(const QImage& bitmap, QPoint origin)

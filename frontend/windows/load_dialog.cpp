@@ -49,6 +49,23 @@ QRect CLoadDialog::rectOf(ButtonId b)
     return {};
 }
 
+QString CLoadDialog::nameOf(ButtonId b)
+{
+    switch (b) {
+    case Home: return QStringLiteral("Home");
+    case Play: return QStringLiteral("Play");
+    case Email: return QStringLiteral("E-mail");
+    case Rename: return QStringLiteral("Rename");
+    case Delete: return QStringLiteral("Delete");
+    case PageUp: return QStringLiteral("Page Up");
+    case PageDown: return QStringLiteral("Page Down");
+    case Help: return QStringLiteral("Help");
+    case Minimise: return QStringLiteral("Minimise");
+    case Close: return QStringLiteral("Close");
+    }
+    return {};
+}
+
 CLoadDialog::CLoadDialog(CVorlinApp& app, QWidget* parent)
     : SkinWindow(app, parent, kSize), background_(frontendBitmap(QStringLiteral("02_MAIN"))),
       mainPicture_(frontendBitmap(QStringLiteral("07_LOAD_MAIN"))),
@@ -57,14 +74,16 @@ CLoadDialog::CLoadDialog(CVorlinApp& app, QWidget* parent)
 {
     setBackground(background_);
     // Added in hit-test order, so the ids are the ButtonId values.
-    addButton(frontendBitmap(QStringLiteral("HOME")), rectOf(Home));
-    addButton(frontendBitmap(QStringLiteral("07_LOAD_PLAY")), rectOf(Play));
-    addButton(frontendBitmap(QStringLiteral("07_LOAD_EMAIL")), rectOf(Email));
-    addButton(frontendBitmap(QStringLiteral("07_LOAD_RENAME")), rectOf(Rename));
-    addButton(frontendBitmap(QStringLiteral("07_LOAD_DELETE")), rectOf(Delete));
-    addButton(pageUpStrip_, rectOf(PageUp), true);
-    addButton(pageDownStrip_, rectOf(PageDown), true);
+    addButton(frontendBitmap(QStringLiteral("HOME")), rectOf(Home), nameOf(Home));
+    addButton(frontendBitmap(QStringLiteral("07_LOAD_PLAY")), rectOf(Play), nameOf(Play));
+    addButton(frontendBitmap(QStringLiteral("07_LOAD_EMAIL")), rectOf(Email), nameOf(Email));
+    addButton(frontendBitmap(QStringLiteral("07_LOAD_RENAME")), rectOf(Rename), nameOf(Rename));
+    addButton(frontendBitmap(QStringLiteral("07_LOAD_DELETE")), rectOf(Delete), nameOf(Delete));
+    addButton(pageUpStrip_, rectOf(PageUp), nameOf(PageUp), true);
+    addButton(pageDownStrip_, rectOf(PageDown), nameOf(PageDown), true);
     addCaptionButtons();
+    // The keyboard reads the right column down to Home, then the list's page buttons.
+    setFocusOrder({Play, Email, Rename, Delete, Home, PageUp, PageDown});
     centreOnScreen(this);
     new MinimisedPair(app, this);
     fillList();
@@ -295,6 +314,17 @@ void CLoadDialog::leaveEvent(QEvent* e)
     if (!mouseBlocked())
         redrawSlots(pager_.hover(-1, false));
     SkinWindow::leaveEvent(e);
+}
+
+bool CLoadDialog::onArrowKey(skin::KeyAction action)
+{
+    // The arrows walk the page's filled slots, as the mouse picks one.
+    if (mouseBlocked() || pager_.entriesHere() == 0)
+        return false;
+    const int step = action == skin::KeyAction::NextOption ? 1 : -1;
+    const int slot = (pager_.selected() + step + pager_.entriesHere()) % pager_.entriesHere();
+    redrawSlots(pager_.select(slot));
+    return true;
 }
 
 void CLoadDialog::redrawSlots(const QList<int>& which)

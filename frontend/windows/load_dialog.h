@@ -22,6 +22,8 @@ public:
     // In hit-test order: the first rectangle holding the point wins.
     enum ButtonId { Home, Play, Email, Rename, Delete, PageUp, PageDown, Help, Minimise, Close };
     static QRect rectOf(ButtonId b);
+    // What a screen reader calls each of them.
+    static QString nameOf(ButtonId b);
 
     explicit CLoadDialog(CVorlinApp& app, QWidget* parent = nullptr);
 
@@ -40,6 +42,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void leaveEvent(QEvent* e) override;
+    bool onArrowKey(skin::KeyAction action) override;
     void done(int result) override;
 
 private:

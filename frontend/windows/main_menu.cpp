@@ -32,19 +32,40 @@ QRect CMainMenuDlg::rectOf(ButtonId b)
     return {};
 }
 
+QString CMainMenuDlg::nameOf(ButtonId b)
+{
+    switch (b) {
+    case GameMenu: return QStringLiteral("Game");
+    case Help: return QStringLiteral("Help");
+    case Minimise: return QStringLiteral("Minimise");
+    case Close: return QStringLiteral("Close");
+    case NewGame: return QStringLiteral("New Game");
+    case LoadGame: return QStringLiteral("Load Game");
+    case About: return QStringLiteral("About");
+    case Exit: return QStringLiteral("Exit");
+    }
+    return {};
+}
+
 CMainMenuDlg::CMainMenuDlg(CVorlinApp& app, QWidget* parent, bool showSplash)
     : SkinWindow(app, parent, kSize), splashPending_(showSplash)
 {
     setBackground(frontendBitmap(QStringLiteral("01_MAIN")));
     setWindowIcon(QIcon(QPixmap::fromImage(frontendBitmap(QStringLiteral("128")))));
     // Added in hit-test order, so the ids are the ButtonId values.
-    addButton(frontendBitmap(QStringLiteral("BAR_GAME")), rectOf(GameMenu));
+    addButton(frontendBitmap(QStringLiteral("BAR_GAME")), rectOf(GameMenu), nameOf(GameMenu));
     addCaptionButtons();
-    addButton(frontendBitmap(QStringLiteral("01_NEWGAME")), rectOf(NewGame), true);
-    addButton(frontendBitmap(QStringLiteral("01_LOADGAME")), rectOf(LoadGame), true);
-    addButton(frontendBitmap(QStringLiteral("01_ABOUT")), rectOf(About), true);
-    addButton(frontendBitmap(QStringLiteral("01_EXIT")), rectOf(Exit), true);
+    addButton(frontendBitmap(QStringLiteral("01_NEWGAME")), rectOf(NewGame), nameOf(NewGame), true);
+    addButton(frontendBitmap(QStringLiteral("01_LOADGAME")), rectOf(LoadGame), nameOf(LoadGame), true);
+    addButton(frontendBitmap(QStringLiteral("01_ABOUT")), rectOf(About), nameOf(About), true);
+    addButton(frontendBitmap(QStringLiteral("01_EXIT")), rectOf(Exit), nameOf(Exit), true);
 
+    // The game menu hangs from its button: the keyboard leaving the button
+    // puts it away, as the mouse moving to another button does.
+    connect(this, &SkinWindow::keyboardFocusMoved, this, [this](int button) {
+        if (button != GameMenu)
+            hideGameMenu();
+    });
     centreOnScreen(this);
     app.mainWindow = this;
     link_ = new WindowLink(CVorlinApp::productTitle(), this, this);

@@ -35,6 +35,8 @@ public:
     CGameMenu* gameMenu() const { return gameMenu_; }
     // Where the main menu's buttons are (left, top, right, bottom as listed).
     static QRect rectOf(ButtonId b);
+    // What a screen reader calls each of them.
+    static QString nameOf(ButtonId b);
 
 protected:
     void onButtonClick(int button) override;

@@ -18,10 +18,10 @@ CWizardFrame::CWizardFrame(CVorlinApp& app, MakerUi& ui, QWidget* parent)
 {
     setBackground(frontendBitmap(QStringLiteral("02_MAIN")));
     addCaptionButtons();
-    addButton(frontendBitmap(QStringLiteral("02_BACK")), kBackRect);
-    addButton(frontendBitmap(QStringLiteral("02_NEXT")), kNextRect);
-    addButton(frontendBitmap(QStringLiteral("02_FINISH")), kNextRect);
-    addButton(frontendBitmap(QStringLiteral("HOME")), kHomeRect);
+    addButton(frontendBitmap(QStringLiteral("02_BACK")), kBackRect, QStringLiteral("Back"));
+    addButton(frontendBitmap(QStringLiteral("02_NEXT")), kNextRect, QStringLiteral("Next"));
+    addButton(frontendBitmap(QStringLiteral("02_FINISH")), kNextRect, QStringLiteral("Finish"));
+    addButton(frontendBitmap(QStringLiteral("HOME")), kHomeRect, QStringLiteral("Home"));
     for (int n = 1; n <= CWizardPage::kPages; ++n) {
         pages_[n - 1] = new CWizardPage(app, this, n);
         pages_[n - 1]->setVisible(n == 1);

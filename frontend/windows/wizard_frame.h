@@ -53,6 +53,8 @@ protected:
     void onButtonClick(int button) override;
     void paintContent(QPainter& p) override;
     bool mouseBlocked() const override;
+    // Escape goes back a page, as Back does (and on the first page closes).
+    int backButton() const override { return Back; }
     void done(int result) override;
 
 private:

@@ -50,6 +50,12 @@ struct NamedBitmap {
 // window's.
 std::vector<NamedBitmap> frontendBitmaps();
 
+// The keyboard focus look ("FOCUS"), drawn by every skinned window around
+// the button the keyboard is on; the rest of the bitmap is the key colour.
+QImage focusCorners();
+// The front end's bitmaps that belong to no single window: the focus look.
+std::vector<NamedBitmap> keyboardBitmaps();
+
 // The 800 x 600 backgrounds: "01_MAIN" of the main menu, "02_MAIN" of the
 // wizard and the load window.
 QImage mainMenuBackground();

@@ -78,6 +78,12 @@ constexpr QRect kSlot0 = QRect(45, 136, 137, 164);
 constexpr int kSlotPictureH = 124;
 constexpr int kSlotNameTop = 120;
 
+// --- keyboard focus -------------------------------------------------------
+// The focus look: four corner brackets, one to a kFocusCorner square of a
+// 2 x 2 bitmap; a window puts each at its corner of the focused button.
+constexpr int kFocusCorner = 14;
+constexpr int kFocusArm = 5; // a bracket's arm is this thick: dark rim, light core, dark rim
+
 // --- small windows ----------------------------------------------------------
 constexpr QSize kAbout{332, 207};
 constexpr QRect kAboutVersion = ltrb(107, 95, 297, 115);  // "Version 1.0" in white

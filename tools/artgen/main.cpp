@@ -64,7 +64,9 @@ bool writeFrontend(const QDir &out)
         return false;
     }
     bool ok = true;
-    for (const art::NamedBitmap &b : art::frontendBitmaps()) {
+    std::vector<art::NamedBitmap> all = art::frontendBitmaps();
+    for (art::NamedBitmap &b : art::keyboardBitmaps()) all.push_back(std::move(b));
+    for (const art::NamedBitmap &b : all) {
         // Icons keep their transparent corners; the rest is opaque.
         const QImage img = b.image.hasAlphaChannel() ? b.image.convertToFormat(QImage::Format_ARGB32)
                                                      : b.image.convertToFormat(QImage::Format_RGB32);

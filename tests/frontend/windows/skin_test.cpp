@@ -192,8 +192,8 @@ public:
     {
         QImage strip(180, 87, QImage::Format_RGB32);
         strip.fill(Qt::darkGreen);
-        addRadio(strip, kFirst, 0);
-        addRadio(strip, kSecond, 1);
+        addRadio(strip, kFirst, 0, QStringLiteral("First"));
+        addRadio(strip, kSecond, 1, QStringLiteral("Second"));
     }
 
 protected:

@@ -224,13 +224,15 @@ bool PuzzleMaker::writeFiles(const QString& name, const QByteArray& puzzle, cons
 
     // Other spellings of the name are this puzzle too and go; a remade
     // puzzle starts a fresh game, and its package would still carry the old
-    // pieces, so both go in every spelling.
+    // pieces, so both go in every spelling. One listing of Data, taken
+    // under the lock, answers for all four names.
+    const QStringList present = puzzle_names::folderFiles(folders_.data);
     for (const QString& file : {name + QStringLiteral(".puz"), name + QStringLiteral(".bmp")})
-        for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
+        for (const QString& other : puzzle_names::spellingsAmong(present, file))
             if (other != file)
                 files.removeWith(folders_.data + other);
     for (const QString& file : {name + QStringLiteral("0.sav"), name + QStringLiteral("Puz.run")})
-        for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
+        for (const QString& other : puzzle_names::spellingsAmong(present, file))
             files.removeWith(folders_.data + other);
 
     if (!files.commit())
@@ -259,8 +261,9 @@ QByteArray PuzzleMaker::thumbnailOf(const ToolkitBitmap& picture)
 {
     if (picture.isNull())
         return QByteArray();
-    ToolkitBitmap thumbnail;
-    imaging::copy(thumbnail, picture);
+    // Shared, not copied: the resize makes a new picture and leaves this
+    // one as it is.
+    ToolkitBitmap thumbnail = picture;
     const QSize size = thumbnailSize(thumbnail.image.size());
     if (!imaging::resize(thumbnail, size.width(), size.height()))
         return QByteArray();

@@ -210,7 +210,7 @@ bool PuzzleMaker::writeFiles(const QString& name, const QByteArray& puzzle, cons
         return failed(files.error());
     LibraryFile lib = library();
     QByteArray entry;
-    if (!lib.entryBytes(name, lib.FindLibraryEntry(name), columns, rows, entry))
+    if (!lib.entryBytesFor(name, columns, rows, entry))
         return failed(QStringLiteral("Cannot record puzzle \"%1\": %2").arg(name, lib.lastError()));
 
     // The puzzle file goes in place last: whoever sees it sees its thumbnail

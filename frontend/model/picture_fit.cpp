@@ -6,7 +6,14 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QImageIOPlugin>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QPluginLoader>
+#include <QVariant>
+
+#include <memory>
+#include <utility>
 
 namespace picture_fit {
 namespace {
@@ -98,7 +105,50 @@ bool decodeScratch(const QByteArray& bytes, ToolkitBitmap& picture)
     return !picture.isNull();
 }
 
+// The JPEG plugin of the toolkit's own plugin folder; null when it is not
+// there (then the general writer finds one, or says why not).
+QImageIOPlugin* jpegPlugin()
+{
+    static QImageIOPlugin* const plugin = [] {
+        QPluginLoader loader(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/imageformats/libqjpeg.so"));
+        auto* p = qobject_cast<QImageIOPlugin*>(loader.instance());
+        return p && (p->capabilities(nullptr, "jpeg") & QImageIOPlugin::CanWrite) ? p : nullptr;
+    }();
+    return plugin;
+}
+
 } // namespace
+
+QByteArray jpegBytes(const ToolkitBitmap& picture, int quality)
+{
+    QImageIOPlugin* plugin = jpegPlugin();
+    if (!plugin || picture.isNull())
+        return imaging::encode(picture, imaging::kFormatJpeg, quality);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const std::unique_ptr<QImageIOHandler> handler(plugin->create(&buffer, "jpeg"));
+    if (!handler)
+        return imaging::encode(picture, imaging::kFormatJpeg, quality);
+    // The options the toolkit's writer hands every handler, at its defaults
+    // but the quality; the pixels go as encode gives them (32-bit RGB as it
+    // is, anything else as 24-bit).
+    const std::pair<QImageIOHandler::ImageOption, QVariant> options[] = {
+        {QImageIOHandler::Quality, quality > 0 ? quality : 75},
+        {QImageIOHandler::CompressionRatio, -1},
+        {QImageIOHandler::Gamma, 0.0f},
+        {QImageIOHandler::OptimizedWrite, false},
+        {QImageIOHandler::ProgressiveScanWrite, false},
+        {QImageIOHandler::ImageTransformation, int(QImageIOHandler::TransformationNone)},
+    };
+    for (const auto& [option, value] : options)
+        if (handler->supportsOption(option))
+            handler->setOption(option, value);
+    const bool direct = picture.image.format() == QImage::Format_RGB32;
+    if (!handler->write(direct ? picture.image : picture.image.convertToFormat(QImage::Format_RGB888)))
+        return QByteArray();
+    return bytes;
+}
 
 QSize fittedSize(QSize size)
 {
@@ -223,7 +273,7 @@ bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString
         fail(why, QStringLiteral("Cannot bring the picture to %1 x %2 pixels.").arg(fitted.width()).arg(fitted.height()));
         return false;
     }
-    const QByteArray scratch = imaging::encode(picture, imaging::kFormatJpeg, 100);
+    const QByteArray scratch = jpegBytes(picture, 100);
     if (!writeScratch(scratchPath, scratch, why))
         return false;
     imaging::release(picture);

@@ -121,18 +121,57 @@ TEST(JpegReading, AJpegTheChecksRefuseIsRefusedForTheirReasonAndABrokenOneForThe
     EXPECT_TRUE(why.startsWith(QStringLiteral("Cannot read the picture"))) << why.toStdString();
 }
 
-TEST(JpegReading, TheThumbnailLeavesItsPictureAsItWas)
+TEST(JpegReading, TheThumbnailIsTheToolkitsBmpAndLeavesItsPictureAsItWas)
 {
-    ToolkitBitmap picture;
-    picture.image = noisy(624, 480, 31);
-    picture.bitsPerPixel = 24;
-    const QImage before = picture.image.copy();
-    const QByteArray thumbnail = PuzzleMaker::thumbnailOf(picture);
-    ASSERT_FALSE(thumbnail.isEmpty());
-    EXPECT_EQ(picture.image, before);
-    // The thumbnail is the picture brought to 100 pixels, as a 24-bit BMP.
-    ToolkitBitmap expected = picture;
-    expected.image = expected.image.copy();
-    ASSERT_TRUE(imaging::resize(expected, 100, 76));
-    EXPECT_EQ(thumbnail, imaging::encode(expected, imaging::kFormatBmp, 0));
+    struct Shape {
+        int w, h, dotsPerMeter; // 0: none set
+    };
+    // Landscape rows of 300 bytes; portrait rows of 75 pixels, padded to 228
+    // bytes; a picture without a resolution, and one of a single pixel row.
+    const Shape shapes[] = {{624, 480, 0}, {360, 480, 3780}, {640, 427, -1}, {640, 5, 2835}};
+    uint32_t seed = 31;
+    for (const Shape& s : shapes) {
+        ToolkitBitmap picture;
+        picture.image = noisy(s.w, s.h, seed++);
+        if (s.dotsPerMeter > 0) {
+            picture.image.setDotsPerMeterX(s.dotsPerMeter);
+            picture.image.setDotsPerMeterY(s.dotsPerMeter);
+        } else if (s.dotsPerMeter < 0) {
+            picture.image.setDotsPerMeterX(0);
+            picture.image.setDotsPerMeterY(0);
+        }
+        picture.bitsPerPixel = 24;
+        const QImage before = picture.image.copy();
+        const QByteArray thumbnail = PuzzleMaker::thumbnailOf(picture);
+        ASSERT_FALSE(thumbnail.isEmpty());
+        EXPECT_EQ(picture.image, before) << s.w << " x " << s.h;
+        // The picture brought to 100 pixels on its longer side, as the
+        // toolkit's writer stores it.
+        ToolkitBitmap expected = picture;
+        expected.image = expected.image.copy();
+        const QSize size = PuzzleMaker::thumbnailSize(expected.image.size());
+        ASSERT_TRUE(imaging::resize(expected, size.width(), size.height()));
+        EXPECT_EQ(thumbnail, imaging::encode(expected, imaging::kFormatBmp, 0)) << s.w << " x " << s.h;
+    }
+}
+
+TEST(JpegReading, AJpegIsWrittenAsTheToolkitsWriterWritesIt)
+{
+    const QImage colour = noisy(624, 480, 37);
+    QImage described = noisy(200, 160, 41);
+    described.setText(QStringLiteral("Description"), QStringLiteral("a note the writer stores"));
+    const ToolkitBitmap pictures[] = {
+        {colour, 24},
+        {described, 24},
+        {noisy(333, 222, 43, QImage::Format_RGB888), 24},
+        {noisy(100, 80, 47, QImage::Format_Grayscale8), 8},
+    };
+    for (const ToolkitBitmap& p : pictures)
+        for (const int quality : {50, 100, 0}) {
+            const QByteArray ours = picture_fit::jpegBytes(p, quality);
+            ASSERT_FALSE(ours.isEmpty());
+            EXPECT_EQ(ours, imaging::encode(p, imaging::kFormatJpeg, quality))
+                << p.image.format() << " at " << quality;
+        }
+    EXPECT_TRUE(picture_fit::jpegBytes(ToolkitBitmap(), 50).isEmpty());
 }

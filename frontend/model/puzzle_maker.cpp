@@ -153,7 +153,9 @@ bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
     const int count = c * r;
 
     ui.progressStart(count * 7 + 40);
-    imaging::copy(puzzleImage, workingImage);
+    // Shared, not copied: the resize makes a picture of its own, and at the
+    // same size the shading's first write parts the two.
+    puzzleImage = workingImage;
     ui.progressAdvance(10);
     imaging::resize(puzzleImage, c * cell, r * cell);
     if (puzzleImage.image.format() != QImage::Format_RGB32)

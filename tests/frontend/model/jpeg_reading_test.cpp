@@ -175,3 +175,31 @@ TEST(JpegReading, AJpegIsWrittenAsTheToolkitsWriterWritesIt)
         }
     EXPECT_TRUE(picture_fit::jpegBytes(ToolkitBitmap(), 50).isEmpty());
 }
+
+TEST(JpegReading, ShadingThePuzzlePictureLeavesTheWorkingPictureAsItWas)
+{
+    // 576 x 432 is exactly 8 x 6 cells of the normal level, so the puzzle
+    // picture starts as the working picture itself; at hard it is resized.
+    for (const int level : {int(PuzzleMaker::Normal), int(PuzzleMaker::Hard)}) {
+        SuiteTree tree;
+        PuzzleMaker maker(tree.folders);
+        maker.workingImage.image = noisy(576, 432, 53);
+        maker.workingImage.bitsPerPixel = 24;
+        const QImage before = maker.workingImage.image.copy();
+        ScriptedUi ui;
+        ASSERT_TRUE(maker.PrepareLevel(level, ui)) << maker.lastError().toStdString();
+        EXPECT_EQ(maker.workingImage.image, before) << level;
+        EXPECT_NE(maker.puzzleImage.image.constBits(), maker.workingImage.image.constBits()) << level;
+        EXPECT_EQ(maker.puzzleImage.image.format(), QImage::Format_RGB32);
+        if (level == PuzzleMaker::Normal) {
+            // Same size: every pixel off the rims is the working picture's.
+            ASSERT_EQ(maker.puzzleImage.image.size(), before.size());
+            int same = 0;
+            for (int y = 0; y < before.height(); ++y)
+                for (int x = 0; x < before.width(); ++x)
+                    same += maker.puzzleImage.image.pixel(x, y) == before.pixel(x, y);
+            EXPECT_GT(same, before.width() * before.height() * 3 / 4);
+            EXPECT_LT(same, before.width() * before.height());
+        }
+    }
+}

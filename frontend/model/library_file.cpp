@@ -126,9 +126,10 @@ int LibraryFile::count() const
     return storedCount(snapshot(*this));
 }
 
-int LibraryFile::FindLibraryEntry(const QString& name) const
+namespace {
+
+int findIn(const profile::Snapshot& file, const QString& name)
 {
-    const profile::Snapshot file = snapshot(*this);
     // Entries without a section read as missing names and never match, so
     // only the sections present need to be asked.
     for (const int i : presentEntries(file, storedCount(file))) {
@@ -139,13 +140,35 @@ int LibraryFile::FindLibraryEntry(const QString& name) const
     return 0;
 }
 
+} // namespace
+
+int LibraryFile::FindLibraryEntry(const QString& name) const
+{
+    return findIn(snapshot(*this), name);
+}
+
 bool LibraryFile::entryBytes(const QString& name, int index, int columns, int rows, QByteArray& out)
 {
     error_.clear();
     if (const QString why = whyNotWritable(); !why.isEmpty())
         return refuse(why);
+    return entryBytesIn(snapshot(*this), name, index, columns, rows, out);
+}
+
+bool LibraryFile::entryBytesFor(const QString& name, int columns, int rows, QByteArray& out)
+{
+    error_.clear();
+    if (const QString why = whyNotWritable(); !why.isEmpty())
+        return refuse(why);
+    const profile::Snapshot file = snapshot(*this);
+    return entryBytesIn(file, name, findIn(file, name), columns, rows, out);
+}
+
+bool LibraryFile::entryBytesIn(const profile::Snapshot& file, const QString& name, int index, int columns, int rows,
+                               QByteArray& out)
+{
     std::vector<profile::Write> writes;
-    const int count = this->count();
+    const int count = storedCount(file);
     if (index <= 0 || index > count) {
         if (count >= kMaxEntries)
             return refuse(QStringLiteral("The puzzle library \"%1\" is full (%2 puzzles).").arg(path_).arg(kMaxEntries));

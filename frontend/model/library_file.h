@@ -14,6 +14,10 @@
 
 #include <vector>
 
+namespace profile {
+class Snapshot;
+}
+
 // One puzzle of the list as the load window shows it.
 struct LibraryRecord {
     QString name;          // at most 14 characters, as read
@@ -79,12 +83,17 @@ public:
     // puts it in place together with other files. False (lastError says
     // why) when the library may not be written or the list is full.
     bool entryBytes(const QString& name, int index, int columns, int rows, QByteArray& out);
+    // The same for the entry named `name` (FindLibraryEntry's), or a new
+    // one: the file is read once for the search and the count.
+    bool entryBytesFor(const QString& name, int columns, int rows, QByteArray& out);
 
     // The exact text RewriteLibrary writes.
     static QByteArray layout(const std::vector<LibraryRecord>& records);
 
 private:
     bool refuse(const QString& why) const;
+    bool entryBytesIn(const profile::Snapshot& file, const QString& name, int index, int columns, int rows,
+                      QByteArray& out);
 
     QString path_;
     mutable QString error_;

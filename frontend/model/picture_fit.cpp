@@ -6,7 +6,14 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QImageIOPlugin>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QPluginLoader>
+#include <QVariant>
+
+#include <memory>
+#include <utility>
 
 namespace picture_fit {
 namespace {
@@ -52,7 +59,96 @@ private:
     int old_;
 };
 
+// The reader of a picture's bytes, after the checks of picture_check. A
+// JPEG (all our scratch pictures, most users' photos) goes straight to the
+// JPEG decoder: asking the content for its format would load and ask every
+// image plugin before it, for a picture whose first bytes already say what
+// it is. Everything else is recognised by its content.
+bool openReader(const QByteArray& bytes, QBuffer& buffer, QImageReader& reader, QString* why, bool scaledDecode)
+{
+    if (!bytes.startsWith("\xFF\xD8"))
+        return picture_check::openChecked(bytes, buffer, reader, why, scaledDecode);
+    if (const QString text = picture_check::whyRefused(bytes, scaledDecode); !text.isEmpty()) {
+        fail(why, text);
+        return false;
+    }
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        fail(why, QStringLiteral("it cannot be opened"));
+        return false;
+    }
+    reader.setDevice(&buffer);
+    reader.setFormat("jpeg");
+    // Only the plugin of that format, not each one asked in turn.
+    reader.setAutoDetectImageFormat(false);
+    return true;
+}
+
+// The scratch JPEG's bytes decoded as the toolkit loads a file of its own
+// depth, from the bytes just written rather than read back from the disk.
+bool decodeScratch(const QByteArray& bytes, ToolkitBitmap& picture)
+{
+    QBuffer buffer;
+    QImageReader reader;
+    if (!openReader(bytes, buffer, reader, nullptr, false))
+        return false;
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > imaging::kMaxPixels)
+        return false;
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return false;
+    const int depth = image.depth() == 32 && !image.hasAlphaChannel() ? 24 : image.depth();
+    picture.image = image.convertToFormat(QImage::Format_RGB32);
+    picture.bitsPerPixel = depth;
+    return !picture.isNull();
+}
+
+// The JPEG plugin of the toolkit's own plugin folder; null when it is not
+// there (then the general writer finds one, or says why not).
+QImageIOPlugin* jpegPlugin()
+{
+    static QImageIOPlugin* const plugin = [] {
+        QPluginLoader loader(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/imageformats/libqjpeg.so"));
+        auto* p = qobject_cast<QImageIOPlugin*>(loader.instance());
+        return p && (p->capabilities(nullptr, "jpeg") & QImageIOPlugin::CanWrite) ? p : nullptr;
+    }();
+    return plugin;
+}
+
 } // namespace
+
+QByteArray jpegBytes(const ToolkitBitmap& picture, int quality)
+{
+    QImageIOPlugin* plugin = jpegPlugin();
+    if (!plugin || picture.isNull())
+        return imaging::encode(picture, imaging::kFormatJpeg, quality);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const std::unique_ptr<QImageIOHandler> handler(plugin->create(&buffer, "jpeg"));
+    if (!handler)
+        return imaging::encode(picture, imaging::kFormatJpeg, quality);
+    // The options the toolkit's writer hands every handler, at its defaults
+    // but the quality; the pixels go as encode gives them (32-bit RGB as it
+    // is, anything else as 24-bit).
+    const std::pair<QImageIOHandler::ImageOption, QVariant> options[] = {
+        {QImageIOHandler::Quality, quality > 0 ? quality : 75},
+        {QImageIOHandler::CompressionRatio, -1},
+        {QImageIOHandler::Gamma, 0.0f},
+        {QImageIOHandler::OptimizedWrite, false},
+        {QImageIOHandler::ProgressiveScanWrite, false},
+        {QImageIOHandler::ImageTransformation, int(QImageIOHandler::TransformationNone)},
+    };
+    for (const auto& [option, value] : options)
+        if (handler->supportsOption(option))
+            handler->setOption(option, value);
+    const bool direct = picture.image.format() == QImage::Format_RGB32;
+    if (!handler->write(direct ? picture.image : picture.image.convertToFormat(QImage::Format_RGB888)))
+        return QByteArray();
+    return bytes;
+}
 
 QSize fittedSize(QSize size)
 {
@@ -95,7 +191,7 @@ bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why)
     QBuffer buffer;
     QImageReader reader;
     QString reason;
-    if (!picture_check::openChecked(bytes, buffer, reader, &reason, true)) {
+    if (!openReader(bytes, buffer, reader, &reason, true)) {
         fail(why, cannotRead(path, reason));
         return false;
     }
@@ -177,10 +273,11 @@ bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString
         fail(why, QStringLiteral("Cannot bring the picture to %1 x %2 pixels.").arg(fitted.width()).arg(fitted.height()));
         return false;
     }
-    if (!writeScratch(scratchPath, imaging::encode(picture, imaging::kFormatJpeg, 100), why))
+    const QByteArray scratch = jpegBytes(picture, 100);
+    if (!writeScratch(scratchPath, scratch, why))
         return false;
     imaging::release(picture);
-    if (!imaging::load(scratchPath, picture, 0)) {
+    if (!decodeScratch(scratch, picture)) {
         fail(why, QStringLiteral("Cannot read back the scratch picture \"%1\".").arg(scratchPath));
         return false;
     }

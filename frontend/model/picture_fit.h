@@ -24,6 +24,11 @@ QSize fittedSize(QSize size);
 // pixel row or column, is refused with a sentence in `why`.
 bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why = nullptr);
 
+// The bytes imaging::encode makes of a JPEG at `quality`, written by the
+// JPEG plugin alone: the toolkit's writer would load and ask every image
+// plugin before it for a format it was told.
+QByteArray jpegBytes(const ToolkitBitmap& picture, int quality);
+
 // Puts bytes into the scratch file, overwriting it in place: it is scratch,
 // so it needs neither a new file renamed over it nor a flush to the disk.
 // On failure `why` (when given) says what is wrong, the disk being full say.

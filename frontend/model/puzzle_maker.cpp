@@ -23,6 +23,59 @@ bool writableFolder(const QString& folder)
     return f.isDir() && f.isWritable();
 }
 
+void put16(char*& at, uint32_t v)
+{
+    *at++ = char(v & 0xFF);
+    *at++ = char((v >> 8) & 0xFF);
+}
+
+void put32(char*& at, uint32_t v)
+{
+    put16(at, v & 0xFFFF);
+    put16(at, v >> 16);
+}
+
+// A 32-bit RGB picture as the toolkit's BMP writer stores it: 24-bit rows
+// from the bottom up, each padded to four bytes, a 72 dpi resolution when
+// the picture has none. Written here because the toolkit's writer first
+// loads and asks every image plugin whether it writes BMP.
+QByteArray bmpOf(const QImage& image)
+{
+    const uint32_t w = uint32_t(image.width());
+    const uint32_t h = uint32_t(image.height());
+    const uint32_t row = (w * 24 + 31) / 32 * 4;
+    constexpr uint32_t kHeaders = 14 + 40;
+    QByteArray out(qsizetype(kHeaders + row * h), '\0');
+    char* at = out.data();
+    *at++ = 'B';
+    *at++ = 'M';
+    put32(at, kHeaders + row * h);
+    put32(at, 0); // two reserved words
+    put32(at, kHeaders);
+    put32(at, 40);
+    put32(at, w);
+    put32(at, h);
+    put16(at, 1);  // planes
+    put16(at, 24); // bits per pixel
+    put32(at, 0);  // no compression
+    put32(at, row * h);
+    put32(at, uint32_t(image.dotsPerMeterX() ? image.dotsPerMeterX() : 2834));
+    put32(at, uint32_t(image.dotsPerMeterY() ? image.dotsPerMeterY() : 2834));
+    put32(at, 0); // no colour table
+    put32(at, 0);
+    for (int y = int(h) - 1; y >= 0; --y) {
+        const auto* p = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        char* line = at;
+        for (uint32_t x = 0; x < w; ++x) {
+            *line++ = char(qBlue(p[x]));
+            *line++ = char(qGreen(p[x]));
+            *line++ = char(qRed(p[x]));
+        }
+        at += row;
+    }
+    return out;
+}
+
 } // namespace
 
 PuzzleMaker::PuzzleMaker(SuiteFolders folders)
@@ -100,7 +153,9 @@ bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
     const int count = c * r;
 
     ui.progressStart(count * 7 + 40);
-    imaging::copy(puzzleImage, workingImage);
+    // Shared, not copied: the resize makes a picture of its own, and at the
+    // same size the shading's first write parts the two.
+    puzzleImage = workingImage;
     ui.progressAdvance(10);
     imaging::resize(puzzleImage, c * cell, r * cell);
     if (puzzleImage.image.format() != QImage::Format_RGB32)
@@ -135,7 +190,7 @@ bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
 bool PuzzleMaker::encodeThroughScratch(const ToolkitBitmap& picture, QByteArray& bytes)
 {
     // The scratch file holds exactly the bytes that go into the puzzle.
-    bytes = imaging::encode(picture, imaging::kFormatJpeg, 50);
+    bytes = picture_fit::jpegBytes(picture, 50);
     QString why;
     return picture_fit::writeScratch(folders_.scratchPicture(), bytes, &why) || failed(why);
 }
@@ -210,7 +265,7 @@ bool PuzzleMaker::writeFiles(const QString& name, const QByteArray& puzzle, cons
         return failed(files.error());
     LibraryFile lib = library();
     QByteArray entry;
-    if (!lib.entryBytes(name, lib.FindLibraryEntry(name), columns, rows, entry))
+    if (!lib.entryBytesFor(name, columns, rows, entry))
         return failed(QStringLiteral("Cannot record puzzle \"%1\": %2").arg(name, lib.lastError()));
 
     // The puzzle file goes in place last: whoever sees it sees its thumbnail
@@ -224,13 +279,15 @@ bool PuzzleMaker::writeFiles(const QString& name, const QByteArray& puzzle, cons
 
     // Other spellings of the name are this puzzle too and go; a remade
     // puzzle starts a fresh game, and its package would still carry the old
-    // pieces, so both go in every spelling.
+    // pieces, so both go in every spelling. One listing of Data, taken
+    // under the lock, answers for all four names.
+    const QStringList present = puzzle_names::folderFiles(folders_.data);
     for (const QString& file : {name + QStringLiteral(".puz"), name + QStringLiteral(".bmp")})
-        for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
+        for (const QString& other : puzzle_names::spellingsAmong(present, file))
             if (other != file)
                 files.removeWith(folders_.data + other);
     for (const QString& file : {name + QStringLiteral("0.sav"), name + QStringLiteral("Puz.run")})
-        for (const QString& other : puzzle_names::spellingsOf(folders_.data, file))
+        for (const QString& other : puzzle_names::spellingsAmong(present, file))
             files.removeWith(folders_.data + other);
 
     if (!files.commit())
@@ -259,11 +316,14 @@ QByteArray PuzzleMaker::thumbnailOf(const ToolkitBitmap& picture)
 {
     if (picture.isNull())
         return QByteArray();
-    ToolkitBitmap thumbnail;
-    imaging::copy(thumbnail, picture);
+    // Shared, not copied: the resize makes a new picture and leaves this
+    // one as it is.
+    ToolkitBitmap thumbnail = picture;
     const QSize size = thumbnailSize(thumbnail.image.size());
     if (!imaging::resize(thumbnail, size.width(), size.height()))
         return QByteArray();
+    if (thumbnail.image.format() == QImage::Format_RGB32)
+        return bmpOf(thumbnail.image);
     return imaging::encode(thumbnail, imaging::kFormatBmp, 0);
 }
 

@@ -42,15 +42,24 @@ QString whyNotUsable(const QString& name)
     return QString();
 }
 
-QStringList spellingsOf(const QString& folder, const QString& fileName)
+QStringList folderFiles(const QString& folder)
+{
+    // Listing the folder costs one read however many puzzles it holds.
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+QStringList spellingsAmong(const QStringList& files, const QString& fileName)
 {
     QStringList out;
-    const QDir dir(folder);
-    // Listing the folder costs one read however many puzzles it holds.
-    for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+    for (const QString& f : files)
         if (sameName(f, fileName))
             out << f;
     return out;
+}
+
+QStringList spellingsOf(const QString& folder, const QString& fileName)
+{
+    return spellingsAmong(folderFiles(folder), fileName);
 }
 
 QString storedSpelling(const QString& folder, const QString& name)

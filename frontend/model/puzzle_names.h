@@ -18,6 +18,10 @@ QString whyNotUsable(const QString& name);
 // The names of the files in `folder` that are `fileName` without regard to
 // case (the exact spelling included when it exists).
 QStringList spellingsOf(const QString& folder, const QString& fileName);
+// The same among names listed once (folderFiles), for a caller asking
+// after several names of one folder.
+QStringList folderFiles(const QString& folder);
+QStringList spellingsAmong(const QStringList& files, const QString& fileName);
 
 // The name as the puzzle's file in `folder` spells it ("Cat" for cat when
 // Cat.puz is there), or `name` itself when no spelling of it exists. What is

@@ -15,9 +15,14 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
+#include <QSemaphore>
 #include <QTextStream>
+#include <QThreadPool>
+
+#include <malloc.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -175,7 +180,36 @@ QString parseMake(const QStringList& args, MakeOptions& o)
     return QString();
 }
 
+// Qt spreads the conversion and scaling of a picture over its global thread
+// pool, unless it is called from a thread of that pool. For our pictures
+// (640 x 480 at most) the threads' starts and hand-overs cost about what
+// they save, on a machine whose other cores are busy more: the whole make
+// runs on one pool thread, where Qt does that work in line.
+int inPoolThread(const std::function<int()>& work)
+{
+    int result = kRefused;
+    QSemaphore done;
+    QThreadPool::globalInstance()->start([&] {
+        result = work();
+        done.release();
+    });
+    done.acquire();
+    return result;
+}
+
+int makePuzzle(const QStringList& args, Output& io);
+
 int runMake(const QStringList& args, Output& io)
+{
+    // The pictures of one make are a dozen blocks of a megabyte or so, made
+    // and freed in turn: kept in the heap rather than handed back to the
+    // system after each, every one after the first costs no page faults.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    return inPoolThread([&] { return makePuzzle(args, io); });
+}
+
+int makePuzzle(const QStringList& args, Output& io)
 {
     MakeOptions o;
     if (const QString why = parseMake(args, o); !why.isEmpty())

@@ -41,6 +41,8 @@ public:
 protected:
     void onButtonClick(int button) override;
     bool forgetsHotOnRelease() const override { return true; }
+    // Escape here would end Vorlin: only once the keyboard drives the menu.
+    bool escapeWaitsForKeyboard() const override { return true; }
     void onPressElsewhere() override;
     void onHotChanged(int button) override;
     bool event(QEvent* e) override;

@@ -472,9 +472,9 @@ void SkinWindow::keyPressEvent(QKeyEvent* e)
             return;
         break;
     case KeyAction::Back:
-        // Only once the keyboard is in use here: a stray Escape at a window
-        // the mouse is driving must not throw away where the user was.
-        if (const int b = backButton(); keyRoot()->focusShown_ && isButtonShown(b)) {
+        // As the window's own Back or Close button, never QDialog's reject:
+        // whatever that button asks or keeps, Escape asks and keeps too.
+        if (const int b = backButton(); isButtonShown(b) && (keyRoot()->focusShown_ || !escapeWaitsForKeyboard())) {
             pressByKey(b);
             return;
         }

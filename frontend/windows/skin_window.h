@@ -80,6 +80,9 @@ protected:
     // True while the window must not react to the mouse at all.
     virtual bool mouseBlocked() const { return false; }
     virtual bool forgetsHotOnRelease() const { return false; }
+    // True where Escape would end more than this window (the main menu ends
+    // the program): it then waits until the keyboard is in use here.
+    virtual bool escapeWaitsForKeyboard() const { return false; }
     virtual void onPressElsewhere() {}
     virtual void onHotChanged(int /*button*/) {}
     // The button Escape clicks; kNone leaves Escape to the window around a page.

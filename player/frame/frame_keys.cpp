@@ -108,11 +108,20 @@ bool CMainFrame::keyMove(QPoint delta)
         s->update();
         // It comes down in the board's first free place from the top-left.
         std::vector<QRect> taken;
-        for (const auto& p : view_->boardList())
+        std::vector<QPoint> takenCells;
+        for (const auto& p : view_->boardList()) {
             taken.push_back(p->bounds().translated(p->x, p->y));
+            takenCells.emplace_back(p->x, p->y);
+        }
+        // An empty cell of the board first: from there Shift and the arrows
+        // step a cell at a time, and land exactly where a drop snaps.
         const QRect area(QPoint(0, 0), view_->size());
         const QRect b = piece->bounds();
-        const QPoint at = keyboard_play::freePlace(b.size(), area, taken, doc_->cellSize()) - b.topLeft();
+        const std::optional<QPoint> cell = keyboard_play::freeCell(view_->boardOrigin(), doc_->columns(), doc_->rows(),
+                                                                   doc_->cellSize(), takenCells);
+        const QPoint at = cell && area.contains(b.translated(*cell))
+                              ? *cell
+                              : keyboard_play::freePlace(b.size(), area, taken, doc_->cellSize()) - b.topLeft();
         view_->keyLiftPiece(std::move(piece), at);
         return true;
     }

@@ -58,4 +58,18 @@ QPoint freePlace(QSize size, const QRect& area, const std::vector<QRect>& taken,
     return area.topLeft();
 }
 
+std::optional<QPoint> freeCell(QPoint boardOrigin, int columns, int rows, int cellSize,
+                               const std::vector<QPoint>& takenOrigins)
+{
+    const int k = std::max(1, cellSize);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) {
+            const QRect cell(boardOrigin + QPoint(c * k, r * k), QSize(k, k));
+            if (std::none_of(takenOrigins.begin(), takenOrigins.end(),
+                             [&](QPoint t) { return cell.intersects(QRect(t, QSize(k, k))); }))
+                return cell.topLeft();
+        }
+    return std::nullopt;
+}
+
 } // namespace keyboard_play

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <optional>
 #include <vector>
 
 class CPiece;
@@ -63,5 +64,13 @@ QPoint movedInside(const QRect& box, QPoint delta, const QRect& area);
 // the first place, scanning rows of cells from the top-left of `area`, where
 // a box of `size` overlaps none of `taken`; the top-left when none is free.
 QPoint freePlace(QSize size, const QRect& area, const std::vector<QRect>& taken, int cellSize);
+
+// Better still, a cell of the board itself: the origin of the first cell of
+// the columns x rows grid at `boardOrigin`, row by row, that no piece on the
+// board lies in (`takenOrigins`: their cell origins, any position). A piece
+// put there moves by whole cells onto its home place with Shift and the
+// arrows, where a drop snaps it. Nothing when every cell is taken.
+std::optional<QPoint> freeCell(QPoint boardOrigin, int columns, int rows, int cellSize,
+                               const std::vector<QPoint>& takenOrigins);
 
 } // namespace keyboard_play

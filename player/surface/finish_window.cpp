@@ -5,6 +5,7 @@
 #include "player_messages.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -12,6 +13,7 @@ CFinishWnd::CFinishWnd(QWidget* frame, QObject* notify) : QWidget(frame), notify
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::ArrowCursor);
+    setFocusPolicy(Qt::StrongFocus);
     hide();
 }
 
@@ -39,6 +41,8 @@ void CFinishWnd::present()
     show();
     raise();
     grabMouse();
+    // A puzzle finished by keys alone is closed by one too.
+    setFocus(Qt::OtherFocusReason);
 }
 
 void CFinishWnd::paintEvent(QPaintEvent*)
@@ -54,8 +58,27 @@ void CFinishWnd::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton)
         return;
-    releaseMouse();
-    QCoreApplication::postEvent(notify_, new QEvent(QEvent::Type(messages::kCloseFinish)));
+    dismiss();
 }
 
 void CFinishWnd::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
+
+void CFinishWnd::keyPressEvent(QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Space:
+        dismiss();
+        return;
+    default:
+        e->ignore();
+    }
+}
+
+void CFinishWnd::dismiss()
+{
+    releaseMouse();
+    QCoreApplication::postEvent(notify_, new QEvent(QEvent::Type(messages::kCloseFinish)));
+}

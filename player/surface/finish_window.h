@@ -26,8 +26,11 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseDoubleClickEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
 
 private:
+    // Asks the board to take it away, as a click on it does.
+    void dismiss();
     QObject* notify_;
     ToolkitBitmap picture_;
     ToolkitBitmap thumbnail_;

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QCursor>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -27,6 +28,7 @@ CPopupMenuWnd::CPopupMenuWnd(QWidget& frame, std::vector<Item> items, const QFon
     // Every pixel is ours; nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     hide();
 }
 
@@ -54,6 +56,8 @@ void CPopupMenuWnd::open(QPoint clientPoint)
     // Holding the mouse means a click anywhere, in the frame or outside it,
     // comes here, and the menu can close itself on a click outside.
     grabMouse();
+    // And the keys: the arrows walk the rows, Return chooses, Escape closes.
+    setFocus(Qt::PopupFocusReason);
 }
 
 int CPopupMenuWnd::rowAt(QPoint p) const
@@ -149,14 +153,46 @@ void CPopupMenuWnd::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton || chosen_)
         return;
+    e->accept();
+    choose(rowAt(e->position().toPoint()));
+}
+
+void CPopupMenuWnd::keyPressEvent(QKeyEvent* e)
+{
+    const int rows = int(items_.size());
+    switch (e->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+        if (rows > 0) {
+            const int step = e->key() == Qt::Key_Down ? 1 : rows - 1;
+            setHotRow(hot_ < 0 ? (e->key() == Qt::Key_Down ? 0 : rows - 1) : (hot_ + step) % rows);
+        }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (hot_ >= 0 && !chosen_)
+            choose(hot_);
+        break;
+    case Qt::Key_Escape:
+        if (!chosen_)
+            choose(-1);
+        break;
+    default:
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+void CPopupMenuWnd::choose(int row)
+{
     releaseMouse();
     chosen_ = true;
-    const int row = rowAt(e->position().toPoint());
-    const int command = row >= 0 ? items_[size_t(row)].command : cmd::kClosePopup;
+    const int command = row >= 0 && row < int(items_.size()) ? items_[size_t(row)].command : cmd::kClosePopup;
     // The command may delete this menu (at once when it closes the frame),
     // so nothing of ours may be touched after it.
     hide();
-    e->accept();
     emit commandChosen(command);
 }
 

@@ -52,10 +52,13 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     void mouseDoubleClickEvent(QMouseEvent*) override;
 
 private:
     void setHotRow(int row);
+    // Ends the menu with the row's command (-1: closed with none).
+    void choose(int row);
 
     std::vector<Item> items_;
     QFont font_;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -385,6 +387,33 @@ TEST(FrameMenus, OptionsShowACheckWhenOnAndACrossWhenOff)
     click(menu, QPoint(30, 41)); // the first pixel row of Background
     deferredDeletes();
     EXPECT_EQ(g.app.state.backgroundOption, 1);
+}
+
+// The keys work a menu too: Escape closes it with no command, the arrows
+// walk its rows (wrapping), Return runs the row that is lit.
+TEST(FrameMenus, EscapeClosesAMenuAndTheArrowsAndReturnChooseARow)
+{
+    Game g(3, 3, 48, true);
+    g.app.state.soundOption = 1;
+    CPopupMenuWnd* menu = openMenuBy(g, Button::Options);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(g.frame->window()->focusWidget(), menu) << "the keys go to the open menu";
+    QTest::keyClick(menu, Qt::Key_Escape);
+    deferredDeletes();
+    EXPECT_EQ(g.frame->openMenu(), nullptr);
+    EXPECT_EQ(g.app.state.soundOption, 1);
+
+    menu = openMenuBy(g, Button::Options);
+    move(menu, QPoint(-50, -50));
+    ASSERT_EQ(menu->hotRow(), -1);
+    QTest::keyClick(menu, Qt::Key_Up); // from none, up lands on the last row
+    EXPECT_EQ(menu->hotRow(), 3);
+    QTest::keyClick(menu, Qt::Key_Down); // and wraps round to the first
+    EXPECT_EQ(menu->hotRow(), 0);
+    QTest::keyClick(menu, Qt::Key_Return); // Sound
+    deferredDeletes();
+    EXPECT_EQ(g.frame->openMenu(), nullptr);
+    EXPECT_EQ(g.app.state.soundOption, 0);
 }
 
 TEST(FrameMenus, AClickOutsideTheRowsClosesTheMenuWithoutACommand)

@@ -3,7 +3,9 @@
 // them, and every carried move is one step to take back.
 
 #include "command_ids.h"
+#include "finish_window.h"
 #include "game_fixture.h"
+#include "paths.h"
 #include "tray_wnd.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +75,27 @@ TEST(KeyboardPlay, FinishesAPuzzleByKeysAlone)
     EXPECT_EQ(g.doc->finished, 1);
     EXPECT_EQ(g.view->fixedCount(), 4);
     EXPECT_EQ(g.doc->boxList().size(), 0);
+}
+
+// A puzzle finished by keys is closed by keys: the finish window takes them.
+TEST(KeyboardPlay, ReturnOrEscapeClosesTheFinishWindow)
+{
+    const QString path = paths::programFolder() + "finish.bmp";
+    QImage pic(360, 240, QImage::Format_RGB32);
+    pic.fill(Qt::darkGreen);
+    ASSERT_TRUE(pic.save(path, "BMP"));
+    for (int k : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        Game g(2, 2, 40, false);
+        for (int i = 0; i < 4 && !g.doc->finished; ++i)
+            placeNextByKeys(g);
+        CFinishWnd* finish = g.view->finishWindow();
+        ASSERT_NE(finish, nullptr);
+        EXPECT_EQ(g.frame->window()->focusWidget(), finish) << "the keys go to it";
+        QTest::keyClick(finish, Qt::Key(k));
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(g.view->finishWindow(), nullptr) << k;
+    }
+    QFile::remove(path);
 }
 
 TEST(KeyboardPlay, FinishesATurnedPuzzleTurningWithR)
@@ -233,4 +256,33 @@ TEST(KeyboardPlay, AJoinedGroupIsOneStopAndMovesWhole)
     key(g.frame, Qt::Key_Return);
     EXPECT_EQ(QPoint(a->x, a->y), QPoint(100, 140));
     EXPECT_EQ(QPoint(b->x, b->y), QPoint(140, 140));
+}
+
+// A lifted piece comes down on the first empty cell of the board, so Shift
+// and the arrows alone bring it home, where Return snaps it.
+TEST(KeyboardPlay, ALiftedPieceLandsOnAnEmptyCellAndWholeCellStepsReachItsHome)
+{
+    Game g(3, 3, 40, false);
+    CPiece* p = tabToColumn(g);
+    ASSERT_NE(p, nullptr);
+    key(g.frame, Qt::Key_Down); // lifts it
+    ASSERT_TRUE(g.view->keyCarrying());
+    EXPECT_EQ(QPoint(p->x, p->y), g.home(0, 0)) << "the board's first cell";
+    const QPoint home = g.home(p->column, p->row);
+    for (int c = 0; c < p->column; ++c)
+        key(g.frame, Qt::Key_Right, Qt::ShiftModifier);
+    for (int r = 0; r < p->row; ++r)
+        key(g.frame, Qt::Key_Down, Qt::ShiftModifier);
+    key(g.frame, Qt::Key_Return);
+    EXPECT_EQ(QPoint(p->x, p->y), home) << "whole cells, no pixel off";
+    const bool corner = (p->column == 0 || p->column == 2) && (p->row == 0 || p->row == 2);
+    if (corner) {
+        EXPECT_TRUE(p->fixed) << "a corner at its home locks";
+    }
+
+    // The next one comes down on the first cell left empty.
+    CPiece* q = tabToColumn(g);
+    ASSERT_NE(q, nullptr);
+    key(g.frame, Qt::Key_Down);
+    EXPECT_EQ(QPoint(q->x, q->y), home == g.home(0, 0) ? g.home(1, 0) : g.home(0, 0));
 }

@@ -72,6 +72,26 @@ TEST(KeyboardPlay, LiftedPieceComesDownInTheFirstFreePlace)
     EXPECT_EQ(kp::freePlace(QSize(20, 20), QRect(5, 5, 50, 50), {QRect(0, 0, 100, 100)}, 20), QPoint(5, 5));
 }
 
+TEST(KeyboardPlay, LiftedPieceComesDownOnTheFirstEmptyCellOfTheBoard)
+{
+    const QPoint o(37, 52);
+    EXPECT_EQ(kp::freeCell(o, 3, 2, 40, {}), o);
+    // Pieces in the first two cells: the third is the first one nobody lies in.
+    EXPECT_EQ(kp::freeCell(o, 3, 2, 40, {o, o + QPoint(40, 0)}), o + QPoint(80, 0));
+    // A little off its cell, a piece takes the four it overlaps.
+    EXPECT_EQ(kp::freeCell(o, 3, 2, 40, {o + QPoint(43, 5)}), o);
+    EXPECT_EQ(kp::freeCell(o, 3, 2, 40, {o, o + QPoint(43, 5)}), o + QPoint(0, 40));
+    // A piece between cells takes both.
+    EXPECT_EQ(kp::freeCell(o, 3, 2, 40, {o + QPoint(20, 0), o + QPoint(80, 0)}), o + QPoint(0, 40));
+    // A piece only touching a cell's edge leaves it free.
+    EXPECT_EQ(kp::freeCell(o, 2, 1, 40, {o + QPoint(-40, 0)}), o);
+    std::vector<QPoint> all;
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c)
+            all.push_back(o + QPoint(c * 40, r * 40));
+    EXPECT_FALSE(kp::freeCell(o, 3, 2, 40, all));
+}
+
 TEST(PieceDescription, SaysWhereThePieceLiesAndWhatItIs)
 {
     pd::Facts f;

@@ -141,7 +141,15 @@ std::vector<double> openOnDisplay(const QString& package, const QString& home, i
         "  s=$(date +%s%N)\n"
         "  setsid sh \"$1\" </dev/null >/dev/null 2>&1 &\n"
         "  run=$!\n"
-        "  w=$(timeout 60 xdotool search --sync --onlyvisible --name \"Snapp'It\" | head -n 1)\n"
+        // Polled here every 10 ms: xdotool's own --sync looks only twice a
+        // second, which would round every opening up to the next half second.
+        "  w=\n"
+        "  n=0\n"
+        "  while [ -z \"$w\" ] && [ $n -lt 6000 ]; do\n"
+        "    w=$(xdotool search --onlyvisible --name \"Snapp'It\" 2>/dev/null | head -n 1)\n"
+        "    [ -n \"$w\" ] || sleep 0.01\n"
+        "    n=$((n + 1))\n"
+        "  done\n"
         "  e=$(date +%s%N)\n"
         "  [ -n \"$w\" ] || { echo failed; kill -- -$run; exit 1; }\n"
         "  echo $(( (e - s) / 1000 ))\n"

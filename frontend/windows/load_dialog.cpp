@@ -60,7 +60,7 @@ QString CLoadDialog::nameOf(ButtonId b)
     case PageUp: return QStringLiteral("Page Up");
     case PageDown: return QStringLiteral("Page Down");
     case Help: return QStringLiteral("Help");
-    case Minimise: return QStringLiteral("Minimise");
+    case Minimise: return QStringLiteral("Minimize");
     case Close: return QStringLiteral("Close");
     }
     return {};

@@ -37,7 +37,7 @@ QString CMainMenuDlg::nameOf(ButtonId b)
     switch (b) {
     case GameMenu: return QStringLiteral("Game");
     case Help: return QStringLiteral("Help");
-    case Minimise: return QStringLiteral("Minimise");
+    case Minimise: return QStringLiteral("Minimize");
     case Close: return QStringLiteral("Close");
     case NewGame: return QStringLiteral("New Game");
     case LoadGame: return QStringLiteral("Load Game");

@@ -62,7 +62,7 @@ int SkinWindow::addRadio(const QImage& strip, const QRect& rect, int value, cons
 void SkinWindow::addCaptionButtons()
 {
     helpButton_ = addButton(app_.sharedBitmap(QStringLiteral("BAR_HELP")), kHelpRect, QStringLiteral("Help"));
-    minimiseButton_ = addButton(app_.sharedBitmap(QStringLiteral("BAR_ICON")), kMinimiseRect, QStringLiteral("Minimise"));
+    minimiseButton_ = addButton(app_.sharedBitmap(QStringLiteral("BAR_ICON")), kMinimiseRect, QStringLiteral("Minimize"));
     closeButton_ = addButton(app_.sharedBitmap(QStringLiteral("BAR_CLOSE")), kCloseRect, QStringLiteral("Close"));
 }
 

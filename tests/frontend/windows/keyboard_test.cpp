@@ -187,7 +187,7 @@ TEST_F(KeyMenu, NothingIsDrawnOrDoneUntilTheFirstTab)
 
 TEST_F(KeyMenu, TabReadsTheMenuTopToBottomCaptionButtonsLastAndWraps)
 {
-    const QStringList ring = {"Game", "New Game", "Load Game", "About", "Exit", "Help", "Minimise", "Close"};
+    const QStringList ring = {"Game", "New Game", "Load Game", "About", "Exit", "Help", "Minimize", "Close"};
     QStringList seen;
     for (int i = 0; i <= ring.size(); ++i) {
         key(&menu, Qt::Key_Tab);
@@ -198,7 +198,7 @@ TEST_F(KeyMenu, TabReadsTheMenuTopToBottomCaptionButtonsLastAndWraps)
     EXPECT_EQ(focusedName(&menu), QStringLiteral("Close"));
     EXPECT_EQ(menu.focusedButton(), CMainMenuDlg::Close);
     key(&menu, Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(focusedName(&menu), QStringLiteral("Minimise"));
+    EXPECT_EQ(focusedName(&menu), QStringLiteral("Minimize"));
 
     // Game's menu opens by key and goes away as the keyboard moves on.
     ASSERT_TRUE(tabTo(&menu, QStringLiteral("Game")));

@@ -94,9 +94,17 @@ void CTileMenderView::initialUpdate()
     fixedCount_ = 0;
     delete finish_;
 
-    // The guide shows faded; the document keeps the plain picture.
+    // Made when the guide is first shown: with the option off (as most play)
+    // an open neither fades a copy of the picture nor holds one.
     fadedGuide_ = QImage();
-    if (!guide.isNull()) {
+    update();
+}
+
+const QImage& CTileMenderView::fadedGuide() const
+{
+    // The guide shows faded; the document keeps the plain picture.
+    const ToolkitBitmap& guide = doc_.guidePicture();
+    if (fadedGuide_.isNull() && !guide.isNull()) {
         ToolkitBitmap faded, white;
         imaging::copy(faded, guide);
         imaging::create(white, guide.width(), guide.height());
@@ -104,7 +112,7 @@ void CTileMenderView::initialUpdate()
         imaging::combine(faded, white, imaging::kCombineFade);
         fadedGuide_ = faded.image;
     }
-    update();
+    return fadedGuide_;
 }
 
 CPiece* CTileMenderView::hitTest(QPoint pt, int* index) const
@@ -149,7 +157,7 @@ void CTileMenderView::paintBoard(QPainter& p, const QRect& c) const
         row(bottom - 20, 42);
     }
 
-    if (state_.backgroundOption && !fadedGuide_.isNull()) {
+    if (state_.backgroundOption && !fadedGuide().isNull()) {
         const QRect g(origin_, fadedGuide_.size());
         const QRect part = g & c;
         if (!part.isEmpty())

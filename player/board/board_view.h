@@ -214,7 +214,8 @@ private:
     int buttonStates_[5] = {0, 0, 0, 0, 0};
     QImage buttonBitmaps_[5];
     QImage tiles_;
-    QImage fadedGuide_;
+    const QImage& fadedGuide() const;
+    mutable QImage fadedGuide_; // made on first need, see fadedGuide()
     QByteArray completionSound_;
     QPointer<CFinishWnd> finish_;
     std::vector<CTrayWnd*> trays_;

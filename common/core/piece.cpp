@@ -77,13 +77,24 @@ void CPiece::buildOutline(int cellSize, int column_, int row_, int scale)
     row = row_;
     if (rotation < 0 || rotation > 3)
         return;
-    outline_ = piece_geometry::outline(*this, cellSize, rotation);
     scale_ = std::clamp(scale, 1, 8);
+    asked_ = OutlineAsked{record(), cellSize, rotation};
+    frame_ = QRegion();
+}
+
+void CPiece::trace() const
+{
+    const OutlineAsked a = *asked_;
+    asked_.reset();
+    // The edges as they were asked for, whatever changed since.
+    CPiece edges;
+    edges.setRecord(a.edges);
+    outline_ = piece_geometry::outline(edges, a.cellSize, a.rotation);
     paintBounds_ = outline_.boundingRect();
     if (scale_ == 1) {
         fine_ = outline_;
     } else {
-        fine_ = piece_geometry::outline(*this, cellSize, rotation, scale_);
+        fine_ = piece_geometry::outline(edges, a.cellSize, a.rotation, scale_);
         // A curve's outermost device pixels may lie in a pixel of ours that
         // the plain outline leaves out; whole pixels of ours around them.
         const QRect f = fine_.boundingRect();
@@ -115,6 +126,7 @@ void CPiece::cutIfDeferred() const
 bool CPiece::buildImage(const TurnedPictures& pictures, int a, int columns, int rows)
 {
     deferred_.reset();
+    traceIfAsked();
     const QRect b = paintBounds_;
     const int s = scale_;
     const int w = std::max(b.width(), 1), h = std::max(b.height(), 1);
@@ -240,6 +252,7 @@ QColor CPiece::frameColour(int level)
 
 void CPiece::draw(QPainter& painter, int px, int py) const
 {
+    traceIfAsked();
     const QRect b = paintBounds_;
     cutIfDeferred();
     if (!image_.isNull() && !b.isEmpty())
@@ -249,6 +262,7 @@ void CPiece::draw(QPainter& painter, int px, int py) const
 
 void CPiece::drawOutline(QPainter& painter, int px, int py) const
 {
+    traceIfAsked();
     if (hintLevel == 0 && !selected)
         return;
     if (frame_.isEmpty() && !fine_.isEmpty()) {
@@ -267,6 +281,7 @@ void CPiece::drawOutline(QPainter& painter, int px, int py) const
 
 void CPiece::fillOutline(QPainter& painter, int px, int py, const QColor& colour) const
 {
+    traceIfAsked();
     fillFine(painter, px, py, fine_, colour);
 }
 
@@ -287,6 +302,7 @@ void CPiece::fillFine(QPainter& painter, int px, int py, const QRegion& region, 
 
 bool CPiece::intersects(int px, int py, const QRect& rect) const
 {
+    traceIfAsked();
     const QRect local = rect.translated(-px, -py);
     if (!paintBounds_.intersects(local))
         return false;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QPainter;
 class ArchiveReader;
@@ -76,13 +77,21 @@ public:
 
     // The outline in the puzzle's pixels: what hit tests and the rules of
     // the game go by.
-    const QRegion& outline() const { return outline_; }
+    const QRegion& outline() const
+    {
+        traceIfAsked();
+        return outline_;
+    }
     // The outline's bounding box in cell coordinates (knobs reach outside the cell).
-    QRect bounds() const { return outline_.boundingRect(); }
+    QRect bounds() const { return outline().boundingRect(); }
     // The box of every pixel the piece paints: bounds(), and at a scale above
     // 1 whatever pixels of ours the finer curves reach beyond it. Repaints go
     // by this box; the rules of the game go by bounds().
-    QRect paintBounds() const { return paintBounds_; }
+    QRect paintBounds() const
+    {
+        traceIfAsked();
+        return paintBounds_;
+    }
     // The picture under paintBounds(), already turned; transparent outside
     // the fine outline. Its device pixel ratio is the scale, so it paints at
     // the size of that box whatever the scale.
@@ -94,7 +103,11 @@ public:
     // How many device pixels a side each of the puzzle's pixels is drawn with.
     int scale() const { return scale_; }
     // The outline measured in device pixels (the outline itself at scale 1).
-    const QRegion& fineOutline() const { return fine_; }
+    const QRegion& fineOutline() const
+    {
+        traceIfAsked();
+        return fine_;
+    }
 
     PieceRecord record() const;
     void setRecord(const PieceRecord& r);
@@ -102,7 +115,8 @@ public:
     void serialize(ArchiveReader& ar);
 
     // Stores the home cell and rebuilds the outline for the current rotation;
-    // a rotation outside 0..3 leaves the outline as it was. A scale above 1
+    // a rotation outside 0..3 leaves the outline as it was. The outline is
+    // traced from the edges as they are now, but only when first asked for. A scale above 1
     // cuts the edges (and later the image) for a screen with that many device
     // pixels to each of ours, so knobs are as smooth as the screen can show.
     void buildOutline(int cellSize, int column, int row, int scale = 1);
@@ -138,11 +152,27 @@ private:
     // Fills device-pixel rectangles of the piece with its origin at (x, y).
     void fillFine(QPainter& painter, int x, int y, const QRegion& region, const QColor& colour) const;
 
-    QRegion outline_;
-    QRegion fine_;
-    QRect paintBounds_;
+    mutable QRegion outline_;
+    mutable QRegion fine_;
+    mutable QRect paintBounds_;
     int scale_ = 1;
     void cutIfDeferred() const;
+    // Traces the outline a buildOutline() asked for, if it is still to do.
+    void traceIfAsked() const
+    {
+        if (asked_)
+            trace();
+    }
+    void trace() const;
+
+    // What buildOutline() was asked, kept until the outline is first needed:
+    // ten thousand outlines traced at an open would hold up its first paint.
+    struct OutlineAsked {
+        PieceRecord edges;
+        int32_t cellSize = 0;
+        int32_t rotation = 0;
+    };
+    mutable std::optional<OutlineAsked> asked_;
 
     // Cut on first use when deferred, hence mutable: to its users the piece
     // has its image all along.

@@ -450,3 +450,28 @@ TEST(PieceAtScale, FrameIsOneOfOurPixelsWideAndTheShadowFollowsTheFineEdge)
                 black += QRect(xx, yy, 1, 1);
     EXPECT_EQ(black, p.fineOutline().translated(20, 40));
 }
+
+// An outline is traced when first asked for, but from the edges and the turn
+// it was built for: changing a piece's fields before that must not show.
+TEST(Piece, AnOutlineTracedLateIsTheOneItWasBuiltFor)
+{
+    Grid g(3, 3, 48, 5);
+    CPiece& p = g.at(1, 1);
+    for (int scale : {1, 2}) {
+        for (int q = 0; q < 4; ++q) {
+            p.rotation = q;
+            const QRegion eager = piece_geometry::outline(p, 48, q);
+            const QRegion eagerFine = piece_geometry::outline(p, 48, q, scale);
+            p.buildOutline(48, 1, 1, scale);
+            // Changed after the build and before anything looked.
+            const PieceRecord edges = p.record();
+            p.topKind = -p.topKind;
+            p.rotation = (q + 1) % 4;
+            EXPECT_EQ(p.outline(), eager) << "scale " << scale << ", turn " << q;
+            EXPECT_EQ(p.fineOutline(), eagerFine);
+            EXPECT_TRUE(p.paintBounds().contains(p.bounds()));
+            p.setRecord(edges);
+            p.rotation = q;
+        }
+    }
+}

@@ -7,8 +7,9 @@
 #include <QImage>
 #include <QRect>
 
-// The bitmap resource with that number (":/player/<id>.png"); a null image
-// when it is missing, so a broken build shows gaps rather than crashing.
+// The bitmap resource with that number (":/player/<id>.rgb32", the raw copy
+// of the art's <id>.png); a null image when it is missing or damaged, so a
+// broken build shows gaps rather than crashing.
 QImage playerBitmap(int id);
 
 namespace frame_geometry {

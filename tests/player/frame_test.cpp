@@ -321,6 +321,20 @@ TEST(FrameCaption, BordersCarryTheStripThumbAndTheViewsButtons)
     EXPECT_EQ(shot(g.frame, QRect(460, 597, 68, 3)), playerBitmap(156).copy(0, 67, 68, 3));
 }
 
+// The bitmaps the windows are drawn from are the art's own, pixel for pixel:
+// the raw copies embedded in the program say the same as the PNGs beside them.
+TEST(PlayerBitmaps, EveryEmbeddedBitmapIsItsPngPixelForPixel)
+{
+    for (int id : {143, 144, 145, 146, 147, 149, 150, 151, 153, 154, 155, 156, 157, 159, 160, 161, 162, 163, 164,
+                   165, 169, 170, 171}) {
+        const QImage png = QImage(QStringLiteral(PLAYER_ART_DIR "/player/%1.png").arg(id))
+                               .convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(png.isNull()) << id;
+        EXPECT_EQ(playerBitmap(id), png) << id;
+    }
+    EXPECT_TRUE(playerBitmap(9999).isNull()) << "a missing bitmap is a gap, not a crash";
+}
+
 // --- drop-down menus ------------------------------------------------------------
 
 TEST(FrameMenus, GameMenuOpensUnderTheCaptionAndExitAsksFirstWhenTheGameChanged)

@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QResource>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -344,8 +346,17 @@ TEST_F(ArtTest, PlayerFindsItsArtAmongTheResources)
 {
     initPlayerArt();
     for (const auto &[id, size] : kSizes) {
-        const QImage img(QStringLiteral(":/player/%1.png").arg(id));
-        EXPECT_EQ(img.size(), size) << "resource " << id;
+        // The raw copy: its width and height, then as many RGB32 rows, stored
+        // uncompressed so that the player can copy it as it is.
+        const QResource r(QStringLiteral(":/player/%1.rgb32").arg(id));
+        ASSERT_TRUE(r.isValid()) << "resource " << id;
+        EXPECT_EQ(r.compressionAlgorithm(), QResource::NoCompression) << id;
+        ASSERT_GE(r.size(), 8) << id;
+        quint32 w = 0, h = 0;
+        std::memcpy(&w, r.data(), 4);
+        std::memcpy(&h, r.data() + 4, 4);
+        EXPECT_EQ(QSize(int(w), int(h)), size) << "resource " << id;
+        EXPECT_EQ(r.size(), 8 + qint64(w) * h * 4) << id;
     }
     QFile click(QStringLiteral(":/player/134.wav"));
     ASSERT_TRUE(click.open(QIODevice::ReadOnly));

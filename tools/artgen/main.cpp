@@ -33,6 +33,25 @@ bool writeImage(const QString &path, const QImage &img, const char *format, int 
     return true;
 }
 
+// The player's embedded copy of a bitmap: width and height (32 bits each,
+// little-endian), then its RGB32 rows. The player copies it into an image
+// without a decoder: no image plugin is looked up and nothing is inflated
+// before its first paint.
+QByteArray rawRgb32(const QImage &img)
+{
+    const QImage rgb = img.convertToFormat(QImage::Format_RGB32);
+    QByteArray out;
+    const auto put = [&out](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            out.append(char((v >> (8 * i)) & 0xff));
+    };
+    put(quint32(rgb.width()));
+    put(quint32(rgb.height()));
+    for (int y = 0; y < rgb.height(); ++y)
+        out.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), rgb.width() * 4);
+    return out;
+}
+
 bool writePlayer(const QDir &out)
 {
     if (!out.mkpath(QStringLiteral("player"))) {
@@ -42,8 +61,11 @@ bool writePlayer(const QDir &out)
     bool ok = true;
     const QImage bg = art::background();
     for (const art::Bitmap &b : art::playerBitmaps(bg))
+    {
         ok &= writeImage(out.filePath(QStringLiteral("player/%1.png").arg(b.id)),
                          b.image.convertToFormat(QImage::Format_RGB32), "png");
+        ok &= writeFile(out.filePath(QStringLiteral("player/%1.rgb32").arg(b.id)), rawRgb32(b.image));
+    }
     ok &= writeFile(out.filePath(QStringLiteral("player/134.wav")), art::joinSound());
 
     ok &= writeImage(out.filePath(QStringLiteral("TileMenderBk.JPG")), bg, "jpeg", 92);

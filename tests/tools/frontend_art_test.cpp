@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QResource>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,21 @@ TEST_F(FrontendArtTest, EveryBitmapHasItsSizeInTheFilesAndTheResources)
     EXPECT_EQ(drawn.size(), kSizes.size());
     for (const art::NamedBitmap &b : drawn) EXPECT_TRUE(kSizes.count(b.name)) << "unexpected " << qPrintable(b.name);
     EXPECT_TRUE(frontendBitmap(QStringLiteral("NO_SUCH")).isNull());
+}
+
+// The windows get the raw copies; they must be their PNGs to the pixel and
+// keep an icon's transparent corners.
+TEST_F(FrontendArtTest, TheRawCopiesTheWindowsGetAreThePngsPixelForPixel)
+{
+    initFrontendArt();
+    for (const auto &[name, size] : kSizes) {
+        ASSERT_TRUE(QResource(QStringLiteral(":/frontend/") + name + QStringLiteral(".raw")).isValid())
+            << qPrintable(name);
+        const QImage png(QStringLiteral(":/frontend/") + name + QStringLiteral(".png"));
+        const QImage got = frontendBitmap(name);
+        EXPECT_EQ(got.format(), png.format()) << qPrintable(name);
+        EXPECT_EQ(got, png) << qPrintable(name);
+    }
 }
 
 TEST_F(FrontendArtTest, StripsHoldThreeDistinctLooks)

@@ -52,6 +52,26 @@ QByteArray rawRgb32(const QImage &img)
     return out;
 }
 
+// The front end's embedded copy: width, height and QImage format (32 bits
+// each, little-endian), then the rows; RGB32, or ARGB32 where an icon keeps
+// its transparent corners.
+QByteArray rawImage(const QImage &img)
+{
+    const QImage::Format f = img.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    const QImage c = img.convertToFormat(f);
+    QByteArray out;
+    const auto put = [&out](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            out.append(char((v >> (8 * i)) & 0xff));
+    };
+    put(quint32(c.width()));
+    put(quint32(c.height()));
+    put(quint32(f));
+    for (int y = 0; y < c.height(); ++y)
+        out.append(reinterpret_cast<const char *>(c.constScanLine(y)), c.width() * 4);
+    return out;
+}
+
 bool writePlayer(const QDir &out)
 {
     if (!out.mkpath(QStringLiteral("player"))) {
@@ -93,6 +113,7 @@ bool writeFrontend(const QDir &out)
         const QImage img = b.image.hasAlphaChannel() ? b.image.convertToFormat(QImage::Format_ARGB32)
                                                      : b.image.convertToFormat(QImage::Format_RGB32);
         ok &= writeImage(out.filePath(QStringLiteral("frontend/%1.png").arg(b.name)), img, "png");
+        ok &= writeFile(out.filePath(QStringLiteral("frontend/%1.raw").arg(b.name)), rawImage(img));
     }
     ok &= writeImage(out.filePath(QStringLiteral("Vorlin.png")), art::vorlinIcon(256), "png");
     return ok;

@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QRect>
 
-// The bitmap resource with that number (":/player/<id>.rgb32", the raw copy
+// The bitmap resource with that number (":/player/<id>.raw", the raw copy
 // of the art's <id>.png); a null image when it is missing or damaged, so a
 // broken build shows gaps rather than crashing.
 QImage playerBitmap(int id);

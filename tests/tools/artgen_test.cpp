@@ -346,17 +346,19 @@ TEST_F(ArtTest, PlayerFindsItsArtAmongTheResources)
 {
     initPlayerArt();
     for (const auto &[id, size] : kSizes) {
-        // The raw copy: its width and height, then as many RGB32 rows, stored
-        // uncompressed so that the player can copy it as it is.
-        const QResource r(QStringLiteral(":/player/%1.rgb32").arg(id));
+        // The raw copy: its width, height and format, then as many RGB32
+        // rows, stored uncompressed so that the player can copy it as it is.
+        const QResource r(QStringLiteral(":/player/%1.raw").arg(id));
         ASSERT_TRUE(r.isValid()) << "resource " << id;
         EXPECT_EQ(r.compressionAlgorithm(), QResource::NoCompression) << id;
-        ASSERT_GE(r.size(), 8) << id;
-        quint32 w = 0, h = 0;
+        ASSERT_GE(r.size(), 12) << id;
+        quint32 w = 0, h = 0, f = 0;
         std::memcpy(&w, r.data(), 4);
         std::memcpy(&h, r.data() + 4, 4);
+        std::memcpy(&f, r.data() + 8, 4);
         EXPECT_EQ(QSize(int(w), int(h)), size) << "resource " << id;
-        EXPECT_EQ(r.size(), 8 + qint64(w) * h * 4) << id;
+        EXPECT_EQ(f, quint32(QImage::Format_RGB32)) << id;
+        EXPECT_EQ(r.size(), 12 + qint64(w) * h * 4) << id;
     }
     QFile click(QStringLiteral(":/player/134.wav"));
     ASSERT_TRUE(click.open(QIODevice::ReadOnly));

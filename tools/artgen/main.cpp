@@ -33,28 +33,11 @@ bool writeImage(const QString &path, const QImage &img, const char *format, int 
     return true;
 }
 
-// The player's embedded copy of a bitmap: width and height (32 bits each,
-// little-endian), then its RGB32 rows. The player copies it into an image
-// without a decoder: no image plugin is looked up and nothing is inflated
-// before its first paint.
-QByteArray rawRgb32(const QImage &img)
-{
-    const QImage rgb = img.convertToFormat(QImage::Format_RGB32);
-    QByteArray out;
-    const auto put = [&out](quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            out.append(char((v >> (8 * i)) & 0xff));
-    };
-    put(quint32(rgb.width()));
-    put(quint32(rgb.height()));
-    for (int y = 0; y < rgb.height(); ++y)
-        out.append(reinterpret_cast<const char *>(rgb.constScanLine(y)), rgb.width() * 4);
-    return out;
-}
-
-// The front end's embedded copy: width, height and QImage format (32 bits
-// each, little-endian), then the rows; RGB32, or ARGB32 where an icon keeps
-// its transparent corners.
+// A bitmap's embedded copy, for the player and the front end alike: width,
+// height and QImage format (32 bits each, little-endian), then the rows;
+// RGB32, or ARGB32 where an icon keeps its transparent corners. The programs
+// copy it into an image without a decoder: no image plugin is looked up and
+// nothing is inflated before their first paint.
 QByteArray rawImage(const QImage &img)
 {
     const QImage::Format f = img.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
@@ -84,7 +67,8 @@ bool writePlayer(const QDir &out)
     {
         ok &= writeImage(out.filePath(QStringLiteral("player/%1.png").arg(b.id)),
                          b.image.convertToFormat(QImage::Format_RGB32), "png");
-        ok &= writeFile(out.filePath(QStringLiteral("player/%1.rgb32").arg(b.id)), rawRgb32(b.image));
+        ok &= writeFile(out.filePath(QStringLiteral("player/%1.raw").arg(b.id)),
+                        rawImage(b.image.convertToFormat(QImage::Format_RGB32)));
     }
     ok &= writeFile(out.filePath(QStringLiteral("player/134.wav")), art::joinSound());
 

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
+#include <QResource>
 #include <QSaveFile>
 #include <QTransform>
 
@@ -281,6 +282,35 @@ void release(ToolkitBitmap& bmp)
 QList<QRgb> makePalette(const ToolkitBitmap& bmp)
 {
     return bmp.image.format() == QImage::Format_Indexed8 ? bmp.image.colorTable() : QList<QRgb>();
+}
+
+QImage fromRaw(const uchar* d, qint64 size)
+{
+    if (!d || size < 12)
+        return {};
+    const auto le32 = [](const uchar* p) {
+        return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+    };
+    const quint32 w = le32(d), h = le32(d + 4), f = le32(d + 8);
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32)
+        return {};
+    if (w == 0 || h == 0 || w > 4096 || h > 4096 || size != 12 + qint64(w) * h * 4)
+        return {};
+    QImage img(static_cast<int>(w), static_cast<int>(h), static_cast<QImage::Format>(f));
+    if (img.isNull())
+        return {};
+    for (int y = 0; y < int(h); ++y)
+        std::memcpy(img.scanLine(y), d + 12 + qint64(y) * w * 4, size_t(w) * 4);
+    return img;
+}
+
+QImage rawResource(const QString& path)
+{
+    // A compressed entry would need inflating, which the layout is there to avoid.
+    const QResource r(path);
+    if (!r.isValid() || r.compressionAlgorithm() != QResource::NoCompression)
+        return {};
+    return fromRaw(r.data(), r.size());
 }
 
 } // namespace imaging

@@ -74,6 +74,13 @@ void release(ToolkitBitmap& bmp);
 // An off-screen canvas for a logical size on a screen of the given device
 // pixel ratio: that many more pixels, painted on in logical coordinates.
 QImage deviceCanvas(QSize logical, qreal devicePixelRatio, QImage::Format format);
+// A bitmap in the raw layout artgen embeds for both programs: width, height
+// and QImage format (32 bits each, little-endian; RGB32 or ARGB32), then the
+// rows. Copied, not decoded: no image plugin, no inflate. Null when the bytes
+// are not whole or say something else.
+QImage fromRaw(const uchar* data, qint64 size);
+// The same from an uncompressed resource (":/player/143.raw").
+QImage rawResource(const QString& path);
 // A palette for showing the bitmap on a palette-based display. Our displays
 // and bitmaps are true colour, so there is never one to make: empty.
 QList<QRgb> makePalette(const ToolkitBitmap& bmp);

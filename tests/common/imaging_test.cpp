@@ -269,3 +269,40 @@ TEST(HostilePictures, SoundPicturesOfEveryFormatStillLoad)
     QByteArray trailing = testfiles::encode(pattern, "png") + QByteArray("\xff\xff\xff\xffjunk", 8);
     EXPECT_TRUE(picture_check::whyRefused(trailing).isEmpty());
 }
+
+// The embedded bitmaps' raw layout: read whole, both formats, and every
+// damaged copy refused rather than read past its end.
+TEST(Imaging, RawCopiesAreReadWholeAndDamagedOnesRefused)
+{
+    auto raw = [](quint32 w, quint32 h, quint32 f, const QImage& img) {
+        QByteArray out;
+        for (quint32 v : {w, h, f})
+            for (int i = 0; i < 4; ++i)
+                out.append(char((v >> (8 * i)) & 0xff));
+        for (int y = 0; y < img.height(); ++y)
+            out.append(reinterpret_cast<const char*>(img.constScanLine(y)), img.width() * 4);
+        return out;
+    };
+    QImage rgb(5, 3, QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            rgb.setPixel(x, y, qRgb(x * 40, y * 80, 7));
+    QImage argb = rgb.convertToFormat(QImage::Format_ARGB32);
+    argb.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    for (const QImage& img : {rgb, argb}) {
+        const QByteArray b = raw(5, 3, img.format(), img);
+        const QImage back = imaging::fromRaw(reinterpret_cast<const uchar*>(b.constData()), b.size());
+        EXPECT_EQ(back.format(), img.format());
+        EXPECT_EQ(back, img);
+    }
+    const QByteArray good = raw(5, 3, QImage::Format_RGB32, rgb);
+    const auto read = [](const QByteArray& b) {
+        return imaging::fromRaw(reinterpret_cast<const uchar*>(b.constData()), b.size());
+    };
+    EXPECT_TRUE(read(good.left(good.size() - 1)).isNull()) << "a row cut short";
+    EXPECT_TRUE(read(good + "x").isNull()) << "bytes past the rows";
+    EXPECT_TRUE(read(good.left(11)).isNull()) << "no whole header";
+    EXPECT_TRUE(read(raw(5, 3, QImage::Format_Indexed8, rgb)).isNull()) << "a format it does not hold";
+    EXPECT_TRUE(read(raw(0x40000000, 0x40000000, QImage::Format_RGB32, QImage())).isNull()) << "a huge claim";
+    EXPECT_TRUE(imaging::rawResource(QStringLiteral(":/no/such.raw")).isNull());
+}

@@ -234,6 +234,9 @@ int main(int argc, char** argv)
         return fail("the screen does not keep still before the start");
 
     const auto t0 = Clock::now();
+    if (std::getenv("STARTUP_WATCH_TRACE"))
+        std::fprintf(stderr, "start at %.3f ms (monotonic)\n",
+                     std::chrono::duration<double, std::milli>(t0.time_since_epoch()).count());
     const pid_t pid = start(program);
     if (pid < 0)
         return fail("cannot fork");
@@ -241,6 +244,9 @@ int main(int argc, char** argv)
     std::vector<char> last = before, now;
     double lastChange = -1;
     std::string why;
+    // STARTUP_WATCH_TRACE=1 lists every change seen, to tell a late repaint
+    // from a slow first one.
+    const bool trace = std::getenv("STARTUP_WATCH_TRACE") != nullptr;
     for (;;) {
         usleep(2000);
         if (!g.grab(now)) {
@@ -251,6 +257,8 @@ int main(int argc, char** argv)
         if (now != last) {
             last.swap(now);
             lastChange = t;
+            if (trace)
+                std::fprintf(stderr, "change at %.1f ms\n", t);
         } else if (lastChange >= 0 && t - lastChange >= stillMs && last != before) {
             break;
         }

@@ -1,3 +1,4 @@
+#include "font_warmup.h"
 #include "thumbnail_command.h"
 #include "tile_mender_app.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
     // thumbnails where there is no display.
     if (thumbnail_command::requested(argc, argv))
         return thumbnail_command::run(argc, argv);
+    const FontWarmUp fonts;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TileMender"));
     QStringList args = QApplication::arguments();

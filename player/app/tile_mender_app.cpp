@@ -9,6 +9,7 @@
 #include "player_art.h"
 #include "player_settings.h"
 #include "splash_window.h"
+#include "strip_geometry.h"
 #include "suite_font.h"
 #include "system_metrics.h"
 #include "tile_mender_doc.h"
@@ -113,6 +114,7 @@ bool CTileMenderApp::InitInstance(const QStringList& arguments)
     }
 
     doc_ = std::make_unique<CTileMenderDoc>(state);
+    doc_->setPiecesShownAtOnce(&strip_geometry::visibleRows);
     frame_ = std::make_unique<CMainFrame>(this, doc_.get());
     // Before the first deal, so that it is already sorted when Edges First is on.
     CPieceStrip* strip = frame_->strip();

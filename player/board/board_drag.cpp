@@ -204,7 +204,7 @@ void CTileMenderView::groupDrop(QPoint global)
 
     QPoint correction;
     for (const auto& s : carried_) {
-        const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guidePicture().image.size(), k);
+        const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guideSize(), k);
         if (m.kind == board_rules::Match::None)
             continue;
         correction = m.target - QPoint(s->x, s->y);
@@ -250,7 +250,7 @@ void CTileMenderView::dropSinglePiece(std::unique_ptr<CPiece> s, QPoint global)
     s->x = p.x() + scrollPosition().x();
     s->y = p.y() + scrollPosition().y();
     s->carried = 0;
-    const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guidePicture().image.size(), k);
+    const auto m = board_rules::matchTest(*s, grid_, origin_, doc_.guideSize(), k);
     if (m.kind != board_rules::Match::None) {
         s->x = m.target.x();
         s->y = m.target.y();
@@ -309,7 +309,7 @@ void CTileMenderView::snapTurnedGroup(const std::vector<CPiece*>& group)
     board_rules::Match match;
     const CPiece* matched = nullptr;
     for (const CPiece* g : group) {
-        match = board_rules::matchTest(*g, grid_, origin_, doc_.guidePicture().image.size(), k);
+        match = board_rules::matchTest(*g, grid_, origin_, doc_.guideSize(), k);
         if (match.kind != board_rules::Match::None) {
             matched = g;
             break;

@@ -78,8 +78,8 @@ QRect CTileMenderView::buttonDrawRect(Button b)
 
 void CTileMenderView::initialUpdate()
 {
-    const ToolkitBitmap& guide = doc_.guidePicture();
-    if (!guide.isNull())
+    const QSize guide = doc_.guideSize();
+    if (guide.isValid())
         origin_ = QPoint((662 - guide.width()) / 2, (503 - guide.height()) / 2 - cyDlg - cyCap + 27);
     else
         origin_ = QPoint(11, 38 - cyDlg - cyCap);
@@ -136,9 +136,9 @@ void CTileMenderView::paintBoard(QPainter& p, const QRect& c) const
     else
         p.fillRect(c, QColor(40, 0, 64));
 
-    const ToolkitBitmap& guide = doc_.guidePicture();
-    if (!guide.isNull() && !tiles_.isNull()) {
-        const QRect f = QRect(origin_, guide.image.size()).adjusted(-4, -4, 4, 4);
+    const QSize guide = doc_.guideSize();
+    if (guide.isValid() && !tiles_.isNull()) {
+        const QRect f = QRect(origin_, guide).adjusted(-4, -4, 4, 4);
         const int right = f.left() + f.width(), bottom = f.top() + f.height();
         auto tile = [&](int x, int y, int sx, int sy) {
             const QRect target(x, y, 20, 20);

@@ -138,7 +138,8 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
 
     Loaded next;
     const int scale = pieceScaleFor(devicePixelRatio_, qint64(data.columns) * data.cellSize * data.rows * data.cellSize);
-    switch (build(data, scale, next)) {
+    const int cutNow = piecesShown_ ? std::clamp(piecesShown_(data.cellSize), 1, kPiecesCutAtOpen) : kPiecesCutAtOpen;
+    switch (build(data, scale, cutNow, next)) {
     case BuildResult::Built:
         break;
     case BuildResult::BadPicture:
@@ -170,7 +171,7 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     return OpenResult::Opened;
 }
 
-CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, int scale, Loaded& next)
+CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, int scale, int cutNow, Loaded& next)
 {
     // Rotations are drawn in file order before anything else draws.
     const int n = int(data.pieces.size());
@@ -182,28 +183,22 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, in
         p->rotation = data.rotationAllowed ? crt::rand() % 4 : 0;
     }
 
-    // The pictures are decoded straight from the file's bytes: nothing reads
-    // a scratch copy of them, and a read-only program folder keeps working.
-    // The two decodes are most of an open's time, so a second core makes the
-    // outlines (which need no picture) meanwhile. Plain outlines are quick and
-    // leave that core time to decode the guide too; finer ones take as long
-    // as a decode, so then the guide follows the picture here. The pieces are
-    // cut out of the picture itself, turned as they lie.
+    // The picture is decoded straight from the file's bytes: nothing reads
+    // a scratch copy of it, and a read-only program folder keeps working.
+    // Its decode is most of an open's time, so a second core makes the
+    // outlines (which need no picture) meanwhile. The guide is only checked
+    // here and decoded when first shown. The pieces are cut out of the
+    // picture itself, turned as they lie.
     const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
-    const bool guideBeside = scale == 1;
-    const auto [picturesOk, guideBesideOk] = alongside(
-        [&] {
-            return imaging::loadFromData(data.picture, next.picture, 24, maxPicture)
-                && (guideBeside || imaging::loadFromData(data.guide, next.guide, 24, maxPicture));
-        },
+    const auto [pictureOk, guideOk] = alongside(
+        [&] { return imaging::loadFromData(data.picture, next.picture, 24, maxPicture); },
         [&] {
             for (int i = 0; i < n; ++i)
                 made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);
-            return !guideBeside || imaging::loadFromData(data.guide, next.guide, 24, maxPicture);
+            return next.guide.prepare(data.guide, maxPicture);
         });
-    if (!picturesOk || !guideBesideOk)
+    if (!pictureOk || !guideOk)
         return BuildResult::BadPicture;
-
 
     // The deal: the piece at rand() % k of those left goes next, k from n down.
     PieceOrder left(n);
@@ -214,12 +209,12 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, in
         next.box.push_back(std::move(made[size_t(item)]));
     }
 
-    // The head of the deal, more than a column shows, is cut now, a half on
+    // The head of the deal, what the column shows, is cut now, a half on
     // each core; a puzzle too large for memory fails here, in the open. The
-    // rest are cut when first drawn: ten thousand pieces cut up front would
-    // hold the first paint up (and their memory) for pieces nobody sees yet.
+    // rest are cut when first drawn: every piece cut up front would hold the
+    // first paint up (and their memory) for pieces nobody sees yet.
     next.cutSource = makeCutSource(next.picture, data.cellSize, data.columns, data.rows);
-    const int now = std::min(n, kPiecesCutAtOpen);
+    const int now = std::min(n, cutNow);
     TurnedPictures turned;
     turned.byRotation[0] = &next.picture;
     auto cut = [&](int from, int to) {

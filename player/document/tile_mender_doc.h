@@ -3,6 +3,7 @@
 // when asked for: pieces are cut from the picture itself), the guide picture, and the box of pieces not yet on the board or in a
 // tray. Opening a file deals the pieces; Restart takes them back and deals again.
 
+#include "deferred_picture.h"
 #include "imaging.h"
 #include "piece_list.h"
 #include "player_state.h"
@@ -60,9 +61,17 @@ public:
     const ToolkitBitmap& picture() const { return pictures_[0]; }
     // The picture turned that many quarter turns clockwise.
     const ToolkitBitmap& turnedPicture(int rotation) const;
-    const ToolkitBitmap& guidePicture() const { return guide_; }
-    // How many pieces of the deal get their images in the open itself.
+    // The guide's size is known at open; its pixels are decoded when first
+    // asked for (null if they turn out damaged).
+    QSize guideSize() const { return guide_.size(); }
+    const ToolkitBitmap& guidePicture() const { return guide_.picture(); }
+    // How many pieces of the deal get their images in the open itself, at
+    // most: the rest are cut when first drawn.
     static constexpr int kPiecesCutAtOpen = 96;
+    // How many pieces of a puzzle with cells this large the column shows at
+    // once; only those are cut in the open (kPiecesCutAtOpen at most), so
+    // that the first paint waits for no piece it does not show.
+    void setPiecesShownAtOnce(int (*shown)(int cellSize)) { piecesShown_ = shown; }
     TurnedPictures turnedPictures() const;
     PlayerState& state() { return state_; }
 
@@ -86,7 +95,7 @@ private:
     // What an open makes before anything of the old puzzle is let go.
     struct Loaded {
         ToolkitBitmap picture;
-        ToolkitBitmap guide;
+        DeferredPicture guide;
         std::shared_ptr<const PieceCutSource> cutSource;
         std::vector<PieceList::Ptr> box; // dealt
     };
@@ -94,7 +103,7 @@ private:
                                                                int columns, int rows);
     enum class BuildResult { Built, BadPicture, OutOfMemory };
     // The pictures and every piece, dealt.
-    static BuildResult build(const PuzzleFileData& data, int scale, Loaded& next);
+    static BuildResult build(const PuzzleFileData& data, int scale, int cutNow, Loaded& next);
 
     PlayerState& state_;
     PieceList box_;
@@ -104,11 +113,12 @@ private:
     int cellSize_ = 1;
     qreal devicePixelRatio_ = 1;
     int pieceScale_ = 1;
+    int (*piecesShown_)(int cellSize) = nullptr;
     // As stored, then turned 90, 180, 270 degrees clockwise; the turns only
     // once someone asks for them.
     mutable ToolkitBitmap pictures_[4];
     // What this puzzle's pieces cut their images from; null before the first open.
     std::shared_ptr<const PieceCutSource> cutSource_;
-    ToolkitBitmap guide_;
+    DeferredPicture guide_;
     QString path_;
 };

@@ -106,6 +106,29 @@ TEST(Document, MakesTheThreeTurnedPicturesAndKeepsTheGuide)
     EXPECT_FALSE(QFile::exists(paths::programFolder() + "Nuvark_Puzzle.JPG"));
 }
 
+TEST(Document, TheGuideIsDecodedWhenFirstShownAndADamagedOneOnlyGoesMissing)
+{
+    Fixture f;
+    PuzzleFileData d = testfiles::makePuzzle(3, 2, 48);
+    // Sound chunks and size, one byte of the pixel data flipped: only the
+    // decoder can tell.
+    QByteArray guide = testfiles::encode(testfiles::patternImage(144, 96), "png");
+    const qsizetype idat = guide.indexOf("IDAT");
+    ASSERT_GT(idat, 0);
+    guide[idat + 8] = char(guide[idat + 8] ^ 0x55);
+    d.guide = guide;
+    ASSERT_EQ(f.doc.open(f.write("damaged.puz", d)), CTileMenderDoc::OpenResult::Opened);
+    // The board is laid out by the declared size; the puzzle plays on without the guide.
+    EXPECT_EQ(f.doc.guideSize(), QSize(144, 96));
+    EXPECT_TRUE(f.doc.guidePicture().isNull());
+    EXPECT_FALSE(f.doc.boxList().at(0)->image().isNull());
+
+    // A sound one decodes on demand, and the next open lets go of the old one.
+    ASSERT_EQ(f.doc.open(f.write("sound.puz", testfiles::makePuzzle(4, 3, 48))), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(f.doc.guideSize(), QSize(192, 144));
+    EXPECT_EQ(f.doc.guidePicture().image.size(), QSize(192, 144));
+}
+
 TEST(Document, OnePieceAndNoRotation)
 {
     Fixture f;
@@ -478,6 +501,15 @@ TEST(Document, PiecesPastTheHeadOfTheDealAreCutOnFirstUseAndLookTheSame)
     ASSERT_EQ(box.size(), 150);
     for (int i = 0; i < box.size(); ++i)
         ASSERT_EQ(box[i]->imageDeferred(), i >= CTileMenderDoc::kPiecesCutAtOpen) << i;
+    {
+        // Told what the column shows, the open cuts only those.
+        PlayerState shownState;
+        CTileMenderDoc shown(shownState);
+        shown.setPiecesShownAtOnce([](int cellSize) { return cellSize == 32 ? 7 : 0; });
+        ASSERT_EQ(shown.open(path), CTileMenderDoc::OpenResult::Opened);
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(shown.boxList()[i]->imageDeferred(), i >= 7) << i;
+    }
 
     for (int i : {CTileMenderDoc::kPiecesCutAtOpen, 149}) {
         CPiece& p = *box[i];

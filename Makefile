@@ -10,7 +10,7 @@ CMAKE_FLAGS ?=
 PREFIX   ?= $(HOME)/.local/share/PuzzleSuite
 PACKAGES := g++ cmake make pkg-config libgl-dev \
             qt6-base-dev \
-            libsane-dev libfontconfig-dev sane-utils makeself xdg-utils fonts-dejavu-core \
+            libsane-dev libfontconfig-dev libjpeg-dev sane-utils makeself xdg-utils fonts-dejavu-core \
             libgtest-dev libgmock-dev libbenchmark-dev \
             python3 python3-aiosmtpd xvfb xauth xdotool valgrind \
             libx11-dev libxext-dev libjpeg-turbo-progs \

@@ -268,7 +268,10 @@ int main(int argc, char** argv)
         }
         int status = 0;
         if (lastChange < 0 && waitpid(pid, &status, WNOHANG) == pid) {
-            why = std::string(program[0]) + " ended without showing anything";
+            why = std::string(program[0]) + " ended without showing anything ("
+                  + (WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                                         : "exit status " + std::to_string(WEXITSTATUS(status)))
+                  + ")";
             lastChange = -2;
             break;
         }

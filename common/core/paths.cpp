@@ -9,7 +9,9 @@ namespace paths {
 
 QString programFolder()
 {
-    QString dir = QCoreApplication::applicationDirPath();
+    // Asked before the application object exists (the player's start reads
+    // ahead then), the toolkit would only warn and answer nothing.
+    QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (dir.isEmpty())
         dir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
     return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');

@@ -1,4 +1,4 @@
-#include "font_warmup.h"
+#include "start_ahead.h"
 #include "thumbnail_command.h"
 #include "tile_mender_app.h"
 
@@ -10,14 +10,14 @@ int main(int argc, char** argv)
     // thumbnails where there is no display.
     if (thumbnail_command::requested(argc, argv))
         return thumbnail_command::run(argc, argv);
-    const FontWarmUp fonts;
+    StartAhead ahead(argc, argv);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TileMender"));
     QStringList args = QApplication::arguments();
     args.removeFirst();
 
     CTileMenderApp app;
-    if (!app.InitInstance(args))
+    if (!app.InitInstance(args, &ahead))
         return 1;
     const int rc = QApplication::exec();
     app.ExitInstance();

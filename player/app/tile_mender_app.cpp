@@ -9,6 +9,7 @@
 #include "player_art.h"
 #include "player_settings.h"
 #include "splash_window.h"
+#include "start_ahead.h"
 #include "strip_geometry.h"
 #include "suite_font.h"
 #include "system_metrics.h"
@@ -30,14 +31,17 @@ CTileMenderApp* g_app = nullptr;
 
 CTileMenderApp* theApp() { return g_app; }
 
-CTileMenderApp::LookLoad::LookLoad(const QString& backgroundPath, int dotsPerInchY)
+CTileMenderApp::LookLoad::LookLoad(const QString& backgroundPath, int dotsPerInchY, StartAhead* ahead)
 {
-    auto load = [backgroundPath, dotsPerInchY] {
+    auto load = [backgroundPath, dotsPerInchY, ahead] {
         // Fonts of its own: a QFont is not to be resolved on two threads at
         // once. Measuring them reads fontconfig's cache and fills the font
         // database, which every thread shares.
         (void)QFontMetrics(makeFont(8, dotsPerInchY)).height();
         (void)QFontMetrics(makeFont(14, dotsPerInchY)).height();
+        if (ahead)
+            if (auto bk = ahead->takeBackground())
+                return bk;
         auto bk = std::make_unique<ToolkitBitmap>();
         if (!imaging::load(backgroundPath, *bk, 24))
             bk.reset();
@@ -84,22 +88,19 @@ CTileMenderApp::~CTileMenderApp()
         g_app = nullptr;
 }
 
-bool CTileMenderApp::InitInstance(const QStringList& arguments)
+bool CTileMenderApp::InitInstance(const QStringList& arguments, StartAhead* ahead)
 {
     const QString folder = paths::programFolder();
     // The background and the fonts are only needed when the windows first
     // paint, so they are made beside the puzzle's open, not before it.
-    LookLoad look(folder + QStringLiteral("TileMenderBk.JPG"), screenDpiY());
+    LookLoad look(folder + QStringLiteral("TileMenderBk.JPG"), screenDpiY(), ahead);
 
     recent_.load();
     helpPath = paths::parentFolder(folder) + QStringLiteral("Snapp'It.html");
 
     QString file = arguments.isEmpty() ? QString() : arguments.first();
-    if (file.isEmpty()) {
-        const QString packaged = folder + QStringLiteral("Vorlin.puz");
-        if (QFileInfo::exists(packaged))
-            file = packaged;
-    }
+    if (file.isEmpty())
+        file = StartAhead::puzzleFor({}, folder);
 
     // With a puzzle to open, the first thing on the screen is the puzzle
     // itself; the splash is only for the start without one.
@@ -130,7 +131,9 @@ bool CTileMenderApp::InitInstance(const QStringList& arguments)
 
     if (!file.isEmpty()) {
         QString error;
-        const bool failed = doc_->open(file, &error) == CTileMenderDoc::OpenResult::Failed;
+        const auto read = ahead ? ahead->takePuzzle(file) : nullptr;
+        const bool failed = (read ? doc_->openReadAhead(*read, &error) : doc_->open(file, &error))
+                            == CTileMenderDoc::OpenResult::Failed;
         background = look.take();
         if (failed) {
             splash_.reset();

@@ -19,6 +19,7 @@
 #include <future>
 #include <memory>
 
+class StartAhead;
 class CMainFrame;
 class CSplashWindow;
 class CTileMenderDoc;
@@ -31,7 +32,9 @@ public:
     ~CTileMenderApp() override;
 
     // Start-up; false when the program should end at once.
-    bool InitInstance(const QStringList& arguments);
+    // `ahead` (when given) holds what main() started reading before the
+    // application object was made.
+    bool InitInstance(const QStringList& arguments, StartAhead* ahead = nullptr);
     void ExitInstance();
 
     // Opens a puzzle later in the run (open command, dropped file, recent
@@ -74,7 +77,8 @@ private:
     // picture did not load.
     class LookLoad {
     public:
-        LookLoad(const QString& backgroundPath, int dotsPerInchY);
+        // The background comes from `ahead` when it has it.
+        LookLoad(const QString& backgroundPath, int dotsPerInchY, StartAhead* ahead);
         ~LookLoad();
         std::unique_ptr<ToolkitBitmap> take();
 

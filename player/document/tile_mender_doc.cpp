@@ -2,6 +2,7 @@
 
 #include "crt_random.h"
 #include "file_read.h"
+#include "jpeg_decode.h"
 #include "paths.h"
 #include "piece_order.h"
 
@@ -99,31 +100,66 @@ std::shared_ptr<const PieceCutSource> CTileMenderDoc::makeCutSource(const Toolki
     return source;
 }
 
+void CTileMenderDoc::readAhead(const QString& path, ReadAhead& out, bool decodePicture)
+{
+    out.path = path;
+    QByteArray bytes;
+    out.read = file_read::readWhole(path, puzzle_file::kMaxFileBytes, bytes);
+    if (out.read != file_read::Result::Ok)
+        return;
+    out.parsed = puzzle_file::read(bytes, out.data);
+    // Without the toolkit's image plugins, which may not be looked up yet;
+    // what this does not decode the open decodes the toolkit's way.
+    if (decodePicture && out.parsed == puzzle_file::ReadResult::Ok) {
+        const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
+        if (jpeg_decode::decode(out.data.picture, maxPicture, out.picture.image))
+            out.picture.bitsPerPixel = 24;
+    }
+}
+
 CTileMenderDoc::OpenResult CTileMenderDoc::open(const QString& path, QString* error)
 {
-    QByteArray bytes;
-    switch (file_read::readWhole(path, puzzle_file::kMaxFileBytes, bytes)) {
+    ReadAhead ahead;
+    readAhead(path, ahead, false);
+    return openReadAhead(ahead, error);
+}
+
+CTileMenderDoc::OpenResult CTileMenderDoc::openReadAhead(const ReadAhead& ahead, QString* error)
+{
+    switch (ahead.read) {
     case file_read::Result::Ok:
-        return openData(bytes, path, error);
+        break;
     case file_read::Result::NotRegular:
     case file_read::Result::TooLarge:
         // A device, a pipe or a file larger than any puzzle: not one of ours.
         if (error)
-            *error = tr("%1\nUnexpected file format.").arg(QFileInfo(path).fileName());
+            *error = tr("%1\nUnexpected file format.").arg(QFileInfo(ahead.path).fileName());
         return OpenResult::Failed;
     default:
         if (error)
-            *error = tr("Cannot open the file %1.").arg(QFileInfo(path).fileName());
+            *error = tr("Cannot open the file %1.").arg(QFileInfo(ahead.path).fileName());
         return OpenResult::Failed;
     }
+    // A picture that did not decode ahead is decoded again here, to fail
+    // the open the same way.
+    return openParsed(ahead.parsed, ahead.data, ahead.picture.isNull() ? nullptr : &ahead.picture, ahead.path,
+                      error);
 }
 
 CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, const QString& path,
                                                     QString* error)
 {
-    const QString shownName = QFileInfo(path).fileName();
     PuzzleFileData data;
-    switch (puzzle_file::read(bytes, data)) {
+    const puzzle_file::ReadResult parsed = puzzle_file::read(bytes, data);
+    return openParsed(parsed, data, nullptr, path, error);
+}
+
+CTileMenderDoc::OpenResult CTileMenderDoc::openParsed(puzzle_file::ReadResult parsed, const PuzzleFileData& data,
+                                                      const ToolkitBitmap* decoded, const QString& path,
+                                                      QString* error)
+{
+    const QString shownName = QFileInfo(path).fileName();
+    switch (parsed) {
     case puzzle_file::ReadResult::NotAPuzzle:
         // Quietly taken as opened, with the document as it was.
         path_ = path;
@@ -139,7 +175,7 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     Loaded next;
     const int scale = pieceScaleFor(devicePixelRatio_, qint64(data.columns) * data.cellSize * data.rows * data.cellSize);
     const int cutNow = piecesShown_ ? std::clamp(piecesShown_(data.cellSize), 1, kPiecesCutAtOpen) : kPiecesCutAtOpen;
-    switch (build(data, scale, cutNow, next)) {
+    switch (build(data, decoded, scale, cutNow, next)) {
     case BuildResult::Built:
         break;
     case BuildResult::BadPicture:
@@ -171,7 +207,8 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
     return OpenResult::Opened;
 }
 
-CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, int scale, int cutNow, Loaded& next)
+CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, const ToolkitBitmap* decoded, int scale,
+                                                  int cutNow, Loaded& next)
 {
     // Rotations are drawn in file order before anything else draws.
     const int n = int(data.pieces.size());
@@ -191,7 +228,13 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, in
     // picture itself, turned as they lie.
     const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
     const auto [pictureOk, guideOk] = alongside(
-        [&] { return imaging::loadFromData(data.picture, next.picture, 24, maxPicture); },
+        [&] {
+            if (decoded) {
+                next.picture = *decoded; // shares the pixels
+                return true;
+            }
+            return imaging::loadFromData(data.picture, next.picture, 24, maxPicture);
+        },
         [&] {
             for (int i = 0; i < n; ++i)
                 made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);

@@ -4,6 +4,7 @@
 // tray. Opening a file deals the pieces; Restart takes them back and deals again.
 
 #include "deferred_picture.h"
+#include "file_read.h"
 #include "imaging.h"
 #include "piece_list.h"
 #include "player_state.h"
@@ -41,6 +42,21 @@ public:
     OpenResult open(const QString& path, QString* error = nullptr);
     // Opening from bytes already read (tests, and files dropped from memory).
     OpenResult openData(const QByteArray& bytes, const QString& path, QString* error = nullptr);
+
+    // What open() reads and decodes before it changes anything, done ahead
+    // on any thread, even before the application object exists (the
+    // player's start does it while the application connects to the
+    // display). Opening it is open() of that path with the file as it was
+    // read.
+    struct ReadAhead {
+        QString path;
+        file_read::Result read = file_read::Result::Failed;
+        puzzle_file::ReadResult parsed = puzzle_file::ReadResult::Corrupt;
+        PuzzleFileData data;
+        ToolkitBitmap picture; // null when not decoded or not decodable
+    };
+    static void readAhead(const QString& path, ReadAhead& out, bool decodePicture = true);
+    OpenResult openReadAhead(const ReadAhead& ahead, QString* error = nullptr);
     // An empty document: no pieces, no turned pictures, cell size 1, grid 0 x 0.
     bool OnNewDocument();
     void Restart(RestartHost* host);
@@ -103,7 +119,11 @@ private:
                                                                int columns, int rows);
     enum class BuildResult { Built, BadPicture, OutOfMemory };
     // The pictures and every piece, dealt.
-    static BuildResult build(const PuzzleFileData& data, int scale, int cutNow, Loaded& next);
+    // `decoded` is the picture decoded ahead, or null to decode it here.
+    static BuildResult build(const PuzzleFileData& data, const ToolkitBitmap* decoded, int scale, int cutNow,
+                             Loaded& next);
+    OpenResult openParsed(puzzle_file::ReadResult parsed, const PuzzleFileData& data, const ToolkitBitmap* decoded,
+                          const QString& path, QString* error);
 
     PlayerState& state_;
     PieceList box_;

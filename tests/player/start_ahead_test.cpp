@@ -1,0 +1,130 @@
+#include "crt_random.h"
+#include "imaging.h"
+#include "jpeg_decode.h"
+#include "paths.h"
+#include "start_ahead.h"
+#include "test_files.h"
+#include "tile_mender_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray jpeg(const QImage& image, bool progressive)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    EXPECT_TRUE(writer.write(image));
+    return bytes;
+}
+
+// The toolkit's own decode, as every open did it before.
+QImage toolkitDecode(const QByteArray& bytes)
+{
+    ToolkitBitmap bmp;
+    EXPECT_TRUE(imaging::loadFromData(bytes, bmp, 24));
+    return bmp.image;
+}
+
+} // namespace
+
+TEST(JpegDecode, GivesTheToolkitsPixelsForColourGreyAndProgressivePictures)
+{
+    const QImage colour = testfiles::patternImage(203, 117); // odd sizes: partial blocks and chroma rows
+    const QByteArray files[] = {
+        jpeg(colour, false),
+        jpeg(colour, true),
+        jpeg(colour.convertToFormat(QImage::Format_Grayscale8), false),
+    };
+    for (const QByteArray& bytes : files) {
+        QImage direct;
+        ASSERT_TRUE(jpeg_decode::decode(bytes, QSize(2048, 2048), direct));
+        EXPECT_EQ(direct.format(), QImage::Format_RGB32);
+        EXPECT_EQ(direct, toolkitDecode(bytes));
+    }
+}
+
+TEST(JpegDecode, LeavesDamagedLargeAndOtherPicturesToTheToolkit)
+{
+    const QByteArray sound = jpeg(testfiles::patternImage(64, 48), false);
+    QImage out;
+    // Cut short: the library would go on with a warning and grey rows.
+    EXPECT_FALSE(jpeg_decode::decode(sound.left(sound.size() * 2 / 3), QSize(), out));
+    EXPECT_FALSE(jpeg_decode::decode(sound, QSize(63, 48), out)) << "wider than allowed";
+    EXPECT_FALSE(jpeg_decode::decode(testfiles::encode(testfiles::patternImage(64, 48), "png"), QSize(), out));
+    EXPECT_FALSE(jpeg_decode::decode(QByteArray("\xFF\xD8\xFF", 3), QSize(), out));
+    EXPECT_FALSE(jpeg_decode::decode(testfiles::manyScanJpeg(96, 48, 20000), QSize(), out)) << "refused by its structure";
+    EXPECT_TRUE(out.isNull());
+    EXPECT_TRUE(jpeg_decode::decode(sound, QSize(64, 48), out));
+}
+
+TEST(StartAhead, ReadsThePuzzleTheStartWouldOpen)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    EXPECT_EQ(StartAhead::puzzleFor({"/p/Beach.puz"}, folder), "/p/Beach.puz");
+    // The toolkit's own options are taken out after the read ahead starts.
+    EXPECT_EQ(StartAhead::puzzleFor({"-style", "fusion", "/p/Beach.puz"}, folder), QString());
+    EXPECT_EQ(StartAhead::puzzleFor({"-reverse"}, folder), QString());
+    EXPECT_EQ(StartAhead::puzzleFor({}, folder), QString());
+    ASSERT_TRUE(puzzle_file::writeFile(folder + "Vorlin.puz", testfiles::makePuzzle(2, 2, 48)));
+    EXPECT_EQ(StartAhead::puzzleFor({}, folder), folder + "Vorlin.puz");
+}
+
+TEST(StartAhead, APuzzleReadAheadOpensAsTheSameFileOpenedThen)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Beach.puz");
+    ASSERT_TRUE(puzzle_file::writeFile(path, testfiles::makePuzzle(5, 4, 48)));
+    QByteArray name = QFile::encodeName(path);
+    char program[] = "TileMender";
+    char* argv[] = {program, name.data(), nullptr};
+    StartAhead ahead(2, argv);
+    EXPECT_EQ(ahead.takePuzzle(dir.filePath("Other.puz")), nullptr) << "not the puzzle read";
+    EXPECT_EQ(ahead.takePuzzle(path), nullptr) << "taken once only";
+
+    StartAhead again(2, argv);
+    const auto read = again.takePuzzle(path);
+    ASSERT_NE(read, nullptr);
+    EXPECT_FALSE(read->picture.isNull()) << "a JPEG picture is decoded ahead";
+    // The background beside the program, as the window would load it.
+    const auto bk = again.takeBackground();
+    ToolkitBitmap art;
+    if (imaging::load(paths::programFolder() + "TileMenderBk.JPG", art, 24)) {
+        ASSERT_NE(bk, nullptr);
+        EXPECT_EQ(bk->image, art.image);
+    } else {
+        EXPECT_EQ(bk, nullptr);
+    }
+    EXPECT_EQ(again.takeBackground(), nullptr) << "taken once only";
+
+    // The same seed deals the same pieces with the same images either way.
+    PlayerState sa, sb;
+    CTileMenderDoc a(sa), b(sb);
+    crt::srand(17);
+    ASSERT_EQ(a.openReadAhead(*read), CTileMenderDoc::OpenResult::Opened);
+    crt::srand(17);
+    ASSERT_EQ(b.open(path), CTileMenderDoc::OpenResult::Opened);
+    ASSERT_EQ(a.boxList().size(), b.boxList().size());
+    for (int i = 0; i < a.boxList().size(); ++i) {
+        EXPECT_EQ(a.boxList()[i]->column, b.boxList()[i]->column);
+        EXPECT_EQ(a.boxList()[i]->rotation, b.boxList()[i]->rotation);
+        EXPECT_EQ(a.boxList()[i]->image(), b.boxList()[i]->image()) << i;
+    }
+
+    // A file that went away before the start read it fails as an open would.
+    CTileMenderDoc::ReadAhead missing;
+    CTileMenderDoc::readAhead(dir.filePath("Gone.puz"), missing);
+    QString error;
+    EXPECT_EQ(a.openReadAhead(missing, &error), CTileMenderDoc::OpenResult::Failed);
+    EXPECT_EQ(error, "Cannot open the file Gone.puz.");
+}

@@ -1,5 +1,6 @@
 #include "deferred_picture.h"
 
+#include "jpeg_decode.h"
 #include "picture_check.h"
 
 #include <QBuffer>
@@ -8,11 +9,18 @@
 bool DeferredPicture::prepare(const QByteArray& bytes, QSize maxSize)
 {
     clear();
+    // A JPEG (as every puzzle the suite makes carries) is read by the
+    // library itself: the toolkit's reader would load its plugin for it.
+    QSize declared = jpeg_decode::declaredSize(bytes);
+    if (declared.isValid() && qint64(declared.width()) * declared.height() > imaging::kMaxPixels)
+        return false;
     QBuffer buffer;
     QImageReader reader;
-    if (!picture_check::openChecked(bytes, buffer, reader, nullptr))
-        return false;
-    const QSize declared = reader.size();
+    if (!declared.isValid()) {
+        if (!picture_check::openChecked(bytes, buffer, reader, nullptr))
+            return false;
+        declared = reader.size();
+    }
     if (!declared.isValid()) {
         // Nothing to lay the board out by without the pixels.
         if (!imaging::loadFromData(bytes, decoded_, 24, maxSize))

@@ -3,6 +3,7 @@
 #include "imaging.h"
 #include "picture_check.h"
 
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 
@@ -29,7 +30,8 @@ void message(j_common_ptr info, int level)
 }
 
 // Only plain C objects live between setjmp and a longjmp back to it.
-bool run(const unsigned char* data, unsigned long size, QSize maxSize, QImage& out)
+// With a null `out` only the headers are read and `size` is set.
+bool run(const unsigned char* data, unsigned long size, QSize maxSize, QImage* out, QSize* declared = nullptr)
 {
     jpeg_decompress_struct info;
     Failure failure;
@@ -48,6 +50,11 @@ bool run(const unsigned char* data, unsigned long size, QSize maxSize, QImage& o
         return false;
     }
     const qint64 w = info.image_width, h = info.image_height;
+    if (!out) {
+        jpeg_destroy_decompress(&info);
+        *declared = QSize(int(w), int(h));
+        return w > 0 && h > 0 && w <= INT_MAX && h <= INT_MAX;
+    }
     const bool tooLarge = maxSize.isValid() && (w > maxSize.width() || h > maxSize.height());
     if (w <= 0 || h <= 0 || tooLarge || w * h > imaging::kMaxPixels) {
         jpeg_destroy_decompress(&info);
@@ -65,13 +72,13 @@ bool run(const unsigned char* data, unsigned long size, QSize maxSize, QImage& o
         jpeg_destroy_decompress(&info);
         return false;
     }
-    out = QImage(int(w), int(h), QImage::Format_RGB32);
-    if (out.isNull()) {
+    *out = QImage(int(w), int(h), QImage::Format_RGB32);
+    if (out->isNull()) {
         jpeg_destroy_decompress(&info);
         return false;
     }
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = out.scanLine(int(info.output_scanline));
+        JSAMPROW row = out->scanLine(int(info.output_scanline));
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
@@ -81,17 +88,32 @@ bool run(const unsigned char* data, unsigned long size, QSize maxSize, QImage& o
 
 } // namespace
 
+namespace {
+bool checked(const QByteArray& bytes)
+{
+    return bytes.size() >= 4 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8
+        && picture_check::whyRefused(bytes).isEmpty();
+}
+} // namespace
+
 bool decode(const QByteArray& bytes, QSize maxSize, QImage& out)
 {
-    if (bytes.size() < 4 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8)
-        return false;
-    if (!picture_check::whyRefused(bytes).isEmpty())
-        return false;
     QImage image;
-    if (!run(reinterpret_cast<const unsigned char*>(bytes.constData()), (unsigned long)bytes.size(), maxSize, image))
+    if (!checked(bytes)
+        || !run(reinterpret_cast<const unsigned char*>(bytes.constData()), (unsigned long)bytes.size(), maxSize, &image))
         return false;
     out = image;
     return true;
+}
+
+QSize declaredSize(const QByteArray& bytes)
+{
+    QSize size;
+    if (!checked(bytes)
+        || !run(reinterpret_cast<const unsigned char*>(bytes.constData()), (unsigned long)bytes.size(), QSize(), nullptr,
+                &size))
+        return QSize();
+    return size;
 }
 
 } // namespace jpeg_decode

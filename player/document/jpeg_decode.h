@@ -19,4 +19,10 @@ namespace jpeg_decode {
 // than the toolkit would decode.
 bool decode(const QByteArray& bytes, QSize maxSize, QImage& out);
 
+// The size a JPEG's headers declare, read by the library (the toolkit's
+// reader would first load its JPEG plugin); invalid for what is not a JPEG
+// whose headers the library reads without a warning, or what the structure
+// check refuses.
+QSize declaredSize(const QByteArray& bytes);
+
 } // namespace jpeg_decode

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <future>
 #include <system_error>
+#include <tuple>
 
 namespace {
 // Runs `here` on this thread while `side` runs on a second core, or after it
@@ -227,19 +228,21 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, co
     // here and decoded when first shown. The pieces are cut out of the
     // picture itself, turned as they lie.
     const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
-    const auto [pictureOk, guideOk] = alongside(
-        [&] {
-            if (decoded) {
-                next.picture = *decoded; // shares the pixels
-                return true;
-            }
-            return imaging::loadFromData(data.picture, next.picture, 24, maxPicture);
-        },
-        [&] {
-            for (int i = 0; i < n; ++i)
-                made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);
-            return next.guide.prepare(data.guide, maxPicture);
-        });
+    auto decode = [&] { return imaging::loadFromData(data.picture, next.picture, 24, maxPicture); };
+    auto outline = [&] {
+        for (int i = 0; i < n; ++i)
+            made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);
+        return next.guide.prepare(data.guide, maxPicture);
+    };
+    bool pictureOk = true, guideOk = true;
+    if (decoded) {
+        // Decoded ahead: nothing to go beside the outlines, and a thread
+        // started for them alone costs more than it saves.
+        next.picture = *decoded; // shares the pixels
+        guideOk = outline();
+    } else {
+        std::tie(pictureOk, guideOk) = alongside(decode, outline);
+    }
     if (!pictureOk || !guideOk)
         return BuildResult::BadPicture;
 

@@ -65,6 +65,11 @@ TEST(JpegDecode, LeavesDamagedLargeAndOtherPicturesToTheToolkit)
     EXPECT_FALSE(jpeg_decode::decode(testfiles::manyScanJpeg(96, 48, 20000), QSize(), out)) << "refused by its structure";
     EXPECT_TRUE(out.isNull());
     EXPECT_TRUE(jpeg_decode::decode(sound, QSize(64, 48), out));
+
+    // The guide's size comes from its headers alone, the rest may be cut.
+    EXPECT_EQ(jpeg_decode::declaredSize(sound.left(sound.size() * 2 / 3)), QSize(64, 48));
+    EXPECT_FALSE(jpeg_decode::declaredSize(sound.left(40)).isValid());
+    EXPECT_FALSE(jpeg_decode::declaredSize(testfiles::encode(testfiles::patternImage(64, 48), "png")).isValid());
 }
 
 TEST(StartAhead, ReadsThePuzzleTheStartWouldOpen)

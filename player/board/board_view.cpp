@@ -171,17 +171,13 @@ void CTileMenderView::paintBoard(QPainter& p, const QRect& c) const
 
 void CTileMenderView::paintEvent(QPaintEvent* e)
 {
-    const QRect c = e->rect();
-    // Composed off screen and copied in one go, so nothing flickers.
-    QImage buffer = imaging::deviceCanvas(c.size(), devicePixelRatioF(), QImage::Format_RGB32);
-    {
-        QPainter p(&buffer);
-        p.translate(-c.topLeft());
-        paintBoard(p, c);
-        paintButtons(p, -kViewInWindow);
-    }
-    QPainter out(this);
-    out.drawImage(c.topLeft(), buffer);
+    // Straight into the window's backing store, which the toolkit flushes
+    // whole once every widget has painted, so nothing flickers; a picture of
+    // our own in between cost a board-sized allocation and copy per paint
+    // (four times the pixels at a scale factor of 2).
+    QPainter p(this);
+    paintBoard(p, e->rect());
+    paintButtons(p, -kViewInWindow);
 }
 
 void CTileMenderView::paintButtons(QPainter& p, QPoint windowToPainter) const

@@ -223,43 +223,37 @@ void CPieceStrip::scroll(ScrollRequest request, int position)
 
 void CPieceStrip::paintEvent(QPaintEvent* e)
 {
-    if (buffer_.deviceIndependentSize() != QSizeF(size()) || buffer_.devicePixelRatio() != devicePixelRatioF())
-        buffer_ = imaging::deviceCanvas(size(), devicePixelRatioF(), QImage::Format_RGB32);
-    {
-        QPainter p(&buffer_);
-        const QRect all = rect();
-        // The strip shows the part of the window's picture that lies behind it.
-        if (look_.background && !look_.background->isNull())
-            imaging::paint(p, *look_.background, all.translated(0, sg::kTopOffset), all, e->rect());
-        else
-            p.fillRect(e->rect(), Qt::black);
+    // Straight into the window's backing store, which the toolkit flushes
+    // whole once every widget has painted: no picture of our own to fill
+    // and copy.
+    QPainter p(this);
+    const QRect all = rect();
+    // The strip shows the part of the window's picture that lies behind it.
+    if (look_.background && !look_.background->isNull())
+        imaging::paint(p, *look_.background, all.translated(0, sg::kTopOffset), all, e->rect());
+    else
+        p.fillRect(e->rect(), Qt::black);
 
-        // The bitmap's left columns are drawn by the frame in its border, so
-        // from our left edge on comes the rest: one thumb across the seam.
-        static const QImage thumb = playerBitmap(153);
-        if (!thumb.isNull()) {
-            const QRect r = sg::thumbRect(scrollPos_, maxScroll_);
-            p.drawImage(QPoint(0, r.top()), thumb,
-                        QRect(sg::kThumbColumnsInBorder, 0, thumb.width() - sg::kThumbColumnsInBorder, thumb.height()));
-        }
-
-        if (pieces_ && !pieces_->empty()) {
-            p.save();
-            p.setClipRect(sg::kColumn & e->rect());
-            forEachRowInView(shownPieces(), [&p](int, CPiece* piece, QPoint o) { piece->draw(p, o.x(), o.y()); });
-            p.restore();
-        }
-
-        p.setFont(look_.largeFont);
-        p.setPen(QColor(255, 242, 0));
-        p.drawText(QRect(sg::kColumnLeft, 0, sg::kColumnWidth, sg::kColumnTop), Qt::AlignHCenter | Qt::AlignBottom,
-                   counterText());
+    // The bitmap's left columns are drawn by the frame in its border, so
+    // from our left edge on comes the rest: one thumb across the seam.
+    static const QImage thumb = playerBitmap(153);
+    if (!thumb.isNull()) {
+        const QRect r = sg::thumbRect(scrollPos_, maxScroll_);
+        p.drawImage(QPoint(0, r.top()), thumb,
+                    QRect(sg::kThumbColumnsInBorder, 0, thumb.width() - sg::kThumbColumnsInBorder, thumb.height()));
     }
-    QPainter out(this);
-    // The source rectangle of a drawImage is in the canvas's own pixels.
-    const qreal dpr = buffer_.devicePixelRatio();
-    out.drawImage(QRectF(e->rect()), buffer_,
-                  QRectF(QPointF(e->rect().topLeft()) * dpr, QSizeF(e->rect().size()) * dpr));
+
+    if (pieces_ && !pieces_->empty()) {
+        p.save();
+        p.setClipRect(sg::kColumn & e->rect());
+        forEachRowInView(shownPieces(), [&p](int, CPiece* piece, QPoint o) { piece->draw(p, o.x(), o.y()); });
+        p.restore();
+    }
+
+    p.setFont(look_.largeFont);
+    p.setPen(QColor(255, 242, 0));
+    p.drawText(QRect(sg::kColumnLeft, 0, sg::kColumnWidth, sg::kColumnTop), Qt::AlignHCenter | Qt::AlignBottom,
+               counterText());
 }
 
 // ---- mouse ----

@@ -143,5 +143,4 @@ private:
     std::function<edge_order::Grid()> gridSource_;
     CPiece* carried_ = nullptr;
     QRect dragRect_; // the carried piece and its shadow, global coordinates
-    QImage buffer_;  // the strip composed off screen
 };

@@ -15,8 +15,8 @@
 StartAhead::StartAhead(int argc, char** argv)
 {
     // The toolkit takes the first thread that asks for its thread data for
-    // the main one. The reading thread makes objects of it (a buffer, a
-    // reader) before the application object exists: this thread asks first.
+    // the main one; whatever of it the reading thread touches before the
+    // application object exists must not take that place: this thread asks first.
     (void)QThread::currentThread();
     try {
         // fontconfig builds its default configuration once and publishes it

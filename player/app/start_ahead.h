@@ -5,6 +5,11 @@
 // costs), and, on a second thread, the puzzle named on the command line
 // read and its picture decoded, then the window's background. The start
 // takes each when it gets to it, waiting only for what is not done yet.
+//
+// Nothing on these threads may go near the toolkit's plugins: their paths
+// are set up while the application object is made, and an image reader
+// looking them up meanwhile crashed one start in fifty. JPEGs go through
+// libjpeg itself (jpeg_decode); anything else waits for the open.
 
 #include "imaging.h"
 #include "tile_mender_doc.h"

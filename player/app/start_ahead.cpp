@@ -31,14 +31,14 @@ StartAhead::StartAhead(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const QString folder = paths::programFolder();
-    puzzlePath_ = puzzleFor(arguments, folder);
+    const QString puzzlePath = puzzleFor(arguments, folder);
     const QString backgroundPath = folder + QStringLiteral("TileMenderBk.JPG");
 
     std::promise<std::unique_ptr<CTileMenderDoc::ReadAhead>> puzzle;
     std::promise<std::unique_ptr<ToolkitBitmap>> background;
     puzzle_ = puzzle.get_future();
     background_ = background.get_future();
-    auto work = [path = puzzlePath_, backgroundPath](auto puzzle, auto background) {
+    auto work = [path = puzzlePath, backgroundPath](auto puzzle, auto background) {
         std::unique_ptr<CTileMenderDoc::ReadAhead> read;
         if (!path.isEmpty()) {
             read = std::make_unique<CTileMenderDoc::ReadAhead>();

@@ -44,7 +44,6 @@ public:
 private:
     std::thread fonts_;
     std::thread files_;
-    QString puzzlePath_;
     std::future<std::unique_ptr<CTileMenderDoc::ReadAhead>> puzzle_;
     std::future<std::unique_ptr<ToolkitBitmap>> background_;
 };

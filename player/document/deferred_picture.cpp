@@ -14,9 +14,9 @@ bool DeferredPicture::prepare(const QByteArray& bytes, QSize maxSize)
     QSize declared = jpeg_decode::declaredSize(bytes);
     if (declared.isValid() && qint64(declared.width()) * declared.height() > imaging::kMaxPixels)
         return false;
-    QBuffer buffer;
-    QImageReader reader;
     if (!declared.isValid()) {
+        QBuffer buffer;
+        QImageReader reader;
         if (!picture_check::openChecked(bytes, buffer, reader, nullptr))
             return false;
         declared = reader.size();

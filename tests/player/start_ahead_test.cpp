@@ -15,14 +15,13 @@
 
 namespace {
 
-QByteArray jpeg(const QImage& image, bool progressive)
+QByteArray progressiveJpeg(const QImage& image)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(90);
-    writer.setProgressiveScanWrite(progressive);
+    writer.setProgressiveScanWrite(true);
     EXPECT_TRUE(writer.write(image));
     return bytes;
 }
@@ -41,9 +40,9 @@ TEST(JpegDecode, GivesTheToolkitsPixelsForColourGreyAndProgressivePictures)
 {
     const QImage colour = testfiles::patternImage(203, 117); // odd sizes: partial blocks and chroma rows
     const QByteArray files[] = {
-        jpeg(colour, false),
-        jpeg(colour, true),
-        jpeg(colour.convertToFormat(QImage::Format_Grayscale8), false),
+        testfiles::encode(colour, "jpeg", 90),
+        progressiveJpeg(colour),
+        testfiles::encode(colour.convertToFormat(QImage::Format_Grayscale8), "jpeg", 90),
     };
     for (const QByteArray& bytes : files) {
         QImage direct;
@@ -55,7 +54,7 @@ TEST(JpegDecode, GivesTheToolkitsPixelsForColourGreyAndProgressivePictures)
 
 TEST(JpegDecode, LeavesDamagedLargeAndOtherPicturesToTheToolkit)
 {
-    const QByteArray sound = jpeg(testfiles::patternImage(64, 48), false);
+    const QByteArray sound = testfiles::encode(testfiles::patternImage(64, 48), "jpeg", 90);
     QImage out;
     // Cut short: the library would go on with a warning and grey rows.
     EXPECT_FALSE(jpeg_decode::decode(sound.left(sound.size() * 2 / 3), QSize(), out));

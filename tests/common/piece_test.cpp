@@ -106,6 +106,30 @@ TEST(PieceOutline, NeighboursTileThePictureAtEveryRotationAndCellSize)
     }
 }
 
+// The mask the maker shades by must be the region pixel for pixel: a piece
+// shaded along a rim it does not have shows a seam in the finished puzzle.
+TEST(PieceOutline, MaskHoldsExactlyTheRegionsPixels)
+{
+    for (const int a : {13, 20, 32, 48, 72, 96}) {
+        Grid g(7, 6, a, uint32_t(a) * 7919u);
+        for (const CPiece* p : g.pieces) {
+            for (int t = 0; t < 4; ++t) {
+                const QRegion region = piece_geometry::outline(*p, a, t);
+                const piece_geometry::OutlineMask m = piece_geometry::outlineMask(*p, a, t, 8);
+                ASSERT_EQ(m.box, region.boundingRect()) << "cell " << a << " turn " << t;
+                ASSERT_EQ(m.bits.size(), size_t(m.stride) * size_t(m.box.height() + 2) + 8);
+                int wrong = 0;
+                for (int y = -1; y <= m.box.height(); ++y)
+                    for (int x = -1; x <= m.box.width(); ++x) {
+                        const bool inMask = m.bits[size_t(y + 1) * size_t(m.stride) + size_t(x + 1)] != 0;
+                        wrong += inMask != region.contains(QPoint(m.box.left() + x, m.box.top() + y));
+                    }
+                EXPECT_EQ(wrong, 0) << "cell " << a << " turn " << t << " piece " << p->column << "," << p->row;
+            }
+        }
+    }
+}
+
 TEST(PieceOutline, FourTurnsGiveBackOutlineAndImage)
 {
     Grid g(4, 3, 72, 99);

@@ -119,6 +119,11 @@ QImageIOPlugin* jpegPlugin()
 
 } // namespace
 
+void loadJpegWriter()
+{
+    jpegPlugin();
+}
+
 QByteArray jpegBytes(const ToolkitBitmap& picture, int quality)
 {
     QImageIOPlugin* plugin = jpegPlugin();

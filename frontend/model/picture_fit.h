@@ -28,6 +28,10 @@ bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why = nul
 // JPEG plugin alone: the toolkit's writer would load and ask every image
 // plugin before it for a format it was told.
 QByteArray jpegBytes(const ToolkitBitmap& picture, int quality);
+// Loads that plugin now, in this thread: the toolkit expects its plugins to
+// belong to the thread that runs the application, and complains when one
+// was first loaded in a worker.
+void loadJpegWriter();
 
 // Puts bytes into the scratch file, overwriting it in place: it is scratch,
 // so it needs neither a new file renamed over it nor a flush to the disk.

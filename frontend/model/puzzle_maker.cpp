@@ -1,6 +1,7 @@
 #include "puzzle_maker.h"
 
 #include "file_write.h"
+#include "guide_ahead.h"
 #include "maker_ui.h"
 #include "picture_fit.h"
 #include "puzzle_file.h"
@@ -80,6 +81,7 @@ QByteArray bmpOf(const QImage& image)
 
 PuzzleMaker::PuzzleMaker(SuiteFolders folders)
     : folders_(std::move(folders))
+    , guideAhead_(std::make_unique<GuideAhead>())
 {
 }
 
@@ -151,6 +153,9 @@ bool PuzzleMaker::PrepareLevel(int level, MakerUi& ui)
     rows = r;
     pieceSize = cell;
     const int count = c * r;
+    // What the writer needs besides the cut picture starts now, on the
+    // other core.
+    guideAhead_->start(workingImage, QSize(c * cell, r * cell));
 
     ui.progressStart(count * 7 + 40);
     // Shared, not copied: the resize makes a picture of its own, and at the
@@ -227,20 +232,27 @@ bool PuzzleMaker::WritePuzzle(const QString& name, MakerUi& ui)
         && !ui.confirmOverwrite())
         return false;
 
-    QByteArray picture, guide;
+    QByteArray picture;
     if (!encodeThroughScratch(puzzleImage, picture))
         return false;
     // The guide picture is stored at the size of the puzzle picture.
-    imaging::resize(workingImage, puzzleImage.width(), puzzleImage.height());
-    if (!encodeThroughScratch(workingImage, guide))
-        return false;
+    const QSize size = puzzleImage.image.size();
+    GuideAhead::Made guide;
+    if (!guideAhead_->take(workingImage, size, guide))
+        guide = GuideAhead::make(workingImage, size);
+    if (guide.guide.isNull() || guide.thumbnail.isEmpty())
+        return failed(QStringLiteral("Cannot make the guide picture of puzzle \"%1\".").arg(name));
+    workingImage = std::move(guide.guide);
+    QString why;
+    if (!picture_fit::writeScratch(folders_.scratchPicture(), guide.jpeg, &why))
+        return failed(why);
 
     PuzzleFileData data;
     data.columns = columns;
     data.rows = rows;
     data.cellSize = pieceSize;
     data.picture = std::move(picture);
-    data.guide = std::move(guide);
+    data.guide = std::move(guide.jpeg);
     data.rotationAllowed = rotation;
     data.pieces.reserve(pieces.size());
     for (const auto& piece : pieces)
@@ -251,10 +263,7 @@ bool PuzzleMaker::WritePuzzle(const QString& name, MakerUi& ui)
         buffer.open(QIODevice::WriteOnly);
         puzzle_file::write(&buffer, data);
     }
-    const QByteArray thumbnail = thumbnailBytes();
-    if (thumbnail.isEmpty())
-        return failed(QStringLiteral("Cannot make the thumbnail of puzzle \"%1\".").arg(name));
-    return writeFiles(name, puzzle, thumbnail);
+    return writeFiles(name, puzzle, guide.thumbnail);
 }
 
 bool PuzzleMaker::writeFiles(const QString& name, const QByteArray& puzzle, const QByteArray& thumbnail)

@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+class GuideAhead;
 class MakerUi;
 
 class PuzzleMaker {
@@ -92,6 +93,7 @@ private:
     bool failed(const QString& why);
 
     SuiteFolders folders_;
+    std::unique_ptr<GuideAhead> guideAhead_;
     QString error_;
     QStringList written_;
 };

@@ -1,6 +1,7 @@
 // Writing a puzzle's files: what lands on disk, what the player reads back,
 // remaking under a known name (in any spelling), and refusals.
 #include "frontend_fixture.h"
+#include "guide_ahead.h"
 #include "library_file.h"
 #include "puzzle_file.h"
 #include "puzzle_maker.h"
@@ -285,4 +286,33 @@ TEST(PuzzleMaker, StartValuesAndPreviews)
     EXPECT_FALSE(m.maker.LoadFromPath(m.tree.dir.filePath("missing.jpg")));
     EXPECT_TRUE(m.maker.workingImage.isNull());
     EXPECT_EQ(m.maker.MakeWorkingPreview().image.size(), QSize(640, 480));
+}
+
+// The guide is made on another core as soon as the level is known; a
+// picture changed before the write (the wizard's working copy is open to
+// its pages) must be the one written, not the one the early run saw.
+TEST(WritePuzzle, TheGuideAndThumbnailAreOfThePictureAtTheTimeOfWriting)
+{
+    Making m;
+    ASSERT_TRUE(m.maker.LoadFromPath(m.picture));
+    ASSERT_TRUE(m.maker.PrepareLevel(PuzzleMaker::Hard, m.ui));
+    const QSize size = m.maker.puzzleImage.image.size();
+    for (int y = 0; y < 40; ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(m.maker.workingImage.image.scanLine(y)), 200, qRgb(255, 0, 0));
+    const GuideAhead::Made expected = GuideAhead::make(m.maker.workingImage, size);
+    ASSERT_TRUE(m.maker.WritePuzzle("Beach", m.ui));
+
+    PuzzleFileData d;
+    ASSERT_EQ(puzzle_file::readFile(m.tree.data("Beach.puz"), d), puzzle_file::ReadResult::Ok);
+    EXPECT_EQ(d.guide, expected.jpeg);
+    EXPECT_EQ(fileBytes(m.tree.data("Beach.bmp")), expected.thumbnail);
+    EXPECT_EQ(fileBytes(m.tree.folders.scratchPicture()), expected.jpeg);
+
+    // Unchanged, the guide made ahead is the one the writer would make.
+    Making plain;
+    ASSERT_TRUE(plain.make("Beach"));
+    PuzzleFileData p;
+    ASSERT_EQ(puzzle_file::readFile(plain.tree.data("Beach.puz"), p), puzzle_file::ReadResult::Ok);
+    ASSERT_TRUE(plain.maker.LoadFromPath(plain.picture));
+    EXPECT_EQ(p.guide, GuideAhead::make(plain.maker.workingImage, size).jpeg);
 }

@@ -88,7 +88,16 @@ struct EdgeShape {
     QRect circle;
 };
 
-std::vector<EdgeShape> edgeShapes(const CPiece& p, int a, int rotation, int s)
+// The shapes of the edges that are not flat, in the order left, right,
+// top, bottom.
+struct EdgeShapes {
+    EdgeShape shape[4];
+    int count = 0;
+    const EdgeShape* begin() const { return shape; }
+    const EdgeShape* end() const { return shape + count; }
+};
+
+EdgeShapes edgeShapes(const CPiece& p, int a, int rotation, int s)
 {
     const int v = a / 16;
     // Boxes as (left, top, width, height); the width and height exclude the
@@ -101,7 +110,7 @@ std::vector<EdgeShape> edgeShapes(const CPiece& p, int a, int rotation, int s)
         {p.topKind, box(0, -v, a, v), {}, QRect((a - dt) / 2 + p.topDx, p.topDy - dt / 2, dt, dt)},
         {p.bottomKind, box(0, a - v, a, a + v), {}, QRect((a - dt) / 2 + p.bottomDx, a + p.bottomDy - dt / 2, dt, dt)},
     };
-    std::vector<EdgeShape> out;
+    EdgeShapes out;
     for (EdgeShape e : edges) {
         if (e.kind == 0)
             continue;
@@ -119,7 +128,7 @@ std::vector<EdgeShape> edgeShapes(const CPiece& p, int a, int rotation, int s)
         const int cut = v * s;
         e.lensClip = e.lens.width() > e.lens.height() ? e.lens.adjusted(cut, 0, -cut, 0)
                                                       : e.lens.adjusted(0, cut, 0, -cut);
-        out.push_back(e);
+        out.shape[out.count++] = e;
     }
     return out;
 }
@@ -179,7 +188,7 @@ OutlineMask outlineMask(const CPiece& p, int a, int rotation, int slack)
 {
     // The same steps as outline(), row by row over a box that holds every
     // shape; the holes are cut last, as there.
-    const std::vector<EdgeShape> edges = edgeShapes(p, a, rotation, 1);
+    const EdgeShapes edges = edgeShapes(p, a, rotation, 1);
     QRect work(0, 0, a, a);
     for (const EdgeShape& e : edges)
         work |= e.lens | e.circle;

@@ -18,7 +18,7 @@ public:
     explicit PieceOrder(int n, int headMoves = 0);
 
     int size() const { return size_; }
-    // The item at a 0-based position.
+    // The item at a 0-based position; -1 past the end.
     int at(int position) const;
     void remove(int item);
     void moveToHead(int item);
@@ -30,8 +30,8 @@ private:
 
     int size_ = 0;
     int nextHead_ = 0;            // the free slot before the current head
+    int highBit_ = 1;             // the slots the tree spans, a power of two
     std::vector<int> tree_;       // Fenwick tree, 1-based, over the slots
     std::vector<int> slotOf_;     // item -> slot, -1 once removed
     std::vector<int> itemIn_;     // slot -> item, -1 when empty
-    int highBit_ = 1;
 };

@@ -402,6 +402,8 @@ TEST(Document, TenThousandPiecesDealAndRestartInTheOrderOfTheOneByOneRules)
         ASSERT_EQ(order.size(), int(plain.size()));
     }
     EXPECT_EQ(order.items(), plain);
+    EXPECT_EQ(order.at(order.size()), -1);
+    EXPECT_EQ(order.at(-1), -1);
 
     // The largest puzzle we take: 100 x 100 cells of 4 pixels.
     Fixture f;

@@ -1,6 +1,7 @@
 #include "picture_fit.h"
 
 #include "file_read.h"
+#include "byte_stream.h"
 #include "file_write.h"
 #include "picture_check.h"
 
@@ -10,6 +11,8 @@
 #include <QImageReader>
 #include <QLibraryInfo>
 #include <QPluginLoader>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QVariant>
 
 #include <memory>
@@ -84,14 +87,9 @@ bool openReader(const QByteArray& bytes, QBuffer& buffer, QImageReader& reader, 
     return true;
 }
 
-// The scratch JPEG's bytes decoded as the toolkit loads a file of its own
-// depth, from the bytes just written rather than read back from the disk.
-bool decodeScratch(const QByteArray& bytes, ToolkitBitmap& picture)
+// The scratch JPEG decoded as the toolkit loads a file of its own depth.
+bool decodeScratchWith(QImageReader& reader, ToolkitBitmap& picture)
 {
-    QBuffer buffer;
-    QImageReader reader;
-    if (!openReader(bytes, buffer, reader, nullptr, false))
-        return false;
     reader.setAutoTransform(false);
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > imaging::kMaxPixels)
@@ -103,6 +101,14 @@ bool decodeScratch(const QByteArray& bytes, ToolkitBitmap& picture)
     picture.image = image.convertToFormat(QImage::Format_RGB32);
     picture.bitsPerPixel = depth;
     return !picture.isNull();
+}
+
+// From the bytes just made rather than read back from the disk.
+bool decodeScratch(const QByteArray& bytes, ToolkitBitmap& picture)
+{
+    QBuffer buffer;
+    QImageReader reader;
+    return openReader(bytes, buffer, reader, nullptr, false) && decodeScratchWith(reader, picture);
 }
 
 // The JPEG plugin of the toolkit's own plugin folder; null when it is not
@@ -124,17 +130,15 @@ void loadJpegWriter()
     jpegPlugin();
 }
 
-QByteArray jpegBytes(const ToolkitBitmap& picture, int quality)
+bool jpegWrite(const ToolkitBitmap& picture, int quality, QIODevice* device)
 {
     QImageIOPlugin* plugin = jpegPlugin();
-    if (!plugin || picture.isNull())
-        return imaging::encode(picture, imaging::kFormatJpeg, quality);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const std::unique_ptr<QImageIOHandler> handler(plugin->create(&buffer, "jpeg"));
-    if (!handler)
-        return imaging::encode(picture, imaging::kFormatJpeg, quality);
+    const std::unique_ptr<QImageIOHandler> handler(plugin && !picture.isNull() ? plugin->create(device, "jpeg")
+                                                                                : nullptr);
+    if (!handler) {
+        const QByteArray bytes = imaging::encode(picture, imaging::kFormatJpeg, quality);
+        return !bytes.isEmpty() && device->write(bytes) == bytes.size();
+    }
     // The options the toolkit's writer hands every handler, at its defaults
     // but the quality; the pixels go as encode gives them (32-bit RGB as it
     // is, anything else as 24-bit).
@@ -150,9 +154,55 @@ QByteArray jpegBytes(const ToolkitBitmap& picture, int quality)
         if (handler->supportsOption(option))
             handler->setOption(option, value);
     const bool direct = picture.image.format() == QImage::Format_RGB32;
-    if (!handler->write(direct ? picture.image : picture.image.convertToFormat(QImage::Format_RGB888)))
-        return QByteArray();
-    return bytes;
+    return handler->write(direct ? picture.image : picture.image.convertToFormat(QImage::Format_RGB888));
+}
+
+QByteArray jpegBytes(const ToolkitBitmap& picture, int quality)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return jpegWrite(picture, quality, &buffer) ? bytes : QByteArray();
+}
+
+bool throughScratchJpeg(ToolkitBitmap& picture, QByteArray& bytes)
+{
+    bytes.clear();
+    loadJpegWriter();
+    auto stream = std::make_shared<ByteStream>();
+    const ToolkitBitmap source = picture;
+    bool written = false;
+    QSemaphore done;
+    // On a pool thread, where the toolkit converts in line.
+    const bool started = QThreadPool::globalInstance()->tryStart([&] {
+        {
+            ByteStreamWriter writer(stream);
+            written = jpegWrite(source, 100, &writer);
+        }
+        done.release();
+    });
+    if (!started) {
+        bytes = jpegBytes(picture, 100);
+        imaging::release(picture);
+        return !bytes.isEmpty() && decodeScratch(bytes, picture);
+    }
+    // The bytes are our encoder's, made this moment: they need none of the
+    // checks a file from outside gets before its decode.
+    ToolkitBitmap back;
+    bool decoded = false;
+    {
+        ByteStreamReader device(stream);
+        QImageReader reader;
+        reader.setDevice(&device);
+        reader.setFormat("jpeg");
+        reader.setAutoDetectImageFormat(false);
+        decoded = decodeScratchWith(reader, back);
+    }
+    done.acquire();
+    if (written)
+        bytes = stream->take();
+    picture = decoded && written ? std::move(back) : ToolkitBitmap();
+    return !picture.isNull();
 }
 
 QSize fittedSize(QSize size)
@@ -278,14 +328,16 @@ bool fitAndNormalise(ToolkitBitmap& picture, const QString& scratchPath, QString
         fail(why, QStringLiteral("Cannot bring the picture to %1 x %2 pixels.").arg(fitted.width()).arg(fitted.height()));
         return false;
     }
-    const QByteArray scratch = jpegBytes(picture, 100);
+    ToolkitBitmap normalised = std::move(picture);
+    QByteArray scratch;
+    const bool decoded = throughScratchJpeg(normalised, scratch);
     if (!writeScratch(scratchPath, scratch, why))
         return false;
-    imaging::release(picture);
-    if (!decodeScratch(scratch, picture)) {
+    if (!decoded) {
         fail(why, QStringLiteral("Cannot read back the scratch picture \"%1\".").arg(scratchPath));
         return false;
     }
+    picture = std::move(normalised);
     return true;
 }
 

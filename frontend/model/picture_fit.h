@@ -6,6 +6,8 @@
 #include "imaging.h"
 
 #include <QSize>
+
+class QIODevice;
 #include <QString>
 
 namespace picture_fit {
@@ -28,6 +30,13 @@ bool loadPicture(const QString& path, ToolkitBitmap& picture, QString* why = nul
 // JPEG plugin alone: the toolkit's writer would load and ask every image
 // plugin before it for a format it was told.
 QByteArray jpegBytes(const ToolkitBitmap& picture, int quality);
+// The same bytes, written to a device.
+bool jpegWrite(const ToolkitBitmap& picture, int quality, QIODevice* device);
+// The picture through the scratch JPEG at quality 100: `bytes` are the
+// JPEG's (empty when it could not be made), and the picture becomes what they
+// decode to (null, and false, when they do not). The decode starts on the
+// bytes as the encoder makes them, on the other core when a thread is free.
+bool throughScratchJpeg(ToolkitBitmap& picture, QByteArray& bytes);
 // Loads that plugin now, in this thread: the toolkit expects its plugins to
 // belong to the thread that runs the application, and complains when one
 // was first loaded in a worker.

@@ -176,6 +176,36 @@ TEST(JpegReading, AJpegIsWrittenAsTheToolkitsWriterWritesIt)
     EXPECT_TRUE(picture_fit::jpegBytes(ToolkitBitmap(), 50).isEmpty());
 }
 
+// The scratch picture is decoded while it is being encoded: a decoder that
+// took a pause in the encoder's output for the end would give a picture cut
+// short, grey below some row.
+TEST(JpegReading, TheScratchRoundTripMatchesEncodingThenDecoding)
+{
+    const ToolkitBitmap pictures[] = {
+        {noisy(640, 480, 53), 24},
+        {noisy(333, 222, 59, QImage::Format_RGB888), 24},
+        {noisy(100, 80, 61, QImage::Format_Grayscale8), 8},
+        {noisy(2, 2, 67), 24},
+    };
+    for (const ToolkitBitmap& p : pictures) {
+        ToolkitBitmap streamed = p;
+        QByteArray bytes;
+        ASSERT_TRUE(picture_fit::throughScratchJpeg(streamed, bytes)) << p.image.width();
+        const QByteArray expected = picture_fit::jpegBytes(p, 100);
+        EXPECT_EQ(bytes, expected);
+        ToolkitBitmap decoded;
+        ASSERT_TRUE(imaging::loadFromData(expected, decoded, 0, QSize(4096, 4096)));
+        EXPECT_EQ(streamed.image, decoded.image.convertToFormat(QImage::Format_RGB32)) << p.image.width();
+        // Every scratch JPEG is written in colour, a grey picture too.
+        EXPECT_EQ(streamed.bitsPerPixel, 24);
+    }
+    ToolkitBitmap none;
+    QByteArray bytes;
+    EXPECT_FALSE(picture_fit::throughScratchJpeg(none, bytes));
+    EXPECT_TRUE(bytes.isEmpty());
+    EXPECT_TRUE(none.isNull());
+}
+
 TEST(JpegReading, ShadingThePuzzlePictureLeavesTheWorkingPictureAsItWas)
 {
     // 576 x 432 is exactly 8 x 6 cells of the normal level, so the puzzle

@@ -17,6 +17,8 @@
 #include <set>
 
 #include <sys/resource.h>
+#include <tuple>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,44 +50,54 @@ std::vector<std::pair<int, int>> cells(const PieceList& list)
 
 TEST(Document, AKnownSeedGivesAKnownDeal)
 {
-    Fixture f;
-    crt::srand(3);
-    const PuzzleFileData d = testfiles::makePuzzle(4, 3, 48);
-    const QString path = f.write("Beach.puz", d);
+    // A small puzzle, and a large one: the order structure of the deal
+    // must give the one-by-one rules' order at every size.
+    for (const auto& [columns, rows, cell] : {std::tuple{4, 3, 48}, std::tuple{60, 50, 8}}) {
+        Fixture f;
+        crt::srand(3);
+        const PuzzleFileData d = testfiles::makePuzzle(columns, rows, cell);
+        const QString path = f.write("Beach.puz", d);
+        const int n = columns * rows;
 
-    // What the deal must be: one draw per piece for its rotation in file
-    // order, then one draw per remaining piece to pick the next one out.
-    crt::srand(4242);
-    std::vector<int> rotation(12);
-    for (int& r : rotation)
-        r = crt::rand() % 4;
-    std::vector<int> order(12), expected;
-    for (int i = 0; i < 12; ++i)
-        order[size_t(i)] = i;
-    for (int k = 12; k >= 1; --k) {
-        const int at = crt::rand() % k;
-        expected.push_back(order[size_t(at)]);
-        order.erase(order.begin() + at);
-    }
+        // What the deal must be: one draw per piece for its rotation in file
+        // order, then one draw per remaining piece to pick the next one out.
+        crt::srand(4242);
+        std::vector<int> rotation(static_cast<size_t>(n));
+        for (int& r : rotation)
+            r = crt::rand() % 4;
+        std::vector<int> order(static_cast<size_t>(n)), expected;
+        for (int i = 0; i < n; ++i)
+            order[size_t(i)] = i;
+        for (int k = n; k >= 1; --k) {
+            const int at = crt::rand() % k;
+            expected.push_back(order[size_t(at)]);
+            order.erase(order.begin() + at);
+        }
+        const uint32_t after = crt::state();
 
-    crt::srand(4242);
-    ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
-    EXPECT_EQ(f.doc.pathName(), path);
-    EXPECT_EQ(f.doc.columns(), 4);
-    EXPECT_EQ(f.doc.rows(), 3);
-    EXPECT_EQ(f.doc.cellSize(), 48);
-    ASSERT_EQ(f.doc.boxList().size(), 12);
-    for (int i = 0; i < 12; ++i) {
-        const CPiece* p = f.doc.boxList()[i];
-        const int fileIndex = expected[size_t(i)];
-        EXPECT_EQ(p->column, fileIndex % 4);
-        EXPECT_EQ(p->row, fileIndex / 4);
-        EXPECT_EQ(p->rotation, rotation[size_t(fileIndex)]);
-        EXPECT_EQ(p->record(), d.pieces[size_t(fileIndex)]);
-        EXPECT_FALSE(p->outline().isEmpty());
-        EXPECT_FALSE(p->image().isNull());
+        crt::srand(4242);
+        ASSERT_EQ(f.doc.open(path), CTileMenderDoc::OpenResult::Opened);
+        // The draws that follow go on from where the deal left off.
+        EXPECT_EQ(crt::state(), after) << n;
+        EXPECT_EQ(f.doc.pathName(), path);
+        EXPECT_EQ(f.doc.columns(), columns);
+        EXPECT_EQ(f.doc.rows(), rows);
+        EXPECT_EQ(f.doc.cellSize(), cell);
+        ASSERT_EQ(f.doc.boxList().size(), n);
+        for (int i = 0; i < n; ++i) {
+            const CPiece* p = f.doc.boxList()[i];
+            const int fileIndex = expected[size_t(i)];
+            ASSERT_EQ(p->column, fileIndex % columns) << i;
+            ASSERT_EQ(p->row, fileIndex / columns) << i;
+            ASSERT_EQ(p->rotation, rotation[size_t(fileIndex)]) << i;
+            ASSERT_EQ(p->record(), d.pieces[size_t(fileIndex)]) << i;
+            if (n <= 12) {
+                EXPECT_FALSE(p->outline().isEmpty());
+                EXPECT_FALSE(p->image().isNull());
+            }
+        }
+        EXPECT_EQ(f.state.rotationAllowed, 1);
     }
-    EXPECT_EQ(f.state.rotationAllowed, 1);
 }
 
 TEST(Document, MakesTheThreeTurnedPicturesAndKeepsTheGuide)

@@ -19,7 +19,9 @@ head -c 5000 /dev/urandom > "$WORK/file one.bin"
 mkfifo "$WORK/stdin"
 /usr/bin/python3 "$SINK" "$WORK/out" < "$WORK/stdin" > "$WORK/port" &
 exec 3> "$WORK/stdin"
-for i in $(seq 100); do grep -q PORT "$WORK/port" 2>/dev/null && break; sleep 0.1; done
+# The waits are long for a machine loaded by a parallel test run; each
+# ends as soon as what it waits for is there.
+for i in $(seq 600); do grep -q PORT "$WORK/port" 2>/dev/null && break; sleep 0.1; done
 PORT=$(awk '{print $2}' "$WORK/port")
 [ -n "$PORT" ] || { echo "aiosmtpd did not start"; exit 1; }
 
@@ -30,7 +32,7 @@ export XDG_RUNTIME_DIR="$WORK"
 export XDG_CONFIG_HOME="$WORK/config"
 "$MAILSEND" "$WORK/file one.bin" &
 MS=\$!
-for i in \$(seq 100); do W=\$(xdotool search --name "E-Mail setting" 2>/dev/null | head -1); [ -n "\$W" ] && break; sleep 0.1; done
+for i in \$(seq 600); do W=\$(xdotool search --name "E-Mail setting" 2>/dev/null | head -1); [ -n "\$W" ] && break; sleep 0.1; done
 [ -n "\$W" ] || { kill \$MS; exit 1; }
 xdotool windowfocus --sync \$W
 xdotool type --delay 2 "bob@example.com"
@@ -41,10 +43,10 @@ xdotool key Tab; xdotool type --delay 2 "Line one"; xdotool key Return; xdotool 
 xdotool key Tab; xdotool key space
 wait \$MS
 DRIVE
-timeout 60 xvfb-run -a bash "$WORK/drive.sh"
+timeout 150 xvfb-run -a bash "$WORK/drive.sh"
 RC=$?
 [ $RC -eq 0 ] || { echo "mailsend exited with $RC"; exit 1; }
-for i in $(seq 50); do [ -f "$WORK/out/0.json" ] && break; sleep 0.1; done
+for i in $(seq 300); do [ -f "$WORK/out/0.json" ] && break; sleep 0.1; done
 /usr/bin/python3 - "$WORK" <<'CHECK'
 import json, sys, os
 work = sys.argv[1]

@@ -3,8 +3,9 @@
 # can do for the same: a bare Qt window showing the same picture, or djpeg
 # decoding it. Every time is a whole process, from its fork until the screen
 # stops changing (or until it exits, for the command line), on one virtual
-# screen; ours and the yardstick take turns, STARTUP_RUNS (9) times each,
-# after one run of each that warms the file cache. The table shows medians.
+# screen; ours and the yardstick take turns, STARTUP_RUNS (9) times each
+# (which goes first changes every round), after one run of each that warms
+# the file cache. The table shows medians.
 #
 # Made into build/bench/bench_startup by CMake; `make bench` runs it. A row
 # whose program or tool is missing says n/a and why; the script itself always
@@ -94,9 +95,16 @@ row() {
     local a=() b=()
     eval "time_once $mode $ours" >/dev/null
     eval "time_once $mode $ref" >/dev/null
+    # Which of the two goes first changes every round: the first of a pair
+    # was seen to start about a millisecond sooner.
     for ((i = 0; i < runs; i++)); do
-        v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
-        v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+        if ((i % 2 == 0)); then
+            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
+            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+        else
+            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
+        fi
     done
     if [ ${#a[@]} -eq 0 ] || [ ${#b[@]} -eq 0 ]; then
         add_row "$label" n/a n/a - "$target" "(runs failed; see below)"
@@ -123,8 +131,13 @@ row2() {
     eval "time_once $mode $ref" >/dev/null
     eval "time_once $mode $ref2" >/dev/null
     for ((i = 0; i < runs; i++)); do
-        v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
-        v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+        if ((i % 2 == 0)); then
+            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
+            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+        else
+            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
+        fi
         v=$(eval "time_once $mode $ref2") && [ -n "$v" ] && c+=("$v")
     done
     if [ ${#a[@]} -eq 0 ] || [ ${#b[@]} -eq 0 ] || [ ${#c[@]} -eq 0 ]; then

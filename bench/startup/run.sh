@@ -88,6 +88,20 @@ add_row() { rows_out+=("$(printf '%-44s %9s %9s %7s %7s  %s' "$@")"); }
 
 wanted() { [ -z "$only" ] || [[ "$1" == *"$only"* ]]; }
 
+# pair_round MODE OURS REFERENCE ROUND: one run of each, adding to the
+# caller's arrays a (ours) and b (reference). Which goes first changes every
+# round: the first of a pair was seen to start about a millisecond sooner.
+pair_round() {
+    local mode=$1 ours=$2 ref=$3 round=$4 v
+    if ((round % 2 == 0)); then
+        v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
+        v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+    else
+        v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
+        v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
+    fi
+}
+
 # row LABEL TARGET MODE OURS REFERENCE: the commands as words for eval.
 row() {
     local label=$1 target=$2 mode=$3 ours=$4 ref=$5 i v
@@ -95,16 +109,8 @@ row() {
     local a=() b=()
     eval "time_once $mode $ours" >/dev/null
     eval "time_once $mode $ref" >/dev/null
-    # Which of the two goes first changes every round: the first of a pair
-    # was seen to start about a millisecond sooner.
     for ((i = 0; i < runs; i++)); do
-        if ((i % 2 == 0)); then
-            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
-            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
-        else
-            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
-            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
-        fi
+        pair_round "$mode" "$ours" "$ref" $i
     done
     if [ ${#a[@]} -eq 0 ] || [ ${#b[@]} -eq 0 ]; then
         add_row "$label" n/a n/a - "$target" "(runs failed; see below)"
@@ -131,13 +137,7 @@ row2() {
     eval "time_once $mode $ref" >/dev/null
     eval "time_once $mode $ref2" >/dev/null
     for ((i = 0; i < runs; i++)); do
-        if ((i % 2 == 0)); then
-            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
-            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
-        else
-            v=$(eval "time_once $mode $ref") && [ -n "$v" ] && b+=("$v")
-            v=$(eval "time_once $mode $ours") && [ -n "$v" ] && a+=("$v")
-        fi
+        pair_round "$mode" "$ours" "$ref" $i
         v=$(eval "time_once $mode $ref2") && [ -n "$v" ] && c+=("$v")
     done
     if [ ${#a[@]} -eq 0 ] || [ ${#b[@]} -eq 0 ] || [ ${#c[@]} -eq 0 ]; then

@@ -1,7 +1,7 @@
 #include "picture_fit.h"
 
-#include "file_read.h"
 #include "byte_stream.h"
+#include "file_read.h"
 #include "file_write.h"
 #include "picture_check.h"
 

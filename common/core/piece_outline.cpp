@@ -51,21 +51,31 @@ struct Span {
     int row, left, right;
 };
 
-// The rows of an ellipse at the origin, kept per size and thread: pieces
-// reuse a handful of sizes.
-const std::vector<Span>& ellipseSpans(int w, int h)
+// What is made for one box size, kept per size: pieces reuse a handful of
+// sizes. One cache per thread: the player makes a puzzle's outlines on a
+// second core.
+template <class T, class Make>
+const T& bySize(QHash<quint64, T>& cache, int w, int h, Make make)
 {
-    thread_local QHash<quint64, std::vector<Span>> cache;
     const quint64 key = (quint64(uint32_t(w)) << 32) | uint32_t(h);
     auto it = cache.constFind(key);
     if (it == cache.constEnd()) {
         if (cache.size() > 512)
             cache.clear();
-        std::vector<Span> spans;
-        forEachEllipseRow(w, h, [&](int j, int left, int right) { spans.push_back({j, left, right}); });
-        it = cache.insert(key, std::move(spans));
+        it = cache.insert(key, make());
     }
     return *it;
+}
+
+// The rows of an ellipse at the origin.
+const std::vector<Span>& ellipseSpans(int w, int h)
+{
+    thread_local QHash<quint64, std::vector<Span>> cache;
+    return bySize(cache, w, h, [&] {
+        std::vector<Span> spans;
+        forEachEllipseRow(w, h, [&](int j, int left, int right) { spans.push_back({j, left, right}); });
+        return spans;
+    });
 }
 
 QRegion ellipseAtOrigin(int w, int h)
@@ -139,17 +149,9 @@ QRegion ellipse(const QRect& box)
 {
     if (box.width() <= 0 || box.height() <= 0)
         return QRegion();
-    // Pieces reuse a handful of sizes; keep their ellipses. One cache per
-    // thread: the player makes a puzzle's outlines on a second core.
     thread_local QHash<quint64, QRegion> cache;
-    const quint64 key = (quint64(uint32_t(box.width())) << 32) | uint32_t(box.height());
-    auto it = cache.constFind(key);
-    if (it == cache.constEnd()) {
-        if (cache.size() > 512)
-            cache.clear();
-        it = cache.insert(key, ellipseAtOrigin(box.width(), box.height()));
-    }
-    return it->translated(box.left(), box.top());
+    return bySize(cache, box.width(), box.height(), [&] { return ellipseAtOrigin(box.width(), box.height()); })
+        .translated(box.left(), box.top());
 }
 
 QRect turnBox(const QRect& box, int a)

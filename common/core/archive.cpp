@@ -108,6 +108,14 @@ QByteArray ArchiveReader::readBlock(size_t size)
     return out;
 }
 
+size_t ArchiveReader::skipBlock(size_t size)
+{
+    need(size);
+    const size_t at = pos_;
+    pos_ += size;
+    return at;
+}
+
 uint32_t ArchiveReader::readCount()
 {
     const uint16_t small = readUInt16();

@@ -70,6 +70,9 @@ public:
     uint32_t readUInt32();
     // A block of the given length; throws when fewer bytes remain.
     QByteArray readBlock(size_t size);
+    // Passes over a block of the given length, throwing as readBlock does;
+    // returns where it starts.
+    size_t skipBlock(size_t size);
 
     uint32_t readCount();
     // Reads a class tag and checks that it names the expected class and

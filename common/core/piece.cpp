@@ -66,9 +66,14 @@ void CPiece::serialize(ArchiveWriter& ar) const
 
 void CPiece::serialize(ArchiveReader& ar)
 {
+    setRecord(readRecord(ar));
+}
+
+PieceRecord CPiece::readRecord(ArchiveReader& ar)
+{
     PieceRecord r;
     forEachField(r, [&](int32_t& v) { v = ar.readInt32(); });
-    setRecord(r);
+    return r;
 }
 
 void CPiece::buildOutline(int cellSize, int column_, int row_, int scale)

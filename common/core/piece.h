@@ -113,6 +113,8 @@ public:
     void setRecord(const PieceRecord& r);
     void serialize(ArchiveWriter& ar) const;
     void serialize(ArchiveReader& ar);
+    // The record serialize() would read, without a piece to read it into.
+    static PieceRecord readRecord(ArchiveReader& ar);
 
     // Stores the home cell and rebuilds the outline for the current rotation;
     // a rotation outside 0..3 leaves the outline as it was. The outline is

@@ -19,13 +19,6 @@ void fail(QString* why, const char* text)
         *why = QString::fromLatin1(text);
 }
 
-PieceRecord readRecord(ArchiveReader& ar)
-{
-    CPiece p;
-    p.serialize(ar);
-    return p.record();
-}
-
 } // namespace
 
 bool recordInRange(const PieceRecord& r, int a)
@@ -68,14 +61,16 @@ static ReadResult readHead(ArchiveReader& ar, PuzzleFileData& d, QString* why)
     return ReadResult::Ok;
 }
 
-ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
+// Everything but the picture, whose place in `bytes` is given instead.
+static ReadResult readAllButPicture(const QByteArray& bytes, PuzzleFileData& d, size_t& pictureAt,
+                                    size_t& pictureSize, QString* why)
 {
     ArchiveReader ar(bytes);
-    PuzzleFileData d;
     try {
         if (const ReadResult head = readHead(ar, d, why); head != ReadResult::Ok)
             return head;
-        d.picture = ar.readBlock(ar.readUInt32());
+        pictureSize = ar.readUInt32();
+        pictureAt = ar.skipBlock(pictureSize);
         d.guide = ar.readBlock(ar.readUInt32());
         d.rotationAllowed = ar.readInt32() != 0 ? 1 : 0;
 
@@ -91,7 +86,7 @@ ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
         d.pieces.reserve(count);
         for (uint32_t i = 0; i < count; ++i) {
             ar.readObjectTag(i == 0, kSchema, kClassName);
-            d.pieces.push_back(readRecord(ar));
+            d.pieces.push_back(CPiece::readRecord(ar));
             if (!recordInRange(d.pieces.back(), d.cellSize)) {
                 fail(why, "piece record out of range");
                 return ReadResult::Corrupt;
@@ -101,6 +96,33 @@ ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
         fail(why, e.what());
         return ReadResult::Corrupt;
     }
+    return ReadResult::Ok;
+}
+
+ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why)
+{
+    PuzzleFileData d;
+    size_t at = 0, size = 0;
+    if (const ReadResult r = readAllButPicture(bytes, d, at, size, why); r != ReadResult::Ok)
+        return r;
+    d.picture = bytes.mid(qsizetype(at), qsizetype(size));
+    out = std::move(d);
+    return ReadResult::Ok;
+}
+
+ReadResult read(QByteArray&& bytes, PuzzleFileData& out, QString* why)
+{
+    PuzzleFileData d;
+    size_t at = 0, size = 0;
+    const ReadResult r = readAllButPicture(bytes, d, at, size, why);
+    QByteArray whole = std::move(bytes);
+    if (r != ReadResult::Ok)
+        return r;
+    // Not shared, so dropping the front only moves where the array starts
+    // and the end is cut off in place: no byte of the picture is copied.
+    whole.truncate(qsizetype(at + size));
+    whole.remove(0, qsizetype(at));
+    d.picture = std::move(whole);
     out = std::move(d);
     return ReadResult::Ok;
 }
@@ -110,7 +132,7 @@ ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why)
     QByteArray bytes;
     if (file_read::readWhole(path, kMaxFileBytes, bytes, why) != file_read::Result::Ok)
         return ReadResult::Corrupt;
-    return read(bytes, out, why);
+    return read(std::move(bytes), out, why);
 }
 
 // The head and the picture's length, refused when no puzzle's picture is that long.

@@ -44,6 +44,10 @@ constexpr qint64 kMaxFileBytes = 96ll * 1024 * 1024;
 constexpr qint64 kMaxPictureBytes = 4ll * kMaxPictureSide * kMaxPictureSide + 1024 * 1024;
 
 ReadResult read(const QByteArray& bytes, PuzzleFileData& out, QString* why = nullptr);
+// The same, the picture keeping the file's own buffer rather than a copy of
+// its part (a large puzzle's picture is most of its file); `bytes` is left
+// empty.
+ReadResult read(QByteArray&& bytes, PuzzleFileData& out, QString* why = nullptr);
 // Reads a whole file, refusing one too large to be a puzzle.
 ReadResult readFile(const QString& path, PuzzleFileData& out, QString* why = nullptr);
 

@@ -108,7 +108,7 @@ void CTileMenderDoc::readAhead(const QString& path, ReadAhead& out, bool decodeP
     out.read = file_read::readWhole(path, puzzle_file::kMaxFileBytes, bytes);
     if (out.read != file_read::Result::Ok)
         return;
-    out.parsed = puzzle_file::read(bytes, out.data);
+    out.parsed = puzzle_file::read(std::move(bytes), out.data);
     // Without the toolkit's image plugins, which may not be looked up yet;
     // what this does not decode the open decodes the toolkit's way.
     if (decodePicture && out.parsed == puzzle_file::ReadResult::Ok) {

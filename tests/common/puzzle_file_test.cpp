@@ -83,6 +83,16 @@ TEST(PuzzleFile, WriterProducesExactlyTheDocumentedLayout)
     EXPECT_EQ(back.guide, d.guide);
     EXPECT_EQ(back.rotationAllowed, 1);
     EXPECT_EQ(back.pieces, d.pieces);
+
+    // Handing the reader the file's own buffer gives the same puzzle, its
+    // picture cut out of that buffer.
+    QByteArray own = expected;
+    PuzzleFileData fromOwn;
+    ASSERT_EQ(puzzle_file::read(std::move(own), fromOwn), ReadResult::Ok);
+    EXPECT_EQ(fromOwn.picture, d.picture);
+    EXPECT_EQ(fromOwn.guide, d.guide);
+    EXPECT_EQ(fromOwn.pieces, d.pieces);
+    EXPECT_TRUE(own.isEmpty());
 }
 
 TEST(PuzzleFile, RoundTripsThroughARealFile)
@@ -261,7 +271,15 @@ TEST(PuzzleFile, RandomlyMutatedFilesNeverCrashTheReader)
             }
         }
         PuzzleFileData out;
-        if (puzzle_file::read(b, out) == ReadResult::Ok) {
+        const ReadResult result = puzzle_file::read(b, out);
+        // The reader that keeps the buffer judges every file the same.
+        PuzzleFileData fromOwn;
+        QByteArray own(b.constData(), b.size()); // unshared, as a file read is
+        ASSERT_EQ(puzzle_file::read(std::move(own), fromOwn), result);
+        if (result == ReadResult::Ok) {
+            ASSERT_EQ(fromOwn.picture, out.picture);
+            ASSERT_EQ(fromOwn.guide, out.guide);
+            ASSERT_EQ(fromOwn.pieces, out.pieces);
             ++ok;
             // What the reader accepts is always internally consistent.
             ASSERT_EQ(qint64(out.pieces.size()), qint64(out.columns) * out.rows);

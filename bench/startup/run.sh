@@ -253,6 +253,27 @@ if [ -n "$why" ]; then wanted "$label" && add_row "$label" n/a - - "30 ms" "$why
     absolute "$label" 30 exit "$(q "$library/Bin/Vorlin" --list)"
 fi
 
+# A friend's first opening of a sent puzzle, until the player has painted:
+# the package unpacks itself and the player's runtime, then starts it. Each
+# run opens it as never before (the folder it unpacks into removed first,
+# which the time includes).
+label="receiver: sh NPuz.run to the player painted"
+why=$(missing display vorlin puzzles)
+if [ -z "$why" ] && wanted "$label"; then
+    if ! command -v makeself >/dev/null 2>&1 && ! command -v makeself.sh >/dev/null 2>&1; then
+        why="(no makeself: apt-get install makeself)"
+    elif ! "$vorlin" --make "$picture" --name Sent --rows 15 --yes >/dev/null 2>>"$log"; then
+        why="(making the puzzle to send failed)"
+    else
+        package=$("$vorlin" --pack Sent 2>>"$log") || package=
+        [ -f "$package" ] || why="(Vorlin --pack failed)"
+    fi
+fi
+if [ -n "$why" ]; then wanted "$label" && add_row "$label" n/a - - "1000 ms" "$why"; else
+    absolute "$label" 1000 screen \
+        "$(q sh -c 'rm -rf "$0" && exec sh "$1" </dev/null' "$XDG_DATA_HOME/PuzzleSuite/Received" "$package")"
+fi
+
 label="player start, scale 2 vs scale 1 (300)"
 why=$(missing display player puzzles)
 if [ -n "$why" ]; then skip_or "$label" 1.3 "$why"; else

@@ -54,17 +54,43 @@ if ! mkdir -p -- "$dest" 2>/dev/null; then
     exit 1
 fi
 
+# Each program started costs a receiver's slow machine several
+# milliseconds, so the steps below start as few as they can: one copy for
+# all the files, one rename for all of them, and no subshell just to catch
+# a message (it goes to a file in our own scratch folder instead).
+said=$here/.said
+# What the last step said on its standard error, without starting a program.
+what_was_said() {
+    why=
+    [ -f "$said" ] || return 0
+    while IFS= read -r line || [ -n "$line" ]; do
+        why=${why:+$why }$line
+    done < "$said"
+}
+
+files=$dest/.files.new
+new=$dest/.runtime.new
+# Left by an opening that was cut short.
+if [ -e "$files" ] || [ -e "$new" ] || [ -e "$dest/.lib.old" ]; then
+    rm -rf -- "$files" "$new" "$dest/.lib.old"
+fi
+
 # A copy then a rename: a player still running from an earlier unpacking
 # keeps its program file, and a half-copied file never takes a name.
+set --
 for f in *; do
     case $f in package_start.sh|"$runtime") continue ;; esac
-    if ! why=$(LC_ALL=C cp -- "$here/$f" "$dest/.$f.new" 2>&1 && LC_ALL=C mv -f -- "$dest/.$f.new" "$dest/$f" 2>&1)
-    then
-        rm -f -- "$dest/.$f.new"
-        why_failed "copy $f into $dest" "${why:-cp failed}"
+    set -- "$@" "$here/$f"
+done
+if [ $# -gt 0 ]; then
+    if ! LC_ALL=C mkdir -- "$files" 2>"$said" || ! LC_ALL=C cp -- "$@" "$files/" 2>"$said" \
+        || ! LC_ALL=C mv -f -- "$files"/* "$dest/" 2>"$said"; then
+        what_was_said
+        rm -rf -- "$files"
+        why_failed "copy the puzzle into $dest" "${why:-cp failed}"
         exit 1
     fi
-done
+fi
 
 # The runtime: the player, its libraries (lib/), qt.conf, the finish picture
 # and the sound, unpacked beside the puzzle. A player still running from an
@@ -74,31 +100,31 @@ if [ -f "$here/$runtime" ]; then
     if ! command -v xz >/dev/null 2>&1; then
         say "The puzzle cannot be unpacked: this computer has no xz program." \
             "Install the package xz-utils (on Fedora: xz), then open the package again."
+        rm -rf -- "$files"
         exit 1
     fi
-    new=$dest/.runtime.new
     # XZ_DEFAULTS: the runtime is packed in blocks that xz can unpack on
     # every core; an older xz ignores it.
-    rm -rf -- "$new" "$dest/.lib.old"
-    if ! why=$(mkdir -- "$new" 2>&1 && LC_ALL=C XZ_DEFAULTS=-T0 tar -xJf "$here/$runtime" -C "$new" 2>&1); then
-        rm -rf -- "$new"
+    if ! LC_ALL=C mkdir -- "$new" 2>"$said" \
+        || ! LC_ALL=C XZ_DEFAULTS=-T0 tar -xJf "$here/$runtime" -C "$new" 2>"$said"; then
+        what_was_said
+        rm -rf -- "$files" "$new"
         why_failed "unpack the puzzle player into $dest" "$why"
         exit 1
     fi
+    # A folder is not renamed over a folder that holds files.
     [ -d "$dest/lib" ] && mv -f -- "$dest/lib" "$dest/.lib.old"
-    for f in "$new"/* ; do
-        f=${f##*/}
-        if ! why=$(LC_ALL=C mv -f -- "$new/$f" "$dest/$f" 2>&1); then
-            why_failed "put $f in $dest" "$why"
-            exit 1
-        fi
-    done
-    rm -rf -- "$new" "$dest/.lib.old"
+    if ! LC_ALL=C mv -f -- "$new"/* "$dest/" 2>"$said"; then
+        what_was_said
+        why_failed "put the puzzle player in $dest" "$why"
+        exit 1
+    fi
+    rm -rf -- "$files" "$new" "$dest/.lib.old"
 else
     # A runtime from an earlier full package belongs to that player only.
-    rm -rf -- "$dest/lib" "$dest/qt.conf"
+    rm -rf -- "$files" "$dest/lib" "$dest/qt.conf"
 fi
-chmod +x "$dest/$player" 2>/dev/null
+[ -x "$dest/$player" ] || chmod +x "$dest/$player" 2>/dev/null
 
 # The Debian package that holds a shared library, for the usual ones; any
 # other libfoo.so.N is guessed as libfooN, Debian's rule for library packages.

@@ -198,6 +198,11 @@ TEST(PuzzlePackage, ReceiverStartsThePlayerInALastingFolder)
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     const QString folder = t.received(name);
+    // What an opening cut short left behind is cleared, not unpacked into.
+    QDir().mkpath(folder + QStringLiteral("/.files.new"));
+    QDir().mkpath(folder + QStringLiteral("/.runtime.new/lib"));
+    putFile(folder + QStringLiteral("/.files.new/Vorlin.puz"), "half a puzzle");
+    putFile(folder + QStringLiteral("/.runtime.new/lib/half.so"), "half a library");
     for (int i = 0; i < 2; ++i) {
         const Outcome r = run(QStringLiteral("sh"), {path}, t.receiver(), t.home.path());
         ASSERT_EQ(r.code, 0) << r.err.toStdString();
@@ -206,6 +211,9 @@ TEST(PuzzlePackage, ReceiverStartsThePlayerInALastingFolder)
     EXPECT_EQ(fileBytes(folder + QStringLiteral("/Vorlin.puz")), t.puzzle);
     // The game saved by the first run is still there for the second.
     EXPECT_EQ(fileBytes(folder + QStringLiteral("/Vorlin0.sav")), QByteArray("game\ngame\n"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{QStringLiteral("TileMender"), QStringLiteral("TileMenderBk.JPG"), QStringLiteral("Vorlin.puz"),
+                           QStringLiteral("Vorlin0.sav"), QStringLiteral("app.wav"), QStringLiteral("finish.bmp")}));
 }
 
 TEST(PuzzlePackage, ReceiverToldWhyAFileCouldNotBeCopied)

@@ -1,7 +1,8 @@
 // Makes what the start-up bench opens, in FOLDER: picture.jpg (640 x 480,
 // photo-like, so that its JPEG is as large as a real photo's) and the
 // puzzles p48, p130, p300 (cut from that picture as the front end's levels
-// cut it) and p10000 (a 1000 x 640 picture in 8-pixel cells).
+// cut it) and p10000 (a 1000 x 640 picture in 8-pixel cells), whose picture
+// is also written alone as picture10000.jpg for the reference to show.
 //
 //   startup_maker FOLDER
 
@@ -34,11 +35,14 @@ bool write(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-bool makePuzzle(const QString& folder, const char* name, int columns, int rows, int cell)
+bool makePuzzle(const QString& folder, const char* name, int columns, int rows, int cell,
+                const char* pictureName = nullptr)
 {
     crt::srand(7);
     PuzzleFileData d = testfiles::makePuzzle(columns, rows, cell);
     d.picture = d.guide = testfiles::encode(photoLike(columns * cell, rows * cell), "jpeg", 90);
+    if (pictureName && !write(folder + QLatin1Char('/') + QLatin1String(pictureName), d.picture))
+        return false;
     return write(folder + QLatin1Char('/') + QLatin1String(name), testfiles::puzzleBytes(d));
 }
 
@@ -54,6 +58,6 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const bool ok = write(folder + QStringLiteral("/picture.jpg"), testfiles::encode(photoLike(640, 480), "jpeg", 90))
         && makePuzzle(folder, "p48.puz", 8, 6, 80) && makePuzzle(folder, "p130.puz", 13, 10, 48)
-        && makePuzzle(folder, "p300.puz", 20, 15, 32) && makePuzzle(folder, "p10000.puz", 125, 80, 8);
+        && makePuzzle(folder, "p300.puz", 20, 15, 32) && makePuzzle(folder, "p10000.puz", 125, 80, 8, "picture10000.jpg");
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // The yardstick for start-up: the least a Qt Widgets program can do to show
-// a picture. A 640 x 480 JPEG, centred in an 800 x 600 frameless window,
-// centred on the screen, and nothing else.
+// a picture. The JPEG (640 x 480 in most rows), centred in an 800 x 600
+// frameless window (a larger one is clipped), centred on the screen, and
+// nothing else.
 //
 //   startup_reference PICTURE.jpg
 

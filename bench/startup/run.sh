@@ -205,13 +205,24 @@ q() { printf '%q ' "$@"; }
 # --- the rows -----------------------------------------------------------------
 
 failed=0
-for n in 48 300 10000; do
+for n in 48 300; do
     label="player start, $n pieces vs reference"
     why=$(missing display player reference puzzles)
     if [ -n "$why" ]; then skip_or "$label" 1.3 "$why"; else
         row "$label" 1.3 screen "$(q "$player" "$work/p$n.puz")" "$(q "$reference" "$picture")"
     fi
 done
+# Ten thousand 8-pixel pieces need a picture of 1000 x 640, twice the
+# pixels of the others: the reference decodes and shows that same picture
+# (centred, clipped by its window). The row against the 640 x 480 reference
+# is the one of earlier tables.
+label="player start, 10000 pieces vs reference"
+label2="player start, 10000 vs 640 x 480 reference"
+why=$(missing display player reference puzzles)
+if [ -n "$why" ]; then skip_or "$label" 1.3 "$why"; else
+    row2 "$label" 1.3 screen "$(q "$player" "$work/p10000.puz")" "$(q "$reference" "$work/picture10000.jpg")" \
+        "$label2" "$(q "$reference" "$picture")"
+fi
 
 label="Vorlin start (main menu) vs reference"
 why=$(missing display vorlin reference puzzles)

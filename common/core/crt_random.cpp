@@ -13,8 +13,10 @@ void srand(uint32_t seed) { g_state = seed; }
 
 int rand()
 {
-    g_state = g_state * 214013u + 2531011u;
-    return int((g_state >> 16) & 0x7FFF);
+    Generator g(g_state);
+    const int r = g.next();
+    g_state = g.state();
+    return r;
 }
 
 uint32_t state() { return g_state; }

@@ -6,6 +6,23 @@
 #include <cstdint>
 
 namespace crt {
+// The same generator with a state of its own: a deal made on another thread
+// draws what rand() would have drawn from that state, and the caller moves
+// rand() on with srand(state()) once it takes the deal.
+class Generator {
+public:
+    explicit Generator(uint32_t state) : state_(state) {}
+    int next()
+    {
+        state_ = state_ * 214013u + 2531011u;
+        return int((state_ >> 16) & 0x7FFF);
+    }
+    uint32_t state() const { return state_; }
+
+private:
+    uint32_t state_;
+};
+
 void srand(uint32_t seed);
 int rand(); // 0 .. 32767
 uint32_t state();

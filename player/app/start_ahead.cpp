@@ -1,5 +1,6 @@
 #include "start_ahead.h"
 
+#include "crt_random.h"
 #include "file_read.h"
 #include "jpeg_decode.h"
 #include "paths.h"
@@ -34,15 +35,28 @@ StartAhead::StartAhead(int argc, char** argv)
     const QString puzzlePath = puzzleFor(arguments, folder);
     const QString backgroundPath = folder + QStringLiteral("TileMenderBk.JPG");
 
+    // The ratio the screen will most likely have, before the application
+    // can say: the scale asked for, or none. A wrong guess only costs the
+    // open its outlines asked again.
+    bool scaled = false;
+    qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&scaled);
+    if (!scaled || !(ratio > 0))
+        ratio = 1;
+    seed_ = crt::startSeed();
+
+    // The deal goes on this thread too, not on one of its own: two cores
+    // are already busy with the application's start and the fonts, and a
+    // third thread slowed the start down more than the deal it took off.
     std::promise<std::unique_ptr<CTileMenderDoc::ReadAhead>> puzzle;
     std::promise<std::unique_ptr<ToolkitBitmap>> background;
     puzzle_ = puzzle.get_future();
     background_ = background.get_future();
-    auto work = [path = puzzlePath, backgroundPath](auto puzzle, auto background) {
+    auto work = [path = puzzlePath, backgroundPath, seed = seed_, ratio](auto puzzle, auto background) {
         std::unique_ptr<CTileMenderDoc::ReadAhead> read;
         if (!path.isEmpty()) {
             read = std::make_unique<CTileMenderDoc::ReadAhead>();
             CTileMenderDoc::readAhead(path, *read);
+            CTileMenderDoc::dealAhead(*read, seed, ratio);
         }
         puzzle.set_value(std::move(read));
         // Our own art, a JPEG; without the toolkit's plugins, as above.

@@ -3,7 +3,8 @@
 // display, which takes as long as an open: the font configuration (a few
 // dozen XML files and the font caches, most of what the first text drawn
 // costs), and, on a second thread, the puzzle named on the command line
-// read and its picture decoded, then the window's background. The start
+// read, its picture decoded and its pieces dealt (from the seed the start
+// deals with), then the window's background. The start
 // takes each when it gets to it, waiting only for what is not done yet.
 //
 // Nothing on these threads may go near the toolkit's plugins: their paths
@@ -35,6 +36,9 @@ public:
     std::unique_ptr<CTileMenderDoc::ReadAhead> takePuzzle(const QString& path);
     // The background decoded; null when it did not load or was taken.
     std::unique_ptr<ToolkitBitmap> takeBackground();
+    // The seed the puzzle was dealt ahead from: the start seeds its
+    // generator with it, so that the open takes that deal.
+    uint32_t seed() const { return seed_; }
 
     // The puzzle the start would open for these arguments (after the
     // program's name), or empty for none. `folder` is the program's, with
@@ -42,6 +46,7 @@ public:
     static QString puzzleFor(const QStringList& arguments, const QString& folder);
 
 private:
+    uint32_t seed_ = 0;
     std::thread fonts_;
     std::thread files_;
     std::future<std::unique_ptr<CTileMenderDoc::ReadAhead>> puzzle_;

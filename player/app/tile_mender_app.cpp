@@ -127,7 +127,7 @@ bool CTileMenderApp::InitInstance(const QStringList& arguments, StartAhead* ahea
         player_settings::setEdgesFirst(player_settings::profilePath(), on);
     });
 
-    crt::srand(crt::startSeed());
+    crt::srand(ahead ? ahead->seed() : crt::startSeed());
 
     if (!file.isEmpty()) {
         QString error;

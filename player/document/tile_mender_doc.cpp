@@ -125,7 +125,16 @@ CTileMenderDoc::OpenResult CTileMenderDoc::open(const QString& path, QString* er
     return openReadAhead(ahead, error);
 }
 
-CTileMenderDoc::OpenResult CTileMenderDoc::openReadAhead(const ReadAhead& ahead, QString* error)
+void CTileMenderDoc::dealAhead(ReadAhead& ahead, uint32_t seed, qreal devicePixelRatio)
+{
+    if (ahead.read != file_read::Result::Ok || ahead.parsed != puzzle_file::ReadResult::Ok)
+        return;
+    const PuzzleFileData& d = ahead.data;
+    const qint64 pixels = qint64(d.columns) * d.cellSize * d.rows * d.cellSize;
+    ahead.dealt = deal(d, seed, pieceScaleFor(devicePixelRatio, pixels));
+}
+
+CTileMenderDoc::OpenResult CTileMenderDoc::openReadAhead(ReadAhead& ahead, QString* error)
 {
     switch (ahead.read) {
     case file_read::Result::Ok:
@@ -143,8 +152,10 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openReadAhead(const ReadAhead& ahead,
     }
     // A picture that did not decode ahead is decoded again here, to fail
     // the open the same way.
-    return openParsed(ahead.parsed, ahead.data, ahead.picture.isNull() ? nullptr : &ahead.picture, ahead.path,
-                      error);
+    std::optional<Dealt> dealt = std::move(ahead.dealt);
+    ahead.dealt.reset();
+    return openParsed(ahead.parsed, ahead.data, ahead.picture.isNull() ? nullptr : &ahead.picture,
+                      dealt ? &*dealt : nullptr, ahead.path, error);
 }
 
 CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, const QString& path,
@@ -152,12 +163,12 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openData(const QByteArray& bytes, con
 {
     PuzzleFileData data;
     const puzzle_file::ReadResult parsed = puzzle_file::read(bytes, data);
-    return openParsed(parsed, data, nullptr, path, error);
+    return openParsed(parsed, data, nullptr, nullptr, path, error);
 }
 
 CTileMenderDoc::OpenResult CTileMenderDoc::openParsed(puzzle_file::ReadResult parsed, const PuzzleFileData& data,
-                                                      const ToolkitBitmap* decoded, const QString& path,
-                                                      QString* error)
+                                                      const ToolkitBitmap* decoded, Dealt* dealt,
+                                                      const QString& path, QString* error)
 {
     const QString shownName = QFileInfo(path).fileName();
     switch (parsed) {
@@ -176,7 +187,7 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openParsed(puzzle_file::ReadResult pa
     Loaded next;
     const int scale = pieceScaleFor(devicePixelRatio_, qint64(data.columns) * data.cellSize * data.rows * data.cellSize);
     const int cutNow = piecesShown_ ? std::clamp(piecesShown_(data.cellSize), 1, kPiecesCutAtOpen) : kPiecesCutAtOpen;
-    switch (build(data, decoded, scale, cutNow, next)) {
+    switch (build(data, decoded, dealt, scale, cutNow, next)) {
     case BuildResult::Built:
         break;
     case BuildResult::BadPicture:
@@ -208,9 +219,12 @@ CTileMenderDoc::OpenResult CTileMenderDoc::openParsed(puzzle_file::ReadResult pa
     return OpenResult::Opened;
 }
 
-CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, const ToolkitBitmap* decoded, int scale,
-                                                  int cutNow, Loaded& next)
+CTileMenderDoc::Dealt CTileMenderDoc::deal(const PuzzleFileData& data, uint32_t seed, int scale)
 {
+    Dealt out;
+    out.seed = seed;
+    out.scale = scale;
+    crt::Generator random(seed);
     // Rotations are drawn in file order before anything else draws.
     const int n = int(data.pieces.size());
     std::vector<PieceList::Ptr> made(static_cast<size_t>(n));
@@ -218,42 +232,66 @@ CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, co
         auto& p = made[size_t(i)];
         p = std::make_unique<CPiece>();
         p->setRecord(data.pieces[size_t(i)]);
-        p->rotation = data.rotationAllowed ? crt::rand() % 4 : 0;
+        p->rotation = data.rotationAllowed ? random.next() % 4 : 0;
+        p->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);
     }
+    // The piece at rand() % k of those left goes next, k from n down.
+    PieceOrder left(n);
+    out.box.reserve(size_t(n));
+    for (int k = n; k >= 1; --k) {
+        const int item = left.at(random.next() % k);
+        left.remove(item);
+        out.box.push_back(std::move(made[size_t(item)]));
+    }
+    out.stateAfter = random.state();
+    return out;
+}
+
+CTileMenderDoc::BuildResult CTileMenderDoc::build(const PuzzleFileData& data, const ToolkitBitmap* decoded,
+                                                  Dealt* dealt, int scale, int cutNow, Loaded& next)
+{
+    // A deal made ahead from another state would not be the one this
+    // generator deals: it is only taken when it drew from here.
+    if (dealt && dealt->seed != crt::state())
+        dealt = nullptr;
+    Dealt own;
+    const auto dealHere = [&] {
+        if (!dealt)
+            own = deal(data, crt::state(), scale);
+        return true;
+    };
 
     // The picture is decoded straight from the file's bytes: nothing reads
     // a scratch copy of it, and a read-only program folder keeps working.
-    // Its decode is most of an open's time, so a second core makes the
-    // outlines (which need no picture) meanwhile. The guide is only checked
-    // here and decoded when first shown. The pieces are cut out of the
-    // picture itself, turned as they lie.
+    // Its decode is most of an open's time, so a second core deals (which
+    // needs no picture) meanwhile. The guide is only checked here and
+    // decoded when first shown. The pieces are cut out of the picture
+    // itself, turned as they lie.
     const QSize maxPicture(puzzle_file::kMaxPictureSide, puzzle_file::kMaxPictureSide);
     auto decode = [&] { return imaging::loadFromData(data.picture, next.picture, 24, maxPicture); };
-    auto outline = [&] {
-        for (int i = 0; i < n; ++i)
-            made[size_t(i)]->buildOutline(data.cellSize, i % data.columns, i / data.columns, scale);
-        return next.guide.prepare(data.guide, maxPicture);
-    };
+    auto dealAndGuide = [&] { return dealHere() && next.guide.prepare(data.guide, maxPicture); };
     bool pictureOk = true, guideOk = true;
     if (decoded) {
-        // Decoded ahead: nothing to go beside the outlines, and a thread
-        // started for them alone costs more than it saves.
+        // Decoded ahead: nothing to go beside the deal, and a thread
+        // started for it alone costs more than it saves.
         next.picture = *decoded; // shares the pixels
-        guideOk = outline();
+        guideOk = dealAndGuide();
     } else {
-        std::tie(pictureOk, guideOk) = alongside(decode, outline);
+        std::tie(pictureOk, guideOk) = alongside(decode, dealAndGuide);
     }
     if (!pictureOk || !guideOk)
         return BuildResult::BadPicture;
 
-    // The deal: the piece at rand() % k of those left goes next, k from n down.
-    PieceOrder left(n);
-    next.box.reserve(size_t(n));
-    for (int k = n; k >= 1; --k) {
-        const int item = left.at(crt::rand() % k);
-        left.remove(item);
-        next.box.push_back(std::move(made[size_t(item)]));
+    Dealt& taken = dealt ? *dealt : own;
+    if (taken.scale != scale) {
+        // Dealt ahead for another screen: the outlines are only asked for
+        // until first drawn, so asking again costs little.
+        for (const PieceList::Ptr& p : taken.box)
+            p->buildOutline(data.cellSize, p->column, p->row, scale);
     }
+    crt::srand(taken.stateAfter);
+    const int n = int(taken.box.size());
+    next.box = std::move(taken.box);
 
     // The head of the deal, what the column shows, is cut now, a half on
     // each core; a puzzle too large for memory fails here, in the open. The

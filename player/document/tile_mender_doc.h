@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 // What Restart needs from the windows around the document.
 class RestartHost {
 public:
@@ -48,15 +50,34 @@ public:
     // player's start does it while the application connects to the
     // display). Opening it is open() of that path with the file as it was
     // read.
+    // The pieces made, turned and dealt from one state of the generator,
+    // their outlines asked for at one scale: all of an open that needs
+    // neither the picture nor the toolkit, so it can be made ahead too.
+    struct Dealt {
+        uint32_t seed = 0;       // the generator's state the deal drew from
+        uint32_t stateAfter = 0; // where it left the generator
+        int scale = 1;
+        std::vector<PieceList::Ptr> box;
+    };
+    static Dealt deal(const PuzzleFileData& data, uint32_t seed, int scale);
+
     struct ReadAhead {
         QString path;
         file_read::Result read = file_read::Result::Failed;
         puzzle_file::ReadResult parsed = puzzle_file::ReadResult::Corrupt;
         PuzzleFileData data;
         ToolkitBitmap picture; // null when not decoded or not decodable
+        // Made ahead from a seed; the open takes it only when the generator
+        // stands at that seed, and deals for itself otherwise.
+        std::optional<Dealt> dealt;
     };
     static void readAhead(const QString& path, ReadAhead& out, bool decodePicture = true);
-    OpenResult openReadAhead(const ReadAhead& ahead, QString* error = nullptr);
+    // Deals what was read ahead, for a screen of that many device pixels to
+    // each of ours (a guess, before the application knows its screens; the
+    // open corrects the outlines of a wrong one).
+    static void dealAhead(ReadAhead& ahead, uint32_t seed, qreal devicePixelRatio);
+    // Takes the deal made ahead, if any.
+    OpenResult openReadAhead(ReadAhead& ahead, QString* error = nullptr);
     // An empty document: no pieces, no turned pictures, cell size 1, grid 0 x 0.
     bool OnNewDocument();
     void Restart(RestartHost* host);
@@ -120,10 +141,12 @@ private:
     enum class BuildResult { Built, BadPicture, OutOfMemory };
     // The pictures and every piece, dealt.
     // `decoded` is the picture decoded ahead, or null to decode it here.
-    static BuildResult build(const PuzzleFileData& data, const ToolkitBitmap* decoded, int scale, int cutNow,
-                             Loaded& next);
+    // `dealt` is a deal made ahead, taken when it drew from the generator's
+    // present state.
+    static BuildResult build(const PuzzleFileData& data, const ToolkitBitmap* decoded, Dealt* dealt, int scale,
+                             int cutNow, Loaded& next);
     OpenResult openParsed(puzzle_file::ReadResult parsed, const PuzzleFileData& data, const ToolkitBitmap* decoded,
-                          const QString& path, QString* error);
+                          Dealt* dealt, const QString& path, QString* error);
 
     PlayerState& state_;
     PieceList box_;

@@ -34,6 +34,17 @@ QImage toolkitDecode(const QByteArray& bytes)
     return bmp.image;
 }
 
+void expectSameDeal(const CTileMenderDoc& a, const CTileMenderDoc& b)
+{
+    ASSERT_EQ(a.boxList().size(), b.boxList().size());
+    for (int i = 0; i < a.boxList().size(); ++i) {
+        EXPECT_EQ(a.boxList()[i]->column, b.boxList()[i]->column);
+        EXPECT_EQ(a.boxList()[i]->row, b.boxList()[i]->row);
+        EXPECT_EQ(a.boxList()[i]->rotation, b.boxList()[i]->rotation);
+        EXPECT_EQ(a.boxList()[i]->image(), b.boxList()[i]->image()) << i;
+    }
+}
+
 } // namespace
 
 TEST(JpegDecode, GivesTheToolkitsPixelsForColourGreyAndProgressivePictures)
@@ -111,19 +122,21 @@ TEST(StartAhead, APuzzleReadAheadOpensAsTheSameFileOpenedThen)
     }
     EXPECT_EQ(again.takeBackground(), nullptr) << "taken once only";
 
-    // The same seed deals the same pieces with the same images either way.
+    // Dealt ahead from the start's seed: the same pieces with the same
+    // images as the file opened then, and the generator goes on from the
+    // same place.
+    ASSERT_TRUE(read->dealt.has_value());
+    EXPECT_EQ(read->dealt->seed, again.seed());
     PlayerState sa, sb;
     CTileMenderDoc a(sa), b(sb);
-    crt::srand(17);
+    crt::srand(again.seed());
     ASSERT_EQ(a.openReadAhead(*read), CTileMenderDoc::OpenResult::Opened);
-    crt::srand(17);
+    EXPECT_FALSE(read->dealt.has_value()) << "the deal is taken, not copied";
+    const uint32_t afterAhead = crt::state();
+    crt::srand(again.seed());
     ASSERT_EQ(b.open(path), CTileMenderDoc::OpenResult::Opened);
-    ASSERT_EQ(a.boxList().size(), b.boxList().size());
-    for (int i = 0; i < a.boxList().size(); ++i) {
-        EXPECT_EQ(a.boxList()[i]->column, b.boxList()[i]->column);
-        EXPECT_EQ(a.boxList()[i]->rotation, b.boxList()[i]->rotation);
-        EXPECT_EQ(a.boxList()[i]->image(), b.boxList()[i]->image()) << i;
-    }
+    EXPECT_EQ(crt::state(), afterAhead);
+    expectSameDeal(a, b);
 
     // A file that went away before the start read it fails as an open would.
     CTileMenderDoc::ReadAhead missing;
@@ -131,4 +144,46 @@ TEST(StartAhead, APuzzleReadAheadOpensAsTheSameFileOpenedThen)
     QString error;
     EXPECT_EQ(a.openReadAhead(missing, &error), CTileMenderDoc::OpenResult::Failed);
     EXPECT_EQ(error, "Cannot open the file Gone.puz.");
+}
+
+TEST(StartAhead, ADealMadeAheadForAnotherStateOrScreenGivesWayToTheOpensOwn)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Turned.puz");
+    PuzzleFileData d = testfiles::makePuzzle(6, 5, 48);
+    d.rotationAllowed = true;
+    ASSERT_TRUE(puzzle_file::writeFile(path, d));
+
+    // Dealt from another seed than the generator stands at: the open deals
+    // from where the generator is, as an open of the file would.
+    CTileMenderDoc::ReadAhead other;
+    CTileMenderDoc::readAhead(path, other);
+    CTileMenderDoc::dealAhead(other, 5, 1);
+    PlayerState s1, s2, s3, s4;
+    CTileMenderDoc a(s1), b(s2);
+    a.setDevicePixelRatio(1);
+    b.setDevicePixelRatio(1);
+    crt::srand(6);
+    ASSERT_EQ(a.openReadAhead(other), CTileMenderDoc::OpenResult::Opened);
+    const uint32_t afterA = crt::state();
+    crt::srand(6);
+    ASSERT_EQ(b.open(path), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(crt::state(), afterA);
+    expectSameDeal(a, b);
+
+    // Dealt for a screen of two device pixels to ours, opened on a plain
+    // one: the pieces are cut for the screen the open has.
+    CTileMenderDoc::ReadAhead guessed;
+    CTileMenderDoc::readAhead(path, guessed);
+    CTileMenderDoc::dealAhead(guessed, 9, 2);
+    CTileMenderDoc c(s3), e(s4);
+    c.setDevicePixelRatio(1);
+    e.setDevicePixelRatio(1);
+    crt::srand(9);
+    ASSERT_EQ(c.openReadAhead(guessed), CTileMenderDoc::OpenResult::Opened);
+    crt::srand(9);
+    ASSERT_EQ(e.open(path), CTileMenderDoc::OpenResult::Opened);
+    EXPECT_EQ(c.pieceScale(), 1);
+    expectSameDeal(c, e);
+    EXPECT_EQ(c.boxList()[0]->image().width(), e.boxList()[0]->image().width());
 }

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <new>
 #include <system_error>
 #include <tuple>
 
@@ -131,7 +132,12 @@ void CTileMenderDoc::dealAhead(ReadAhead& ahead, uint32_t seed, qreal devicePixe
         return;
     const PuzzleFileData& d = ahead.data;
     const qint64 pixels = qint64(d.columns) * d.cellSize * d.rows * d.cellSize;
-    ahead.dealt = deal(d, seed, pieceScaleFor(devicePixelRatio, pixels));
+    try {
+        ahead.dealt = deal(d, seed, pieceScaleFor(devicePixelRatio, pixels));
+    } catch (const std::bad_alloc&) {
+        // On this thread it would end the program; the open deals for itself.
+        ahead.dealt.reset();
+    }
 }
 
 CTileMenderDoc::OpenResult CTileMenderDoc::openReadAhead(ReadAhead& ahead, QString* error)

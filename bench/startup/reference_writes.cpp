@@ -5,7 +5,14 @@
 // the page cache: a few hundred kilobytes) and written back unchanged, so
 // running it again and again leaves the tree as it was.
 //
-//   startup_reference_writes ROOT NAME PICTURE
+//   startup_reference_writes [--passes] ROOT NAME PICTURE
+//
+// With --passes the picture is not handed to djpeg but put through the JPEG
+// passes a make cannot do without, in this process with libjpeg: decoded,
+// encoded at quality 100 and decoded again (the scratch picture's round
+// trip), then encoded twice at quality 50 (the puzzle's picture and its
+// guide, the guide on a second thread as Vorlin does). That is the floor of a
+// make that links no toolkit at all; the bytes written are still Vorlin's.
 //
 // The steps, as Vorlin takes them: the scratch picture overwritten in place
 // three times (the quality-100 pass, then the puzzle's picture and guide;
@@ -15,8 +22,9 @@
 // renamed into place, its folder flushed; each staged file renamed over its
 // target, its folder flushed; the journal and the lock removed.
 //
-// No Qt and no C++ library beyond the standard one: what is timed is the
-// process start, djpeg and the disk. Exits 0 when every step succeeded.
+// No Qt and no C++ library beyond the standard one and libjpeg: what is
+// timed is the process start, the pictures and the disk. Exits 0 when every
+// step succeeded.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -25,10 +33,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <jpeglib.h>
 
 extern char** environ;
 
@@ -128,12 +141,117 @@ bool decode(const std::string& picture)
     return true;
 }
 
+// libjpeg's fatal errors end the process by default; here they end the
+// pass with false instead.
+struct JpegError {
+    jpeg_error_mgr manager;
+    std::jmp_buf back;
+};
+
+void jumpBack(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegError*>(info->err)->back, 1);
+}
+
+struct Pixels {
+    std::vector<unsigned char> bytes; // 4 bytes a pixel, as the toolkit holds them
+    unsigned width = 0, height = 0;
+};
+
+bool decodeJpeg(const std::vector<unsigned char>& file, Pixels& out)
+{
+    jpeg_decompress_struct info {};
+    JpegError error {};
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = jumpBack;
+    if (setjmp(error.back)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&info);
+    out.width = info.output_width;
+    out.height = info.output_height;
+    out.bytes.resize(size_t(out.width) * out.height * 4);
+    while (info.output_scanline < info.output_height) {
+        unsigned char* row = out.bytes.data() + size_t(info.output_scanline) * out.width * 4;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+bool encodeJpeg(const Pixels& in, int quality, std::vector<unsigned char>& file)
+{
+    jpeg_compress_struct info {};
+    JpegError error {};
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = jumpBack;
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    if (setjmp(error.back)) {
+        jpeg_destroy_compress(&info);
+        std::free(bytes);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &bytes, &size);
+    info.image_width = in.width;
+    info.image_height = in.height;
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        auto* row = const_cast<unsigned char*>(in.bytes.data() + size_t(info.next_scanline) * in.width * 4);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    file.assign(bytes, bytes + size);
+    std::free(bytes);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+
+bool passes(const std::string& picture)
+{
+    std::vector<char> file;
+    if (!readFile(picture, file))
+        return false;
+    Pixels pixels;
+    std::vector<unsigned char> scratch, puzzle, guide;
+    if (!decodeJpeg(std::vector<unsigned char>(file.begin(), file.end()), pixels)
+        || !encodeJpeg(pixels, 100, scratch) || !decodeJpeg(scratch, pixels)) {
+        std::fprintf(stderr, "startup_reference_writes: libjpeg failed on %s\n", picture.c_str());
+        return false;
+    }
+    bool guideMade = false;
+    std::thread second([&] { guideMade = encodeJpeg(pixels, 50, guide); });
+    const bool puzzleMade = encodeJpeg(pixels, 50, puzzle);
+    second.join();
+    if (!puzzleMade || !guideMade) {
+        std::fprintf(stderr, "startup_reference_writes: libjpeg failed to encode %s\n", picture.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const bool inProcess = argc == 5 && std::strcmp(argv[1], "--passes") == 0;
+    if (inProcess) {
+        --argc;
+        ++argv;
+    }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: startup_reference_writes ROOT NAME PICTURE\n");
+        std::fprintf(stderr, "usage: startup_reference_writes [--passes] ROOT NAME PICTURE\n");
         return 2;
     }
     const std::string root = std::string(argv[1]) + "/";
@@ -148,7 +266,7 @@ int main(int argc, char** argv)
     if (!readFile(scratch, scratchBytes) || !readFile(library, libraryBytes) || !readFile(puz, puzBytes)
         || !readFile(bmp, bmpBytes))
         return 1;
-    if (!decode(argv[3]))
+    if (!(inProcess ? passes(argv[3]) : decode(argv[3])))
         return 1;
 
     for (int i = 0; i < 3; ++i)

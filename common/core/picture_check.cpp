@@ -62,7 +62,9 @@ QString png(const QByteArray& bytes)
     }
     if (!header)
         return QString(); // not a PNG the decoder will take either; it says so
-    if (w * h > imaging::kMaxPixels)
+    // Each side may be declared up to 2^32 - 1, so the area is not worked
+    // out before the sides are known to be small enough for it.
+    if (w > 0 && h > 0 && (w > imaging::kMaxPixels || h > imaging::kMaxPixels / w))
         return tooLarge(w, h);
     // The rows deflate must produce: a filter byte and the packed pixels each.
     // Interlacing adds filter bytes, so this is the least it can be.

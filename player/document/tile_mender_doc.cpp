@@ -36,8 +36,10 @@ std::pair<bool, bool> alongside(Here here, Side side)
 CTileMenderDoc::CTileMenderDoc(PlayerState& state, QObject* parent)
     : QObject(parent), state_(state)
 {
-    if (qGuiApp)
-        devicePixelRatio_ = qGuiApp->devicePixelRatio();
+    // A tool may hold the document in a program without a screen (a plain
+    // core application), where qGuiApp would be a wrong cast.
+    if (const auto* gui = qobject_cast<const QGuiApplication*>(QCoreApplication::instance()))
+        devicePixelRatio_ = gui->devicePixelRatio();
 }
 
 int CTileMenderDoc::pieceScaleFor(qreal ratio, qint64 picturePixels)

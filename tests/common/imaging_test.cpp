@@ -205,6 +205,10 @@ TEST(HostilePictures, AreRefusedByTheirStructureBeforeAnyDecoderSeesThem)
         {"PNG cut inside a chunk header", hostile::pngStarved(64, 64).chopped(5), "cut short"},
         {"PNG starved of data", hostile::pngStarved(8000, 8000), "PNG declares 8000 x 8000 pixels, far more"},
         {"PNG too large", hostile::pngStarved(9000, 9000), "too large (9000 x 9000 pixels)"},
+        // Sides of 2^32 - 1: their area does not fit 64 bits and once wrapped
+        // round to a negative number, which passed as small.
+        {"PNG of the largest sides", hostile::pngStarved(-1, -1), "too large (4294967295 x 4294967295 pixels)"},
+        {"PNG strip of the largest height", hostile::pngStarved(1, -1), "too large (1 x 4294967295 pixels)"},
         {"GIF strip canvas", hostile::gifCanvas(20, 55295), "GIF's canvas declares 20 x 55295 pixels"},
         {"GIF square canvas", hostile::gifCanvas(8000, 8000), "GIF's canvas declares 8000 x 8000"},
         {"BMP of headers only", hostile::bmpHeadersOnly(8000, 8000), "rows need 192000054 bytes, but the file has 54"},
